@@ -1,0 +1,23 @@
+# Win32 tests run under Wine on the test bench: one private prefix and Xvfb
+# display for the whole ctest run, made by the bench.start fixture and torn
+# down by bench.stop, also when tests fail or time out.
+set(BENCH_SCRIPT ${PROJECT_SOURCE_DIR}/tests/bench/bench.sh)
+set(BENCH_DIR ${CMAKE_BINARY_DIR}/bench)
+
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_test(NAME bench.start COMMAND ${BENCH_SCRIPT} start ${BENCH_DIR} 640x480)
+set_tests_properties(bench.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
+add_test(NAME bench.stop COMMAND ${BENCH_SCRIPT} stop ${BENCH_DIR})
+set_tests_properties(bench.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
+
+include(GoogleTest)
+
+# One ctest entry per test case, each run as its own Wine process on the bench.
+function(add_wine_gtest target label)
+  gtest_add_tests(TARGET ${target} TEST_LIST cases)
+  set_tests_properties(${cases} PROPERTIES
+    FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT 120 LABELS ${label})
+endfunction()
+
+set(CMAKE_CROSSCOMPILING_EMULATOR ${BENCH_SCRIPT} run ${BENCH_DIR} wine)

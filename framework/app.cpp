@@ -1,0 +1,111 @@
+#include "app.h"
+
+#include <cstring>
+
+#include "window.h"
+
+namespace fw {
+
+namespace {
+
+App* current = nullptr;
+
+LRESULT CALLBACK MessageFilterHook(int code, WPARAM wParam, LPARAM lParam) {
+  // Negative codes belong to the hook chain; the others are offered first.
+  if (code >= 0 && current && current->ProcessMessageFilter(code, reinterpret_cast<MSG*>(lParam)))
+    return 1;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+std::string ModuleBaseName() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const char* name = path;
+  for (const char* p = path; *p; ++p)
+    if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+  std::string base(name);
+  if (auto dot = base.rfind('.'); dot != std::string::npos) base.erase(dot);
+  return base;
+}
+
+}  // namespace
+
+App::App() { current = this; }
+
+App::~App() {
+  if (current == this) current = nullptr;
+}
+
+App* App::Current() { return current; }
+
+int App::Run(HINSTANCE instance, const char* commandLine) {
+  instance_ = instance;
+  commandLine_ = commandLine ? commandLine : "";
+  if (appName_.empty()) appName_ = ModuleBaseName();
+  settings_ = std::make_unique<RegistrySettings>("", appName_);
+  filterHook_ = SetWindowsHookExA(WH_MSGFILTER, &MessageFilterHook, nullptr, GetCurrentThreadId());
+  if (InitInstance()) MessageLoop();
+  ExitInstance();
+  if (filterHook_) UnhookWindowsHookEx(filterHook_);
+  filterHook_ = nullptr;
+  return 0;
+}
+
+int App::MessageLoop() {
+  MSG msg;
+  bool idle = true;
+  long idleCount = 0;
+  for (;;) {
+    while (idle && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!OnIdle(idleCount++)) idle = false;
+    }
+    do {
+      if (GetMessageA(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+      // Mouse moves and timer ticks do not change what idle work would show.
+      if (msg.message != WM_MOUSEMOVE && msg.message != WM_NCMOUSEMOVE &&
+          msg.message != WM_TIMER && msg.message != WM_PAINT) {
+        idle = true;
+        idleCount = 0;
+      }
+    } while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
+  }
+}
+
+void App::ExitInstance() {
+  if (mainWindow_) {
+    Window* window = mainWindow_;
+    mainWindow_ = nullptr;
+    if (window->hwnd()) DestroyWindow(window->hwnd());
+  }
+  ctl3d_.reset();
+}
+
+bool App::OnIdle(long) { return false; }
+
+bool App::ProcessMessageFilter(int, MSG*) { return false; }
+
+bool App::RouteCommand(Message& msg) {
+  Handler h = FindHandler(msg);
+  if (!h) return false;
+  (this->*h)(msg);
+  return true;
+}
+
+void App::WindowDestroyed(Window* window) {
+  if (window != mainWindow_) return;
+  mainWindow_ = nullptr;
+  // Without its main window the program has nothing left to do.
+  PostQuitMessage(0);
+}
+
+void App::SetRegistryKey(const char* company) {
+  settings_ = std::make_unique<RegistrySettings>(company, appName_);
+}
+
+void App::Enable3dControls() {
+  if (!ctl3d_) ctl3d_ = std::make_unique<Ctl3dLook>(instance_);
+}
+
+}  // namespace fw

@@ -1,0 +1,74 @@
+#pragma once
+// The application object: start-up, the message loop with idle-time work, the
+// message-filter hook through which modal loops pass, the main window, the
+// per-user registry settings and the application's own command table.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "ctl3d.h"
+#include "message_map.h"
+#include "registry_settings.h"
+
+namespace fw {
+
+class Window;
+
+class App : public CmdTarget {
+ public:
+  App();
+  ~App() override;
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  static App* Current();
+
+  // Runs the program: InitInstance, then the message loop if it asked for one,
+  // then ExitInstance. Returns the exit status.
+  int Run(HINSTANCE instance, const char* commandLine);
+
+  HINSTANCE Instance() const { return instance_; }
+  const char* CommandLine() const { return commandLine_; }
+  // The program file's name without directory and extension, unless set otherwise.
+  const std::string& AppName() const { return appName_; }
+
+  Window* MainWindow() const { return mainWindow_; }
+  void SetMainWindow(Window* window) { mainWindow_ = window; }
+
+  // The system's message-filter hook calls this for every message of a modal
+  // loop (dialog boxes, menus). Answer true when the message was handled.
+  virtual bool ProcessMessageFilter(int code, MSG* msg);
+
+  // Offers a menu or accelerator command nobody else handled to the application.
+  bool RouteCommand(Message& msg);
+
+  // Called when a window bound to the framework has received its last message.
+  void WindowDestroyed(Window* window);
+
+ protected:
+  // Answer true to run the message loop.
+  virtual bool InitInstance() = 0;
+  virtual void ExitInstance();
+  // Idle-time work between messages; answer true to be called again.
+  virtual bool OnIdle(long count);
+
+  void SetAppName(std::string name) { appName_ = std::move(name); }
+  // All per-user settings live under HKCU\Software\<company>\<application>.
+  void SetRegistryKey(const char* company);
+  RegistrySettings& Settings() { return *settings_; }
+  void Enable3dControls();
+
+ private:
+  int MessageLoop();
+
+  HINSTANCE instance_ = nullptr;
+  const char* commandLine_ = "";
+  std::string appName_;
+  Window* mainWindow_ = nullptr;
+  HHOOK filterHook_ = nullptr;
+  std::unique_ptr<RegistrySettings> settings_;
+  std::unique_ptr<Ctl3dLook> ctl3d_;
+};
+
+}  // namespace fw

@@ -1,0 +1,83 @@
+#pragma once
+// Message tables. Each class that handles messages lists them in a table that
+// names its base class's table; dispatch walks from the most derived table to
+// the base, so a derived class's entry wins, and what no table names gets the
+// system's default processing.
+//
+//   FW_BEGIN_MESSAGE_MAP(SaverWindow, PlayerWindow)
+//     FW_ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
+//     FW_ON_COMMAND(IDC_SET, OnSet)
+//     FW_ON_NOTIFY(TVN_SELCHANGEDA, IDC_PLAYLIST_TREE, OnSelChanged)
+//   FW_END_MESSAGE_MAP()
+#include <windows.h>
+
+namespace fw {
+
+// One message as the window procedure received it.
+struct Message {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+};
+
+class CmdTarget;
+using Handler = LRESULT (CmdTarget::*)(Message&);
+
+enum class EntryKind { Message, Command, Notify, End };
+
+struct MessageMapEntry {
+  EntryKind kind;
+  UINT message;  // the window message (Message entries)
+  UINT code;     // notification code (Command and Notify entries)
+  UINT id;       // control or command id (Command and Notify entries)
+  Handler handler;
+};
+
+struct MessageMap {
+  const MessageMap* base;
+  const MessageMapEntry* entries;
+};
+
+// Anything with a message table: windows, dialogs and the application.
+class CmdTarget {
+ public:
+  virtual ~CmdTarget() = default;
+  static const MessageMap* ThisMessageMap() { return nullptr; }
+
+  // Finds the handler for a message, most derived table first.
+  Handler FindHandler(const Message& msg) const;
+
+ protected:
+  virtual const MessageMap* GetMessageMap() const { return nullptr; }
+};
+
+}  // namespace fw
+
+#define FW_DECLARE_MESSAGE_MAP()                            \
+ protected:                                                 \
+  const fw::MessageMap* GetMessageMap() const override;     \
+                                                            \
+ public:                                                    \
+  static const fw::MessageMap* ThisMessageMap();
+
+#define FW_BEGIN_MESSAGE_MAP(Class, Base)                                          \
+  const fw::MessageMap* Class::GetMessageMap() const { return ThisMessageMap(); } \
+  const fw::MessageMap* Class::ThisMessageMap() {                                  \
+    using ThisClass = Class;                                                       \
+    using BaseClass = Base;                                                        \
+    static const fw::MessageMapEntry entries[] = {
+#define FW_HANDLER(fn) static_cast<fw::Handler>(&ThisClass::fn)
+#define FW_ON_MESSAGE(msg, fn) {fw::EntryKind::Message, (msg), 0, 0, FW_HANDLER(fn)},
+// Menu items, accelerators and button clicks (notification code 0).
+#define FW_ON_COMMAND(id, fn) {fw::EntryKind::Command, WM_COMMAND, 0, (id), FW_HANDLER(fn)},
+#define FW_ON_CONTROL(code, id, fn) {fw::EntryKind::Command, WM_COMMAND, (code), (id), FW_HANDLER(fn)},
+#define FW_ON_NOTIFY(code, id, fn) \
+  {fw::EntryKind::Notify, WM_NOTIFY, static_cast<UINT>(code), (id), FW_HANDLER(fn)},
+#define FW_END_MESSAGE_MAP()                                         \
+  { fw::EntryKind::End, 0, 0, 0, nullptr }                           \
+  }                                                                  \
+  ;                                                                  \
+  static const fw::MessageMap map{BaseClass::ThisMessageMap(), entries}; \
+  return &map;                                                       \
+  }

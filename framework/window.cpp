@@ -1,0 +1,143 @@
+#include "window.h"
+
+#include "app.h"
+
+namespace fw {
+
+namespace {
+
+const char kWindowProp[] = "fw.Window";
+
+// The object waiting for the next window created on this thread.
+thread_local Window* pending = nullptr;
+
+LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && pending) {
+    Window* self = pending;
+    pending = nullptr;
+    self->Subclass(reinterpret_cast<HWND>(wParam));
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+}  // namespace
+
+Window::~Window() {
+  if (hwnd_) Unbind();
+}
+
+const char* Window::DefaultClassName() {
+  static const char name[] = "FwWindow";
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.lpszClassName = name;
+    return RegisterClassA(&wc) != 0;
+  }();
+  (void)registered;
+  return name;
+}
+
+bool Window::Create(DWORD exStyle, const char* className, const char* title, DWORD style,
+                    const RECT& rect, HWND parent, UINT idOrMenu) {
+  if (!className) className = DefaultClassName();
+  if (hwnd_) return false;
+  BindNextWindow binding(this);
+  HWND hwnd = CreateWindowExA(exStyle, className, title, style, rect.left, rect.top,
+                              rect.right - rect.left, rect.bottom - rect.top, parent,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(idOrMenu)),
+                              GetModuleHandleA(nullptr), nullptr);
+  return hwnd != nullptr;
+}
+
+bool Window::Subclass(HWND hwnd) {
+  if (!hwnd || hwnd_ || FromHandle(hwnd)) return false;
+  Bind(hwnd);
+  superProc_ = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProcedure)));
+  return true;
+}
+
+Window* Window::FromHandle(HWND hwnd) {
+  return static_cast<Window*>(GetPropA(hwnd, kWindowProp));
+}
+
+void Window::Bind(HWND hwnd) {
+  hwnd_ = hwnd;
+  SetPropA(hwnd, kWindowProp, this);
+}
+
+void Window::Unbind() {
+  if (superProc_) {
+    SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(superProc_));
+  }
+  RemovePropA(hwnd_, kWindowProp);
+  hwnd_ = nullptr;
+}
+
+BindNextWindow::BindNextWindow(Window* window)
+    : previous_(pending),
+      hook_(SetWindowsHookExA(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId())) {
+  pending = window;
+}
+
+BindNextWindow::~BindNextWindow() {
+  if (hook_) UnhookWindowsHookEx(hook_);
+  pending = previous_;
+}
+
+LRESULT Window::Default() {
+  const Message& m = *current_;
+  if (superProc_) return CallWindowProcA(superProc_, m.hwnd, m.message, m.wParam, m.lParam);
+  return DefWindowProcA(m.hwnd, m.message, m.wParam, m.lParam);
+}
+
+LRESULT Window::DefaultProcessing(Message& msg) {
+  // Menu and accelerator commands nobody here handles go to the application.
+  if (msg.message == WM_COMMAND && msg.lParam == 0) {
+    if (App* app = App::Current(); app && app->RouteCommand(msg)) return 0;
+  }
+  return Default();
+}
+
+LRESULT Window::Dispatch(Message& msg) {
+  const Message* outer = current_;
+  current_ = &msg;
+  LRESULT result;
+  if (Handler h = FindHandler(msg))
+    result = (this->*h)(msg);
+  else
+    result = DefaultProcessing(msg);
+  current_ = outer;
+  return result;
+}
+
+void Window::PostNcDestroy() {
+  if (selfDeleting_) delete this;
+}
+
+LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Window* self = Window::FromHandle(hwnd);
+  if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
+  Message msg{hwnd, message, wParam, lParam};
+  LRESULT result = self->Dispatch(msg);
+  if (message == WM_NCDESTROY) {
+    // The window is gone: unbind, let the application forget its main window,
+    // then let a self-deleting object go.
+    self->Unbind();
+    if (App* app = App::Current()) app->WindowDestroyed(self);
+    self->PostNcDestroy();
+  }
+  return result;
+}
+
+std::string LoadResourceString(UINT id) {
+  char buffer[1024];
+  int n = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
+  return std::string(buffer, n > 0 ? n : 0);
+}
+
+}  // namespace fw

@@ -1,0 +1,83 @@
+#!/bin/bash
+# The Wine test bench: a private Wine prefix and a private Xvfb display per run.
+#   bench.sh start DIR [WxH]   make DIR/prefix, start Xvfb, write DIR/env
+#   bench.sh run DIR CMD...    run CMD inside the bench (WINEPREFIX, DISPLAY set)
+#   bench.sh stop DIR          end this bench's Wine processes and its Xvfb, by PID
+# Nothing outside DIR is touched, and only processes this bench started are ended.
+set -euo pipefail
+
+cmd=${1:?usage: bench.sh start|run|stop DIR ...}
+dir=${2:?bench directory}
+shift 2
+
+export WINEDEBUG=-all WINEARCH=win32
+
+stop_bench() {
+  [ -f "$dir/env" ] || return 0
+  # shellcheck disable=SC1091
+  . "$dir/env"
+  WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+  if [ -n "${BENCH_XVFB_PID:-}" ] && kill -0 "$BENCH_XVFB_PID" 2>/dev/null; then
+    kill "$BENCH_XVFB_PID" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$BENCH_XVFB_PID" 2>/dev/null || break; sleep 0.1; done
+  fi
+  rm -f "$dir/env"
+}
+
+start_xvfb() {
+  local size=$1 fd_file=$dir/display
+  rm -f "$fd_file"
+  # -displayfd lets Xvfb pick a free display number and tell us which.
+  Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset 3>"$fd_file" \
+    >"$dir/xvfb.log" 2>&1 &
+  BENCH_XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -s "$fd_file" ] && break
+    sleep 0.1
+  done
+  [ -s "$fd_file" ] || { echo "bench: Xvfb did not start" >&2; exit 1; }
+  BENCH_DISPLAY=":$(head -n1 "$fd_file")"
+}
+
+prepare_prefix() {
+  local prefix=$1
+  rm -rf "$prefix"
+  WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
+  cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+  WINEPREFIX=$prefix wineserver -w
+}
+
+case $cmd in
+  start)
+    size=${1:-640x480}
+    mkdir -p "$dir"
+    stop_bench
+    start_xvfb "$size"
+    prefix=$dir/prefix
+    cat >"$dir/env" <<ENV
+export WINEPREFIX='$prefix'
+export DISPLAY='$BENCH_DISPLAY'
+export BENCH_XVFB_PID=$BENCH_XVFB_PID
+export BENCH_DIR='$dir'
+export BENCH_SCREEN='$size'
+ENV
+    DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix"
+    echo "bench ready: display $BENCH_DISPLAY ($size), prefix $prefix"
+    ;;
+  run)
+    [ -f "$dir/env" ] || { echo "bench: not started in $dir" >&2; exit 1; }
+    # shellcheck disable=SC1091
+    . "$dir/env"
+    exec "$@"
+    ;;
+  stop)
+    stop_bench
+    echo "bench stopped"
+    ;;
+  *)
+    echo "bench.sh: unknown command $cmd" >&2
+    exit 2
+    ;;
+esac

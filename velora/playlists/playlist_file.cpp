@@ -1,0 +1,117 @@
+#include "velora/playlists/playlist_file.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "framework/handles.h"
+#include "velora/playlists/playlist_format.h"
+#include "velora/playlists/playlist_path.h"
+
+namespace velora {
+
+namespace {
+
+constexpr DWORD kRetryStepMilliseconds = 50;
+
+bool HeldByAnother(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED;
+}
+
+// Retries a step while another process holds the file, for about a second.
+template <typename Step>
+auto WhileHeld(Step step) {
+  DWORD waited = 0;
+  for (;;) {
+    auto result = step();
+    if (result || !HeldByAnother(GetLastError()) || waited >= kLockedRetryMilliseconds)
+      return result;
+    Sleep(kRetryStepMilliseconds);
+    waited += kRetryStepMilliseconds;
+  }
+}
+
+fw::UniqueFile OpenExclusive(const std::string& path, DWORD access, DWORD disposition) {
+  return WhileHeld([&] {
+    return fw::UniqueFile(CreateFileA(path.c_str(), access, 0, nullptr, disposition,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+  });
+}
+
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+PlaylistFile PlaylistFile::InWindowsDirectory() {
+  char directory[kPathBufferSize] = {};
+  UINT length = GetWindowsDirectoryA(directory, sizeof directory);
+  if (length == 0 || length >= sizeof directory) return PlaylistFile(std::nullopt);
+  return PlaylistFile(PlaylistFilePath(std::string_view(directory, length)));
+}
+
+std::optional<std::string> PlaylistFile::ReadBytes() const {
+  if (!path_) return std::nullopt;
+  fw::UniqueFile file = OpenExclusive(*path_, GENERIC_READ, OPEN_EXISTING);
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char buffer[16384];
+  for (;;) {
+    DWORD got = 0;
+    // A read error ends the text where it happened; what came before stays.
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+    bytes.append(buffer, got);
+  }
+  return bytes;
+}
+
+bool PlaylistFile::ReplaceBytes(std::string_view bytes) const {
+  if (!path_) return false;
+  std::string directory = DirectoryOf(*path_);
+  char temporary[MAX_PATH] = {};
+  if (!GetTempFileNameA(directory.c_str(), "vel", 0, temporary)) return false;
+  bool complete = false;
+  {
+    fw::UniqueFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    complete = file && WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+  }
+  if (complete) {
+    complete = WhileHeld([&] {
+      return MoveFileExA(temporary, path_->c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    });
+  }
+  if (!complete) DeleteFileA(temporary);
+  return complete;
+}
+
+void PlaylistFile::ReadNowPlayingList(std::vector<std::string>& movieList) const {
+  std::optional<std::string> bytes = ReadBytes();
+  if (!bytes) return;
+  for (std::string& path : ParseNowPlayingList(*bytes)) movieList.push_back(std::move(path));
+}
+
+PlaylistSet PlaylistFile::LoadPlaylists() const {
+  std::optional<std::string> bytes = ReadBytes();
+  return bytes ? ParsePlaylists(*bytes) : PlaylistSet{};
+}
+
+bool PlaylistFile::SavePlaylists(const PlaylistSet& set) const {
+  return ReplaceBytes(FormatPlaylists(set));
+}
+
+}  // namespace velora

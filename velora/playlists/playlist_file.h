@@ -1,0 +1,45 @@
+#pragma once
+// The playlist file on disk. Every open is exclusive, so a saver and the setup
+// dialog never see each other's half-done work; an open that finds the file
+// held by another velora process waits for it briefly before giving up.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "velora/playlists/playlist_model.h"
+
+namespace velora {
+
+class PlaylistFile {
+ public:
+  // The file in the Windows directory; no path when that directory is too long.
+  static PlaylistFile InWindowsDirectory();
+  explicit PlaylistFile(std::optional<std::string> path) : path_(std::move(path)) {}
+
+  const std::optional<std::string>& Path() const { return path_; }
+
+  // Appends the now-playing movies' paths to the list; appends nothing when
+  // the file is missing, locked or has no header.
+  void ReadNowPlayingList(std::vector<std::string>& movieList) const;
+
+  // The whole model, empty when the file cannot be read.
+  PlaylistSet LoadPlaylists() const;
+
+  // Rewrites the file from the model. The new text goes to a file beside it
+  // and replaces the old one only once it is complete: a failure at any point
+  // leaves the old file as it was.
+  bool SavePlaylists(const PlaylistSet& set) const;
+
+  // The raw steps, for the operations above and for tests.
+  std::optional<std::string> ReadBytes() const;
+  bool ReplaceBytes(std::string_view bytes) const;
+
+ private:
+  std::optional<std::string> path_;
+};
+
+// How long an open retries while another process holds the file.
+constexpr unsigned kLockedRetryMilliseconds = 1000;
+
+}  // namespace velora

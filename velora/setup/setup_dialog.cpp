@@ -1,0 +1,321 @@
+#include "velora/setup/setup_dialog.h"
+
+#include <shellapi.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "velora/playlists/playlist_model.h"
+#include "velora/resources/resource_ids.h"
+#include "velora/setup/about_dialog.h"
+#include "velora/shell/saver_app.h"
+
+namespace velora {
+
+namespace {
+
+constexpr int kClosedFolderImage = 0;
+constexpr int kOpenFolderImage = 1;
+constexpr int kMovieImage = 2;
+constexpr int kMissingMovieImage = 3;
+constexpr COLORREF kTransparentMagenta = RGB(255, 0, 255);
+
+// The name part of a path: no directory, no extension.
+std::string FileTitle(const std::string& path) {
+  char name[_MAX_FNAME] = {};
+  _splitpath(path.c_str(), nullptr, nullptr, name, nullptr);
+  return name;
+}
+
+}  // namespace
+
+FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
+  FW_ON_COMMAND(IDC_SET, OnSetClicked)
+  FW_ON_COMMAND(IDC_ABOUT, OnAboutClicked)
+  FW_ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+  FW_ON_NOTIFY(TVN_SELCHANGEDA, IDC_PLAYLIST_TREE, OnSelectionChanged)
+  FW_ON_NOTIFY(TVN_SELCHANGEDW, IDC_PLAYLIST_TREE, OnSelectionChanged)
+  FW_ON_NOTIFY(TVN_GETDISPINFOA, IDC_PLAYLIST_TREE, OnGetDisplayInfo)
+  FW_ON_NOTIFY(TVN_GETDISPINFOW, IDC_PLAYLIST_TREE, OnGetDisplayInfo)
+  FW_ON_NOTIFY(TVN_DELETEITEMA, IDC_PLAYLIST_TREE, OnItemDeleted)
+  FW_ON_NOTIFY(TVN_DELETEITEMW, IDC_PLAYLIST_TREE, OnItemDeleted)
+  FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
+FW_END_MESSAGE_MAP()
+
+SetupDialog::SetupDialog() : fw::Dialog(IDD_SETUP), playlistFile(std::nullopt) {}
+
+SetupDialog::~SetupDialog() {
+  if (imageList) ImageList_Destroy(imageList);
+}
+
+BOOL SetupDialog::OnInitDialog() {
+  fw::Dialog::OnInitDialog();
+  nowPlayingBox = Item(IDC_NOW_PLAYING);
+  playlistTree = Item(IDC_PLAYLIST_TREE);
+  CenterWindow();
+  AddSystemMenuAbout();
+  CreateImageList();
+
+  TVINSERTSTRUCTA insert{};
+  insert.hParent = TVI_ROOT;
+  insert.hInsertAfter = TVI_SORT;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  std::string caption = fw::LoadResourceString(IDS_PLAY_LISTS);
+  insert.item.pszText = caption.data();
+  insert.item.iImage = insert.item.iSelectedImage = I_IMAGECALLBACK;
+  insert.item.lParam = 0;
+  rootItem = TreeView_InsertItem(playlistTree, &insert);
+
+  LoadPlaylists();
+  EnableButtonsFor(SelectedItem());
+  // The dialog manager gives the focus to the first tab stop, OK.
+  return TRUE;
+}
+
+void SetupDialog::AddSystemMenuAbout() {
+  std::string text = fw::LoadResourceString(IDS_ABOUT_MENU);
+  if (text.empty()) return;
+  HMENU menu = GetSystemMenu(hwnd(), FALSE);
+  if (!menu) return;
+  AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(menu, MF_STRING, CMD_SYSMENU_ABOUT, text.c_str());
+}
+
+void SetupDialog::CreateImageList() {
+  imageList = ImageList_LoadImageA(fw::App::Current()->Instance(), MAKEINTRESOURCEA(IDB_TREE_IMAGES),
+                                   16, 3, kTransparentMagenta, IMAGE_BITMAP, 0);
+  TreeView_SetImageList(playlistTree, imageList, TVSIL_NORMAL);
+  ListView_SetImageList(nowPlayingBox, imageList, LVSIL_SMALL);
+}
+
+void SetupDialog::LoadPlaylists() {
+  playlistFile = PlaylistFile::InWindowsDirectory();
+  PlaylistSet set = playlistFile.LoadPlaylists();
+
+  HTREEITEM toSelect = nullptr;
+  for (size_t s = 0; s < set.strayMovies.size(); ++s) {
+    HTREEITEM item = AddMovieItem(nullptr, set.strayMovies[s].path);
+    if (set.nowPlaying.kind == NowPlaying::Kind::StrayMovie && static_cast<int>(s) == set.nowPlaying.movie)
+      toSelect = item;
+  }
+  for (size_t p = 0; p < set.playlists.size(); ++p) {
+    const Playlist& playlist = set.playlists[p];
+    HTREEITEM playlistItem = AddPlaylistItem(playlist.name);
+    const bool marked = static_cast<int>(p) == set.nowPlaying.playlist;
+    if (marked && set.nowPlaying.kind == NowPlaying::Kind::Playlist) toSelect = playlistItem;
+    for (size_t m = 0; m < playlist.movies.size(); ++m) {
+      HTREEITEM movieItem = AddMovieItem(playlistItem, playlist.movies[m].path);
+      if (marked && set.nowPlaying.kind == NowPlaying::Kind::Movie &&
+          static_cast<int>(m) == set.nowPlaying.movie)
+        toSelect = movieItem;
+    }
+  }
+  if (toSelect) {
+    TreeView_SelectItem(playlistTree, toSelect);
+    TreeView_EnsureVisible(playlistTree, toSelect);
+    SetNowPlaying();
+  }
+}
+
+HTREEITEM SetupDialog::AddPlaylistItem(const std::string& name) {
+  // Before the first playlist whose name sorts after the new one.
+  HTREEITEM after = TVI_FIRST;
+  for (HTREEITEM child = TreeView_GetChild(playlistTree, rootItem); child;
+       child = TreeView_GetNextSibling(playlistTree, child)) {
+    if (ComparePlaylistNames(LabelOf(child), name) > 0) break;
+    after = child;
+  }
+  TVINSERTSTRUCTA insert{};
+  insert.hParent = rootItem;
+  insert.hInsertAfter = after;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  std::string text = name;
+  insert.item.pszText = text.data();
+  insert.item.iImage = insert.item.iSelectedImage = I_IMAGECALLBACK;
+  insert.item.lParam = 0;
+  return TreeView_InsertItem(playlistTree, &insert);
+}
+
+HTREEITEM SetupDialog::AddMovieItem(HTREEITEM playlistItem, const std::string& path) {
+  int image = kMovieImage;
+  HICON icon = nullptr;
+  const bool shell4 = SaverApp::Get().newShell;
+  if (shell4) {
+    SHFILEINFOA info{};
+    auto systemList = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
+    if (systemList) icon = ImageList_GetIcon(systemList, info.iIcon, ILD_NORMAL);
+  } else if (path.find("wav") != std::string::npos || path.find("WAV") != std::string::npos) {
+    char copy[MAX_PATH] = {};
+    lstrcpynA(copy, path.c_str(), MAX_PATH);
+    WORD index = 2;
+    icon = ExtractAssociatedIconA(fw::App::Current()->Instance(), copy, &index);
+  }
+  if (icon) {
+    int added = ImageList_ReplaceIcon(imageList, -1, icon);
+    if (added >= 0) image = added;
+    extractedIcons.emplace_back(icon);
+  }
+
+  moviePaths.push_back(path);
+  const std::string* data = &moviePaths.back();
+
+  std::string title;
+  if (shell4) {
+    SHFILEINFOA info{};
+    if (SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME | SHGFI_TYPENAME)) {
+      title = info.szDisplayName;
+    } else {
+      title = path;
+      image = kMissingMovieImage;
+    }
+  } else {
+    struct _stat status;
+    if (_stat(path.c_str(), &status) == 0) {
+      title = FileTitle(path);
+    } else {
+      title = path;
+      image = kMissingMovieImage;
+    }
+  }
+
+  TVINSERTSTRUCTA insert{};
+  insert.hParent = playlistItem ? playlistItem : TVI_ROOT;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  insert.item.pszText = title.data();
+  insert.item.iImage = insert.item.iSelectedImage = image;
+  insert.item.lParam = reinterpret_cast<LPARAM>(data);
+  return TreeView_InsertItem(playlistTree, &insert);
+}
+
+void SetupDialog::SetNowPlaying() {
+  nowPlayingItem = SelectedItem();
+  if (!nowPlayingItem) return;
+  std::string label = LabelOf(nowPlayingItem);
+  TVITEMA item{};
+  item.mask = TVIF_IMAGE | TVIF_PARAM;
+  item.hItem = nowPlayingItem;
+  TreeView_GetItem(playlistTree, &item);
+  int image = item.lParam ? item.iImage : FolderImage(nowPlayingItem);
+
+  if (ListView_GetItemCount(nowPlayingBox) > 0) ListView_DeleteItem(nowPlayingBox, 0);
+  LVITEMA entry{};
+  entry.mask = LVIF_TEXT | LVIF_IMAGE;
+  entry.iItem = 0;
+  entry.pszText = label.data();
+  entry.iImage = image;
+  ListView_InsertItem(nowPlayingBox, &entry);
+}
+
+void SetupDialog::DeleteItem(HTREEITEM item) {
+  // The root holds every playlist and stays for the dialog's whole life.
+  if (!item || item == rootItem) return;
+  TreeView_DeleteItem(playlistTree, item);
+}
+
+HTREEITEM SetupDialog::SelectedItem() const { return TreeView_GetSelection(playlistTree); }
+
+PlaylistSet SetupDialog::TreeToModel() const {
+  PlaylistSet set;
+  for (HTREEITEM p = TreeView_GetChild(playlistTree, rootItem); p;
+       p = TreeView_GetNextSibling(playlistTree, p)) {
+    Playlist playlist;
+    playlist.name = LabelOf(p);
+    const int playlistIndex = static_cast<int>(set.playlists.size());
+    if (p == nowPlayingItem) set.nowPlaying = {NowPlaying::Kind::Playlist, playlistIndex, -1};
+    for (HTREEITEM m = TreeView_GetChild(playlistTree, p); m; m = TreeView_GetNextSibling(playlistTree, m)) {
+      const std::string* path = PathOf(m);
+      if (!path) continue;
+      if (m == nowPlayingItem)
+        set.nowPlaying = {NowPlaying::Kind::Movie, playlistIndex, static_cast<int>(playlist.movies.size())};
+      playlist.movies.push_back({*path});
+    }
+    set.playlists.push_back(std::move(playlist));
+  }
+  return set;
+}
+
+void SetupDialog::OnOK() {
+  playlistFile.SavePlaylists(TreeToModel());
+  fw::Dialog::OnOK();
+}
+
+void SetupDialog::EnableButtonsFor(HTREEITEM subject) {
+  const bool hasParent = subject && ParentOf(subject);
+  const bool isPlaylist = hasParent && !PathOf(subject);
+  EnableWindow(Item(IDC_ADD_MOVIE), isPlaylist);
+  EnableWindow(Item(IDC_SET), hasParent);
+}
+
+int SetupDialog::FolderImage(HTREEITEM item) const {
+  const bool expanded = (TreeView_GetItemState(playlistTree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+  return expanded && TreeView_GetChild(playlistTree, item) ? kOpenFolderImage : kClosedFolderImage;
+}
+
+const std::string* SetupDialog::PathOf(HTREEITEM item) const {
+  TVITEMA data{};
+  data.mask = TVIF_PARAM;
+  data.hItem = item;
+  if (!TreeView_GetItem(playlistTree, &data)) return nullptr;
+  return reinterpret_cast<const std::string*>(data.lParam);
+}
+
+HTREEITEM SetupDialog::ParentOf(HTREEITEM item) const { return TreeView_GetParent(playlistTree, item); }
+
+std::string SetupDialog::LabelOf(HTREEITEM item) const {
+  char text[256] = {};
+  TVITEMA data{};
+  data.mask = TVIF_TEXT;
+  data.hItem = item;
+  data.pszText = text;
+  data.cchTextMax = sizeof text;
+  TreeView_GetItem(playlistTree, &data);
+  return text;
+}
+
+LRESULT SetupDialog::OnSetClicked(fw::Message&) {
+  SetNowPlaying();
+  return 0;
+}
+
+LRESULT SetupDialog::OnAboutClicked(fw::Message&) {
+  AboutDialog(hwnd()).DoModal();
+  return 0;
+}
+
+LRESULT SetupDialog::OnSysCommand(fw::Message& msg) {
+  if ((msg.wParam & 0xFFF0) == CMD_SYSMENU_ABOUT) {
+    AboutDialog(hwnd()).DoModal();
+    return 0;
+  }
+  return Default();
+}
+
+LRESULT SetupDialog::OnSelectionChanged(fw::Message& msg) {
+  auto* change = reinterpret_cast<NMTREEVIEWA*>(msg.lParam);
+  EnableButtonsFor(change->itemNew.hItem);
+  return 0;
+}
+
+LRESULT SetupDialog::OnGetDisplayInfo(fw::Message& msg) {
+  auto* info = reinterpret_cast<NMTVDISPINFOA*>(msg.lParam);
+  if ((info->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) && !info->item.lParam) {
+    info->item.iImage = info->item.iSelectedImage = FolderImage(info->item.hItem);
+  }
+  return 0;
+}
+
+LRESULT SetupDialog::OnItemDeleted(fw::Message& msg) {
+  auto* deleted = reinterpret_cast<NMTREEVIEWA*>(msg.lParam);
+  // A deleted item (or a movie of a deleted playlist) is no longer playing.
+  if (deleted->itemOld.hItem == nowPlayingItem) nowPlayingItem = nullptr;
+  return 0;
+}
+
+LRESULT SetupDialog::OnDestroy(fw::Message&) {
+  extractedIcons.clear();
+  return Default();
+}
+
+}  // namespace velora

@@ -1,0 +1,15 @@
+#pragma once
+// The movie saver's five per-user playback values.
+#include <cstdint>
+
+namespace velora {
+
+struct PlaybackSettings {
+  std::int32_t Reverse = 0;   // non-zero: every movie plays backwards
+  std::int32_t Mute = 0;      // non-zero: the movie's sound is off
+  std::int32_t Zoom = 1;      // 0: half size, 2: double size, else the movie's own size
+  std::int32_t Speed = 1000;  // thousandths of the normal rate
+  std::int32_t Center = 0;    // non-zero: centred, 0: a random place
+};
+
+}  // namespace velora

@@ -1,0 +1,115 @@
+#include "velora/shell/saver_app.h"
+
+#include <vfw.h>
+
+#include <cstdlib>
+
+#include "velora/resources/resource_ids.h"
+#include "velora/setup/setup_dialog.h"
+#include "velora/shell/playback_settings_store.h"
+
+namespace velora {
+
+FW_BEGIN_MESSAGE_MAP(SaverApp, fw::App)
+  FW_ON_COMMAND(CMD_DELETE_SELECTED, OnDeleteSelected)
+FW_END_MESSAGE_MAP()
+
+bool SaverApp::InitInstance() {
+  Enable3dControls();
+  SetRegistryKey("Orvane Systems");
+
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  GetVersionExA(&version);
+  newShell = version.dwMajorVersion >= 4;
+
+  playbackSettings = ReadPlaybackSettings(Settings());
+
+  // The C runtime splits the command line; only the first argument picks the mode.
+  if (__argc < 2) {
+    ShowStandaloneNotice();
+    return false;
+  }
+  return RunMode(MatchMode(__argv[1]));
+}
+
+bool SaverApp::RunMode(SaverMode mode) {
+  switch (mode) {
+    case SaverMode::Configure:
+      RunConfiguration();
+      return false;
+    case SaverMode::Saver:
+    case SaverMode::Viewer:
+      return RunFullScreen(mode);
+    case SaverMode::Preview:
+      return RunPreview();
+    case SaverMode::ChangePassword:
+      ShowChangePassword();
+      return false;
+    case SaverMode::None:
+      break;
+  }
+  return false;
+}
+
+void SaverApp::RunConfiguration() {
+  AVIFileInit();
+  configMode = true;
+  accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  {
+    SetupDialog dialog;
+    setupDialog = &dialog;
+    SetMainWindow(&dialog);
+    if (dialog.DoModal() == IDOK) WritePlaybackSettings(Settings(), playbackSettings);
+    setupDialog = nullptr;
+    SetMainWindow(nullptr);
+  }
+  AVIFileExit();
+}
+
+bool SaverApp::RunFullScreen(SaverMode) {
+  // The full-screen player and saver windows come with the playback engine.
+  return false;
+}
+
+bool SaverApp::RunPreview() {
+  HWND parent = WindowAfter('p');
+  if (!parent) return false;
+  // The preview window comes with the preview; until then nothing is shown.
+  return false;
+}
+
+void SaverApp::ShowChangePassword() {
+  HWND owner = WindowAfter('a');
+  if (!owner) return;
+  // The saver keeps no password; the box only answers the system's request.
+  MessageBoxA(owner, "Change Password", AppName().c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void SaverApp::ShowStandaloneNotice() {
+  MessageBoxA(nullptr, fw::LoadResourceString(IDS_STANDALONE).c_str(), AppName().c_str(),
+              MB_OK | MB_ICONINFORMATION);
+}
+
+HWND SaverApp::WindowAfter(char letter) const {
+  std::optional<std::int64_t> number = FindHandleAfter(CommandLine(), letter);
+  if (!number) return nullptr;
+  HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(static_cast<std::uint32_t>(*number)));
+  return hwnd && IsWindow(hwnd) ? hwnd : nullptr;
+}
+
+bool SaverApp::ProcessMessageFilter(int code, MSG* msg) {
+  // In the setup dialog the Delete key is a command before any control sees it,
+  // so it deletes the selected tree item even while a label is being edited.
+  if (configMode && accelerators && MainWindow() && MainWindow()->hwnd() &&
+      TranslateAcceleratorA(MainWindow()->hwnd(), accelerators, msg))
+    return true;
+  return fw::App::ProcessMessageFilter(code, msg);
+}
+
+LRESULT SaverApp::OnDeleteSelected(fw::Message&) {
+  if (setupDialog) setupDialog->DeleteItem(setupDialog->SelectedItem());
+  return 0;
+}
+
+}  // namespace velora

@@ -1,0 +1,46 @@
+#pragma once
+// velora's application object: reads the playback settings, picks the mode
+// from the command line and runs it.
+#include <windows.h>
+
+#include "framework/app.h"
+#include "velora/shell/command_line.h"
+#include "velora/shell/playback_settings.h"
+
+namespace velora {
+
+class SetupDialog;
+
+class SaverApp : public fw::App {
+ public:
+  static SaverApp& Get() { return *static_cast<SaverApp*>(fw::App::Current()); }
+
+  // Windows 95 / NT 4 shell or later: the setup dialog asks the shell for titles and icons.
+  bool newShell = true;
+  // Only in the configuration mode: the Delete accelerator is active.
+  bool configMode = false;
+  PlaybackSettings playbackSettings;
+
+  bool ProcessMessageFilter(int code, MSG* msg) override;
+
+ protected:
+  bool InitInstance() override;
+
+  FW_DECLARE_MESSAGE_MAP()
+  LRESULT OnDeleteSelected(fw::Message& msg);
+
+ private:
+  bool RunMode(SaverMode mode);
+  void RunConfiguration();
+  bool RunFullScreen(SaverMode mode);
+  bool RunPreview();
+  void ShowChangePassword();
+  void ShowStandaloneNotice();
+  // The window named by the number after `letter` in the command line, if it exists.
+  HWND WindowAfter(char letter) const;
+
+  HACCEL accelerators = nullptr;
+  SetupDialog* setupDialog = nullptr;
+};
+
+}  // namespace velora
