@@ -62,7 +62,7 @@ class App : public CmdTarget {
  private:
   int MessageLoop();
 
-  HINSTANCE instance_ = nullptr;
+  HINSTANCE instance_ = GetModuleHandleA(nullptr);
   const char* commandLine_ = "";
   std::string appName_;
   Window* mainWindow_ = nullptr;

@@ -49,7 +49,7 @@ struct FileTraits {
 inline void DeleteGdiObject(HGDIOBJ h) { DeleteObject(h); }
 inline void CloseRegKey(HKEY k) { RegCloseKey(k); }
 inline void DestroyIconHandle(HICON h) { DestroyIcon(h); }
-inline void FreeModule(HMODULE m) { FreeLibrary(m); }
+inline void ReleaseLibrary(HMODULE m) { FreeLibrary(m); }
 inline void DestroyMenuHandle(HMENU m) { DestroyMenu(m); }
 inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
 inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
@@ -58,7 +58,7 @@ using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueKernelHandle = Unique<HANDLE, NullTraits<HANDLE, CloseKernelHandle>>;
 using UniqueKey = Unique<HKEY, NullTraits<HKEY, CloseRegKey>>;
 using UniqueIcon = Unique<HICON, NullTraits<HICON, DestroyIconHandle>>;
-using UniqueLibrary = Unique<HMODULE, NullTraits<HMODULE, FreeModule>>;
+using UniqueLibrary = Unique<HMODULE, NullTraits<HMODULE, ReleaseLibrary>>;
 using UniqueMenu = Unique<HMENU, NullTraits<HMENU, DestroyMenuHandle>>;
 using UniqueMemoryDc = Unique<HDC, NullTraits<HDC, DeleteMemoryDc>>;
 template <typename Gdi>

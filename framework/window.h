@@ -55,21 +55,7 @@ class Window : public CmdTarget {
 
   const Message* CurrentMessage() const { return current_; }
 
-  friend // Binds the next window that this thread creates (CreateWindowEx, a dialog
-// box) to an object, before that window's first message, whatever its class.
-class BindNextWindow {
- public:
-  explicit BindNextWindow(Window* window);
-  ~BindNextWindow();
-  BindNextWindow(const BindNextWindow&) = delete;
-  BindNextWindow& operator=(const BindNextWindow&) = delete;
-
- private:
-  Window* previous_;
-  HHOOK hook_;
-};
-
-LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK WindowProcedure(HWND, UINT, WPARAM, LPARAM);
   friend class Dialog;
 
  private:

@@ -80,6 +80,9 @@ std::optional<std::string> PlaylistFile::ReadBytes() const {
 
 bool PlaylistFile::ReplaceBytes(std::string_view bytes) const {
   if (!path_) return false;
+  // A file the user made read-only stays as it is.
+  DWORD attributes = GetFileAttributesA(path_->c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
   std::string directory = DirectoryOf(*path_);
   char temporary[MAX_PATH] = {};
   if (!GetTempFileNameA(directory.c_str(), "vel", 0, temporary)) return false;

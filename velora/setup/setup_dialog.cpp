@@ -14,10 +14,6 @@ namespace velora {
 
 namespace {
 
-constexpr int kClosedFolderImage = 0;
-constexpr int kOpenFolderImage = 1;
-constexpr int kMovieImage = 2;
-constexpr int kMissingMovieImage = 3;
 constexpr COLORREF kTransparentMagenta = RGB(255, 0, 255);
 
 // The name part of a path: no directory, no extension.
@@ -137,7 +133,7 @@ HTREEITEM SetupDialog::AddPlaylistItem(const std::string& name) {
 }
 
 HTREEITEM SetupDialog::AddMovieItem(HTREEITEM playlistItem, const std::string& path) {
-  int image = kMovieImage;
+  int image = TREE_IMAGE_MOVIE;
   HICON icon = nullptr;
   const bool shell4 = SaverApp::Get().newShell;
   if (shell4) {
@@ -167,7 +163,7 @@ HTREEITEM SetupDialog::AddMovieItem(HTREEITEM playlistItem, const std::string& p
       title = info.szDisplayName;
     } else {
       title = path;
-      image = kMissingMovieImage;
+      image = TREE_IMAGE_MISSING;
     }
   } else {
     struct _stat status;
@@ -175,7 +171,7 @@ HTREEITEM SetupDialog::AddMovieItem(HTREEITEM playlistItem, const std::string& p
       title = FileTitle(path);
     } else {
       title = path;
-      image = kMissingMovieImage;
+      image = TREE_IMAGE_MISSING;
     }
   }
 
@@ -250,7 +246,7 @@ void SetupDialog::EnableButtonsFor(HTREEITEM subject) {
 
 int SetupDialog::FolderImage(HTREEITEM item) const {
   const bool expanded = (TreeView_GetItemState(playlistTree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
-  return expanded && TreeView_GetChild(playlistTree, item) ? kOpenFolderImage : kClosedFolderImage;
+  return expanded && TreeView_GetChild(playlistTree, item) ? TREE_IMAGE_OPEN_FOLDER : TREE_IMAGE_CLOSED_FOLDER;
 }
 
 const std::string* SetupDialog::PathOf(HTREEITEM item) const {

@@ -55,7 +55,7 @@ bool SaverApp::RunMode(SaverMode mode) {
 void SaverApp::RunConfiguration() {
   AVIFileInit();
   configMode = true;
-  accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(IDR_ACCELERATORS));
+  accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(IDR_SETUP_ACCELERATORS));
   {
     SetupDialog dialog;
     setupDialog = &dialog;
@@ -87,7 +87,7 @@ void SaverApp::ShowChangePassword() {
 }
 
 void SaverApp::ShowStandaloneNotice() {
-  MessageBoxA(nullptr, fw::LoadResourceString(IDS_STANDALONE).c_str(), AppName().c_str(),
+  MessageBoxA(nullptr, fw::LoadResourceString(IDS_NOT_STANDALONE).c_str(), AppName().c_str(),
               MB_OK | MB_ICONINFORMATION);
 }
 

@@ -1,0 +1,155 @@
+// The playlist file on disk: exclusive opens, waiting for another holder, and
+// saves that never leave a broken file behind.
+#include "velora/playlists/playlist_file.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+namespace velora {
+namespace {
+
+class PlaylistFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    directory = std::string(temp) + "velora-file-test";
+    CreateDirectoryA(directory.c_str(), nullptr);
+    path = directory + "\\velora.ini";
+    Clean();
+  }
+  void TearDown() override {
+    Clean();
+    RemoveDirectoryA(directory.c_str());
+  }
+  void Clean() {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) DeleteFileA((directory + "\\" + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  void Write(const std::string& bytes) {
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+  }
+  std::string Contents() { return PlaylistFile(path).ReadBytes().value_or("<missing>"); }
+  int FilesInDirectory() {
+    int n = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    do {
+      if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return n;
+  }
+  // Another process's open, as far as sharing goes.
+  HANDLE Hold(DWORD share) {
+    return CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr);
+  }
+  static void ReleaseAfter(HANDLE h, int ms) {
+    std::thread([h, ms] {
+      Sleep(ms);
+      CloseHandle(h);
+    }).detach();
+  }
+
+  std::string directory, path;
+  const std::string original = "Velora PlayLists\r\n\r\n\a>Old\a\r\n C:\\OLD.AVI\r\n";
+};
+
+TEST_F(PlaylistFileTest, MissingFileReadsNothingAndIsNotCreated) {
+  PlaylistFile file(path);
+  std::vector<std::string> list{"kept"};
+  file.ReadNowPlayingList(list);
+  EXPECT_EQ(list, std::vector<std::string>{"kept"});
+  EXPECT_TRUE(file.LoadPlaylists().playlists.empty());
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST_F(PlaylistFileTest, ReadersAppendAndLoad) {
+  Write(original);
+  PlaylistFile file(path);
+  std::vector<std::string> list{"first"};
+  file.ReadNowPlayingList(list);
+  EXPECT_EQ(list, (std::vector<std::string>{"first", "C:\\OLD.AVI"}));
+  PlaylistSet set = file.LoadPlaylists();
+  ASSERT_EQ(set.playlists.size(), 1u);
+  EXPECT_EQ(set.playlists[0].name, "Old");
+}
+
+TEST_F(PlaylistFileTest, OpenIsExclusiveEvenAgainstASharingHolder) {
+  Write(original);
+  HANDLE holder = Hold(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(PlaylistFile(path).ReadBytes(), std::nullopt);
+  CloseHandle(holder);
+  EXPECT_EQ(Contents(), original);
+}
+
+TEST_F(PlaylistFileTest, ReadWaitsBrieflyForAnotherHolder) {
+  Write(original);
+  HANDLE holder = Hold(0);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  ReleaseAfter(holder, 300);
+  EXPECT_EQ(PlaylistFile(path).ReadBytes(), original);
+}
+
+TEST_F(PlaylistFileTest, SaveWritesTheWholeTextAndLeavesNothingElse) {
+  Write(original);
+  PlaylistSet set;
+  set.playlists.push_back({"Nature", {{"C:\\CLIPS\\FISH.AVI"}}});
+  set.nowPlaying = {NowPlaying::Kind::Playlist, 0, -1};
+  EXPECT_TRUE(PlaylistFile(path).SavePlaylists(set));
+  EXPECT_EQ(Contents(), "Velora PlayLists\r\n\r\n\a>Nature\a\r\n C:\\CLIPS\\FISH.AVI\r\n");
+  EXPECT_EQ(FilesInDirectory(), 1);
+}
+
+TEST_F(PlaylistFileTest, SaveCreatesAMissingFile) {
+  EXPECT_TRUE(PlaylistFile(path).SavePlaylists(PlaylistSet{}));
+  EXPECT_EQ(Contents(), "Velora PlayLists\r\n");
+}
+
+TEST_F(PlaylistFileTest, SaveWaitsBrieflyForAnotherHolder) {
+  Write(original);
+  HANDLE holder = Hold(0);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  ReleaseAfter(holder, 300);
+  EXPECT_TRUE(PlaylistFile(path).ReplaceBytes("Velora PlayLists\r\n"));
+  EXPECT_EQ(Contents(), "Velora PlayLists\r\n");
+}
+
+TEST_F(PlaylistFileTest, FailedSaveLeavesTheOldFileIntact) {
+  Write(original);
+  HANDLE holder = Hold(0);
+  ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(PlaylistFile(path).ReplaceBytes(std::string(100000, 'x')));
+  CloseHandle(holder);
+  EXPECT_EQ(Contents(), original);
+  EXPECT_EQ(FilesInDirectory(), 1);
+
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_FALSE(PlaylistFile(path).ReplaceBytes("Velora PlayLists\r\n"));
+  EXPECT_EQ(Contents(), original);
+  EXPECT_EQ(FilesInDirectory(), 1);
+}
+
+TEST_F(PlaylistFileTest, NoPathReadsAndWritesNothing) {
+  PlaylistFile file(std::nullopt);
+  EXPECT_EQ(file.ReadBytes(), std::nullopt);
+  EXPECT_FALSE(file.SavePlaylists(PlaylistSet{}));
+  EXPECT_FALSE(PlaylistFile(directory + "\\missing\\velora.ini").ReplaceBytes("x"));
+}
+
+}  // namespace
+}  // namespace velora
