@@ -65,8 +65,8 @@ export BENCH_SCREEN='$size'
 ENV
     DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix"
     # A persistent server saves every test program a server start-up.
-    WINEPREFIX=$prefix wineserver -p
-    DISPLAY=$BENCH_DISPLAY WINEPREFIX=$prefix wine cmd /c ver >/dev/null 2>&1 || true
+    WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
+    DISPLAY=$BENCH_DISPLAY WINEPREFIX=$prefix wine cmd /c ver </dev/null >/dev/null 2>&1 || true
     echo "bench ready: display $BENCH_DISPLAY ($size), prefix $prefix"
     ;;
   run)
