@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev libbenchmark-dev
   mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine64 wine32:i386 fonts-wine
+  wine wine64 wine32:i386 fonts-wine fonts-liberation
   libx11-6:i386 libxext6:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386
   libxcursor1:i386 libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386
   libfreetype6:i386 libfontconfig1:i386 libasound2:i386 libasound2-plugins:i386

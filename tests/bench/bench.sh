@@ -1,6 +1,7 @@
 #!/bin/bash
 # The Wine test bench: a private Wine prefix and a private Xvfb display per run.
 #   bench.sh start DIR [WxH]   make DIR/prefix, start Xvfb, write DIR/env
+#                              (with BENCH_USE_DISPLAY set, that display instead of Xvfb)
 #   bench.sh run DIR CMD...    run CMD inside the bench (WINEPREFIX, DISPLAY set)
 #   bench.sh stop DIR          end this bench's Wine processes and its Xvfb, by PID
 # Nothing outside DIR is touched, and only processes this bench started are ended.
@@ -54,7 +55,12 @@ case $cmd in
     size=${1:-640x480}
     mkdir -p "$dir"
     stop_bench
-    start_xvfb "$size"
+    if [ -n "${BENCH_USE_DISPLAY:-}" ]; then
+      BENCH_DISPLAY=$BENCH_USE_DISPLAY
+      BENCH_XVFB_PID=
+    else
+      start_xvfb "$size"
+    fi
     prefix=$dir/prefix
     cat >"$dir/env" <<ENV
 export WINEPREFIX='$prefix'
