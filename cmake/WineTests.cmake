@@ -14,10 +14,14 @@ set_tests_properties(bench.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 include(GoogleTest)
 
 # One ctest entry per test case, each run as its own Wine process on the bench.
+# Extra arguments are VAR=value settings for the tests' environment.
 function(add_wine_gtest target label)
   gtest_add_tests(TARGET ${target} TEST_LIST cases)
   set_tests_properties(${cases} PROPERTIES
     FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT 120 LABELS ${label})
+  if(ARGN)
+    set_tests_properties(${cases} PROPERTIES ENVIRONMENT "${ARGN}")
+  endif()
 endfunction()
 
 set(CMAKE_CROSSCOMPILING_EMULATOR ${BENCH_SCRIPT} run ${BENCH_DIR} wine)
