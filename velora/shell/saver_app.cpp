@@ -3,7 +3,10 @@
 #include <vfw.h>
 
 #include <cstdlib>
+#include <memory>
 
+#include "velora/playback/player_window.h"
+#include "velora/playback/saver_window.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/setup/setup_dialog.h"
 #include "velora/shell/playback_settings_store.h"
@@ -67,9 +70,16 @@ void SaverApp::RunConfiguration() {
   AVIFileExit();
 }
 
-bool SaverApp::RunFullScreen(SaverMode) {
-  // The full-screen player and saver windows come with the playback engine.
-  return false;
+bool SaverApp::RunFullScreen(SaverMode mode) {
+  std::unique_ptr<PlayerWindow> window;
+  if (mode == SaverMode::Saver)
+    window = std::make_unique<SaverWindow>();
+  else
+    window = std::make_unique<PlayerWindow>();
+  // No message loop without a window.
+  if (!window->CreateFullScreen()) return false;
+  SetMainWindow(window.release()->SelfDeleting());
+  return true;
 }
 
 bool SaverApp::RunPreview() {

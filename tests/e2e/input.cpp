@@ -1,0 +1,36 @@
+// Real input through the X server: xdotool, started from the Windows side as a
+// Linux program and waited for, so the events are queued when a call returns.
+#include <string>
+
+#include "driver.h"
+
+namespace e2e {
+
+namespace {
+
+void Xdotool(const std::string& arguments) { RunLinux("/usr/bin/xdotool " + arguments); }
+
+}  // namespace
+
+void MoveMouseTo(int x, int y) {
+  Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void MoveMouseBy(int dx, int dy) {
+  // "--" lets negative distances through the option parser.
+  Xdotool("mousemove_relative --sync -- " + std::to_string(dx) + " " + std::to_string(dy));
+}
+
+void ClickAt(int x, int y, int button) {
+  Xdotool("mousemove --sync " + std::to_string(x) + " " + std::to_string(y) + " click " +
+          std::to_string(button));
+}
+
+void Click(HWND window, int button) {
+  POINT centre = CentreOf(window);
+  ClickAt(centre.x, centre.y, button);
+}
+
+void PressKeys(const std::string& keys) { Xdotool("key " + keys); }
+
+}  // namespace e2e

@@ -1,0 +1,113 @@
+// Registry and file helpers: the state the programs leave behind.
+#include "driver.h"
+
+namespace e2e {
+
+bool KeyExists(HKEY root, const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+void DeleteKeyTree(HKEY root, const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key) != ERROR_SUCCESS) return;
+  char child[256];
+  for (;;) {
+    DWORD size = sizeof child;
+    if (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    const std::string before = child;
+    DeleteKeyTree(key, child);
+    // Stop rather than loop for ever on a key that cannot be deleted.
+    size = sizeof child;
+    if (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        before == child)
+      break;
+  }
+  RegCloseKey(key);
+  RegDeleteKeyA(root, path.c_str());
+}
+
+std::optional<DWORD> ReadDword(HKEY root, const std::string& path, const std::string& name) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;
+  DWORD type = 0, value = 0, size = sizeof value;
+  LONG result = RegQueryValueExA(key, name.c_str(), nullptr, &type,
+                                 reinterpret_cast<BYTE*>(&value), &size);
+  RegCloseKey(key);
+  if (result != ERROR_SUCCESS || type != REG_DWORD || size != sizeof value) return std::nullopt;
+  return value;
+}
+
+int CountValues(HKEY root, const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return -1;
+  DWORD values = 0;
+  RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr,
+                   nullptr, nullptr, nullptr);
+  RegCloseKey(key);
+  return static_cast<int>(values);
+}
+
+std::string WindowsDirectory() {
+  char directory[MAX_PATH] = "";
+  GetWindowsDirectoryA(directory, sizeof directory);
+  return directory;
+}
+
+std::string PlaylistFilePath() { return WindowsDirectory() + "\\velora.ini"; }
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+std::optional<std::string> ReadFileBytes(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void DeleteFileIfPresent(const std::string& path) { DeleteFileA(path.c_str()); }
+
+std::vector<std::string> FilesIn(const std::string& directory) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((directory + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+ExclusiveFileLock::ExclusiveFileLock(const std::string& path)
+    : file_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+ExclusiveFileLock::~ExclusiveFileLock() { Release(); }
+
+void ExclusiveFileLock::Release() {
+  if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
+  file_ = INVALID_HANDLE_VALUE;
+}
+
+}  // namespace e2e

@@ -1,0 +1,27 @@
+#pragma once
+// Where a movie goes on the screen, and where the no-movies hint goes.
+#include "velora/playback/saver_random.h"
+
+namespace velora {
+
+struct Placement {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+// The movie's size by zoom (0 half, 2 double, anything else its own size) and
+// its place: centred when center is non-zero, else random from two draws.
+// The top-left corner is lowered to a multiple of 8 and never negative.
+Placement ComputeMovieRect(int nativeWidth, int nativeHeight, int screenWidth, int screenHeight, int zoom,
+                           int center, SaverRandom& random);
+
+// A random place for a text of the given size: two draws, no alignment.
+Placement PlaceHint(int textWidth, int textHeight, int screenWidth, int screenHeight, SaverRandom& random);
+
+// The remainder of a draw divided by the free room (sign of the draw, so never
+// negative); no room at all leaves the only place inside the screen, 0.
+int RandomOffset(int draw, int room);
+
+// The movie after `current` in a list of `count`, wrapping to the first.
+int NextMovieIndex(int current, int count);
+
+}  // namespace velora

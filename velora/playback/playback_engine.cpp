@@ -1,0 +1,106 @@
+#include "velora/playback/playback_engine.h"
+
+#include <digitalv.h>
+
+#include "velora/playback/movie_geometry.h"
+
+namespace velora {
+
+void PlaybackEngine::StartPlayback(HWND playerWindow, const PlaylistFile& playlistFile) {
+  window = playerWindow;
+  // Held open for the window's life, so that the video driver stays loaded.
+  mci.SendString("open AVIVideo");
+  playlistFile.ReadNowPlayingList(movieList);
+  if (movieList.empty()) {
+    SetTimer(window, kHintTimer, kTimerInterval, nullptr);
+    return;
+  }
+  PlayOrSkipLater(movieList[0]);
+}
+
+int PlaybackEngine::PlayMovie(const std::string& path) {
+  // The previous movie's area goes back to black.
+  InvalidateRect(window, &movieRect, TRUE);
+
+  MCI_OPEN_PARMSA open{};
+  open.lpstrElementName = path.c_str();
+  if (mci.SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT, &open) != 0) return -1;
+  deviceId = open.wDeviceID;
+
+  // A device without a picture refuses the picture steps and just plays its sound.
+  MCI_DGV_RECT_PARMS source{};
+  mci.SendCommand(deviceId, MCI_WHERE, MCI_DGV_WHERE_SOURCE, &source);
+  Placement place = ComputeMovieRect(source.rc.right, source.rc.bottom, GetSystemMetrics(SM_CXSCREEN),
+                                     GetSystemMetrics(SM_CYSCREEN), settings.Zoom, settings.Center,
+                                     ProcessRandom());
+
+  MCI_DGV_WINDOW_PARMSA target{};
+  target.hWnd = window;
+  mci.SendCommand(deviceId, MCI_WINDOW, MCI_DGV_WINDOW_HWND, &target);
+
+  MCI_DGV_PUT_PARMS destination{};
+  destination.rc = {place.x, place.y, place.width, place.height};
+  mci.SendCommand(deviceId, MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, &destination);
+  movieRect = {place.x, place.y, place.x + place.width, place.y + place.height};
+
+  MCI_DGV_SET_PARMS speed{};
+  speed.dwSpeed = static_cast<DWORD>(settings.Speed);
+  mci.SendCommand(deviceId, MCI_SET, MCI_DGV_SET_SPEED, &speed);
+
+  MCI_STATUS_PARMS length{};
+  length.dwItem = MCI_STATUS_LENGTH;
+  mci.SendCommand(deviceId, MCI_STATUS, MCI_STATUS_ITEM, &length);
+
+  if (settings.Mute) {
+    MCI_DGV_SETAUDIO_PARMSA audio{};
+    mci.SendCommand(deviceId, MCI_SETAUDIO, MCI_SET_OFF, &audio);
+  }
+
+  MCI_PLAY_PARMS play{};
+  play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
+  DWORD_PTR flags = MCI_NOTIFY | MCI_FROM;
+  if (settings.Reverse) {
+    flags |= MCI_DGV_PLAY_REVERSE;
+    play.dwFrom = static_cast<DWORD>(length.dwReturn);
+  }
+  return mci.SendCommand(deviceId, MCI_PLAY, flags, &play) == 0 ? 0 : -1;
+}
+
+void PlaybackEngine::PlayOrSkipLater(const std::string& path) {
+  if (PlayMovie(path) != 0) SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
+}
+
+void PlaybackEngine::AdvanceToNextMovie(WPARAM notification) {
+  // Superseded, aborted and failed movies stay where they are.
+  if (notification != MCI_NOTIFY_SUCCESSFUL || movieList.empty()) return;
+  currentIndex = NextMovieIndex(currentIndex, static_cast<int>(movieList.size()));
+  if (deviceId != 0) {
+    MCI_GENERIC_PARMS close{};
+    mci.SendCommand(deviceId, MCI_CLOSE, 0, &close);
+  }
+  PlayOrSkipLater(movieList[static_cast<size_t>(currentIndex)]);
+}
+
+void PlaybackEngine::SkipFailedMovie() {
+  KillTimer(window, kSkipTimer);
+  PostMessageA(window, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL, 0);
+}
+
+void PlaybackEngine::RealizePalette() {
+  if (deviceId == 0) return;
+  MCI_GENERIC_PARMS realize{};
+  mci.SendCommand(deviceId, MCI_REALIZE, MCI_DGV_REALIZE_NORM, &realize);
+}
+
+void PlaybackEngine::StopPlayback() {
+  if (deviceId != 0) {
+    MCI_GENERIC_PARMS close{};
+    mci.SendCommand(deviceId, MCI_CLOSE, 0, &close);
+  }
+  if (movieList.empty()) KillTimer(window, kHintTimer);
+  movieList.clear();
+  mci.SendString("close AVIVideo");
+  PostQuitMessage(0);
+}
+
+}  // namespace velora

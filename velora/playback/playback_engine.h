@@ -1,0 +1,49 @@
+#pragma once
+// Plays the now-playing movies one after another in a window, on the media
+// control interface: each movie sized and placed by the settings, started
+// with notification, closed when it ends; a movie that fails is skipped after
+// five seconds. The window forwards its messages to the operations below.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "velora/playback/mci_port.h"
+#include "velora/playlists/playlist_file.h"
+#include "velora/shell/playback_settings.h"
+
+namespace velora {
+
+// Timers of the playing window.
+constexpr UINT_PTR kHintTimer = 1;
+constexpr UINT_PTR kSkipTimer = 2;
+constexpr UINT kTimerInterval = 5000;
+
+class PlaybackEngine {
+ public:
+  // The settings are read afresh at every movie start.
+  PlaybackEngine(MciPort& mci, const PlaybackSettings& settings) : mci(mci), settings(settings) {}
+
+  void StartPlayback(HWND window, const PlaylistFile& playlistFile);
+  // 0 when the movie started, -1 when it could not be opened or started.
+  int PlayMovie(const std::string& path);
+  void AdvanceToNextMovie(WPARAM notification);
+  // Timer 2: the failed movie is skipped as if it had ended.
+  void SkipFailedMovie();
+  void RealizePalette();
+  void StopPlayback();
+
+  MCIDEVICEID deviceId = 0;
+  RECT movieRect{};
+  std::vector<std::string> movieList;
+  int currentIndex = 0;
+
+ private:
+  void PlayOrSkipLater(const std::string& path);
+
+  MciPort& mci;
+  const PlaybackSettings& settings;
+  HWND window = nullptr;
+};
+
+}  // namespace velora

@@ -1,0 +1,117 @@
+#include "velora/playback/player_window.h"
+
+#include "framework/handles.h"
+#include "velora/playback/movie_geometry.h"
+#include "velora/resources/resource_ids.h"
+#include "velora/shell/saver_app.h"
+
+namespace velora {
+
+namespace {
+
+const char kClassName[] = "VeloraPlayer";
+
+const char* RegisterPlayerClass() {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc{};
+  if (GetClassInfoA(instance, kClassName, &wc)) return kClassName;
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = instance;
+  // Every pixel transparent: no pointer over the movies.
+  wc.hCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDR_INVISIBLE_CURSOR));
+  wc.lpszClassName = kClassName;
+  return RegisterClassA(&wc) ? kClassName : nullptr;
+}
+
+}  // namespace
+
+FW_BEGIN_MESSAGE_MAP(PlayerWindow, fw::Window)
+  FW_ON_MESSAGE(WM_CREATE, OnCreate)
+  FW_ON_MESSAGE(WM_ERASEBKGND, OnEraseBackground)
+  FW_ON_MESSAGE(WM_PAINT, OnPaint)
+  FW_ON_MESSAGE(WM_TIMER, OnTimer)
+  FW_ON_MESSAGE(MM_MCINOTIFY, OnMciNotify)
+  FW_ON_MESSAGE(WM_QUERYNEWPALETTE, OnQueryNewPalette)
+  FW_ON_MESSAGE(WM_PALETTECHANGED, OnPaletteChanged)
+  FW_ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
+  FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
+FW_END_MESSAGE_MAP()
+
+PlayerWindow::PlayerWindow()
+    : PlayerWindow(SystemMci(), SaverApp::Get().playbackSettings, PlaylistFile::InWindowsDirectory()) {}
+
+PlayerWindow::PlayerWindow(MciPort& mci, const PlaybackSettings& settings, PlaylistFile file)
+    : engine(mci, settings), playlistFile(std::move(file)) {}
+
+bool PlayerWindow::CreateFullScreen() {
+  const char* windowClass = RegisterPlayerClass();
+  if (!windowClass) return false;
+  RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return Create(WS_EX_TOPMOST, windowClass, "Velora", WS_POPUP | WS_VISIBLE, screen, nullptr, 0);
+}
+
+LRESULT PlayerWindow::OnCreate(fw::Message&) {
+  if (Default() == -1) return -1;
+  engine.StartPlayback(hwnd(), playlistFile);
+  return 0;
+}
+
+LRESULT PlayerWindow::OnEraseBackground(fw::Message& msg) {
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  PatBlt(reinterpret_cast<HDC>(msg.wParam), 0, 0, client.right, client.bottom, BLACKNESS);
+  return 1;
+}
+
+LRESULT PlayerWindow::OnPaint(fw::Message&) {
+  fw::PaintDc dc(hwnd());
+  // With movies, the devices draw into the window themselves.
+  if (engine.movieList.empty()) PaintNoMoviesHint(dc.get());
+  return 0;
+}
+
+void PlayerWindow::PaintNoMoviesHint(HDC dc) {
+  std::string hint = fw::LoadResourceString(IDS_NO_MOVIES);
+  SIZE text{};
+  GetTextExtentPointA(dc, hint.c_str(), static_cast<int>(hint.size()), &text);
+  Placement at = PlaceHint(text.cx, text.cy, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                           ProcessRandom());
+  SetBkColor(dc, RGB(0, 0, 0));
+  SetTextColor(dc, RGB(255, 0, 0));
+  TextOutA(dc, at.x, at.y, hint.c_str(), static_cast<int>(hint.size()));
+}
+
+LRESULT PlayerWindow::OnTimer(fw::Message& msg) {
+  if (msg.wParam == kHintTimer) InvalidateRect(hwnd(), nullptr, TRUE);
+  if (msg.wParam == kSkipTimer) engine.SkipFailedMovie();
+  return Default();
+}
+
+LRESULT PlayerWindow::OnMciNotify(fw::Message& msg) {
+  engine.AdvanceToNextMovie(msg.wParam);
+  return 0;
+}
+
+LRESULT PlayerWindow::OnQueryNewPalette(fw::Message&) {
+  engine.RealizePalette();
+  return Default();
+}
+
+LRESULT PlayerWindow::OnPaletteChanged(fw::Message&) {
+  LRESULT result = Default();
+  engine.RealizePalette();
+  return result;
+}
+
+LRESULT PlayerWindow::OnKeyDown(fw::Message& msg) {
+  if (msg.wParam == VK_ESCAPE) PostClose();
+  return Default();
+}
+
+LRESULT PlayerWindow::OnDestroy(fw::Message&) {
+  engine.StopPlayback();
+  return Default();
+}
+
+}  // namespace velora

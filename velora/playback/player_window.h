@@ -1,0 +1,38 @@
+#pragma once
+// The viewer's full-screen window: black, topmost, the movies playing in it,
+// a red hint when there is nothing to play, and Esc to close.
+#include "framework/window.h"
+#include "velora/playback/playback_engine.h"
+
+namespace velora {
+
+class PlayerWindow : public fw::Window {
+ public:
+  PlayerWindow();
+  // For tests: another MCI port, settings record and playlist file.
+  PlayerWindow(MciPort& mci, const PlaybackSettings& settings, PlaylistFile playlistFile);
+
+  // Covers the screen; answers whether the window was created.
+  virtual bool CreateFullScreen();
+
+  PlaybackEngine engine;
+
+ protected:
+  FW_DECLARE_MESSAGE_MAP()
+  LRESULT OnCreate(fw::Message& msg);
+  LRESULT OnEraseBackground(fw::Message& msg);
+  LRESULT OnPaint(fw::Message& msg);
+  LRESULT OnTimer(fw::Message& msg);
+  LRESULT OnMciNotify(fw::Message& msg);
+  LRESULT OnQueryNewPalette(fw::Message& msg);
+  LRESULT OnPaletteChanged(fw::Message& msg);
+  LRESULT OnKeyDown(fw::Message& msg);
+  LRESULT OnDestroy(fw::Message& msg);
+
+ private:
+  void PaintNoMoviesHint(HDC dc);
+
+  PlaylistFile playlistFile;
+};
+
+}  // namespace velora

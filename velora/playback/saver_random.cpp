@@ -1,0 +1,10 @@
+#include "velora/playback/saver_random.h"
+
+namespace velora {
+
+SaverRandom& ProcessRandom() {
+  static SaverRandom random;
+  return random;
+}
+
+}  // namespace velora

@@ -1,0 +1,65 @@
+#include "velora/playback/saver_window.h"
+
+#include <windowsx.h>
+
+namespace velora {
+
+FW_BEGIN_MESSAGE_MAP(SaverWindow, PlayerWindow)
+  FW_ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+  FW_ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
+  FW_ON_MESSAGE(WM_NCACTIVATE, OnNcActivate)
+  FW_ON_MESSAGE(WM_ACTIVATE, OnActivate)
+  FW_ON_MESSAGE(WM_ACTIVATEAPP, OnActivateApp)
+  FW_ON_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
+  FW_ON_MESSAGE(WM_LBUTTONDOWN, OnInput)
+  FW_ON_MESSAGE(WM_MBUTTONDOWN, OnInput)
+  FW_ON_MESSAGE(WM_RBUTTONDOWN, OnInput)
+  FW_ON_MESSAGE(WM_KEYDOWN, OnInput)
+  FW_ON_MESSAGE(WM_SYSKEYDOWN, OnInput)
+FW_END_MESSAGE_MAP()
+
+LRESULT SaverWindow::OnSysCommand(fw::Message& msg) {
+  // Neither another saver nor a close through the system menu while this one runs.
+  UINT command = static_cast<UINT>(msg.wParam & 0xFFF0);
+  if (command == SC_SCREENSAVE || command == SC_CLOSE) return 0;
+  return Default();
+}
+
+LRESULT SaverWindow::OnSetCursor(fw::Message&) {
+  SetCursor(nullptr);
+  return TRUE;
+}
+
+LRESULT SaverWindow::OnNcActivate(fw::Message& msg) {
+  if (!msg.wParam) return FALSE;
+  return Default();
+}
+
+LRESULT SaverWindow::OnActivate(fw::Message& msg) {
+  if (LOWORD(msg.wParam) == WA_INACTIVE) PostClose();
+  return 0;
+}
+
+LRESULT SaverWindow::OnActivateApp(fw::Message& msg) {
+  if (!msg.wParam) PostClose();
+  return 0;
+}
+
+LRESULT SaverWindow::OnMouseMove(fw::Message& msg) {
+  int x = GET_X_LPARAM(msg.lParam), y = GET_Y_LPARAM(msg.lParam);
+  // The first report comes when the window appears under the pointer.
+  if (lastMouseX == -1 && lastMouseY == -1) {
+    lastMouseX = x;
+    lastMouseY = y;
+  } else if (x != lastMouseX || y != lastMouseY) {
+    PostClose();
+  }
+  return 0;
+}
+
+LRESULT SaverWindow::OnInput(fw::Message&) {
+  PostClose();
+  return 0;
+}
+
+}  // namespace velora

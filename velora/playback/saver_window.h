@@ -1,0 +1,27 @@
+#pragma once
+// The screen saver's window: a player window that hides the pointer and
+// closes on any key, button, mouse movement or loss of activation.
+#include "velora/playback/player_window.h"
+
+namespace velora {
+
+class SaverWindow : public PlayerWindow {
+ public:
+  using PlayerWindow::PlayerWindow;
+
+  // Where the pointer was first reported; -1 until then.
+  int lastMouseX = -1;
+  int lastMouseY = -1;
+
+ protected:
+  FW_DECLARE_MESSAGE_MAP()
+  LRESULT OnSysCommand(fw::Message& msg);
+  LRESULT OnSetCursor(fw::Message& msg);
+  LRESULT OnNcActivate(fw::Message& msg);
+  LRESULT OnActivate(fw::Message& msg);
+  LRESULT OnActivateApp(fw::Message& msg);
+  LRESULT OnMouseMove(fw::Message& msg);
+  LRESULT OnInput(fw::Message& msg);
+};
+
+}  // namespace velora
