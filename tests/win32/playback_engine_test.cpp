@@ -1,0 +1,271 @@
+// The playback engine inside a real full-screen window, with a recording MCI
+// port in place of the system's: every command, flag and parameter it sends.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <digitalv.h>
+
+#include <string>
+
+#include "recording_mci.h"
+#include "velora/playback/player_window.h"
+#include "velora/playback/saver_window.h"
+
+namespace velora {
+namespace {
+
+class PlaybackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    path = std::string(temp) + "velora-engine-test.ini";
+    settings.Center = 1;
+  }
+  void TearDown() override {
+    if (window && window->hwnd()) DestroyWindow(*window);
+    window.reset();
+    DeleteFileA(path.c_str());
+    // Destroying the window ends "the process's" loop: drop that quit message.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
+
+  void Movies(const std::string& lines) {
+    std::string text = "Velora PlayLists\r\n\r\n\a>Now\a\r\n" + lines;
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(f);
+  }
+
+  template <typename W = PlayerWindow>
+  void Open() {
+    window = std::make_unique<W>(mci, settings, PlaylistFile(path));
+    ASSERT_TRUE(window->CreateFullScreen());
+  }
+
+  // Delivers what the window has posted itself (notifications, WM_CLOSE).
+  void Pump() {
+    MSG msg;
+    while (PeekMessageA(&msg, *window, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  }
+  void Notify(WPARAM code) { SendMessageA(*window, MM_MCINOTIFY, code, 10); }
+  // Whether the timer runs; a timer found is killed, so tests then fire it by hand.
+  bool TimerRuns(UINT_PTR id) { return KillTimer(*window, id) != 0; }
+  bool ClosePosted() {
+    MSG msg;
+    return PeekMessageA(&msg, *window, WM_CLOSE, WM_CLOSE, PM_REMOVE) != 0;
+  }
+
+  std::string path;
+  RecordingMci mci;
+  PlaybackSettings settings;
+  std::unique_ptr<PlayerWindow> window;
+};
+
+TEST_F(PlaybackTest, FirstMovieGetsTheWholeCommandSequence) {
+  Movies(" C:\\A.AVI\r\n C:\\B.AVI\r\n");
+  Open();
+  const std::vector<MciCall> calls = mci.Sequence();
+  ASSERT_EQ(calls.size(), 8u);
+  EXPECT_EQ(calls[0].text, "open AVIVideo");
+  const std::vector<UINT> expected{0, MCI_OPEN, MCI_WHERE, MCI_WINDOW, MCI_PUT, MCI_SET, MCI_STATUS, MCI_PLAY};
+  EXPECT_EQ(mci.Messages(), expected);
+
+  const MciCall& open = calls[1];
+  EXPECT_EQ(open.device, 0u);
+  EXPECT_EQ(open.flags, static_cast<DWORD_PTR>(MCI_OPEN_ELEMENT));
+  EXPECT_EQ(open.text, "C:\\A.AVI");  // no device type: the system picks by extension
+  EXPECT_EQ(calls[2].flags, static_cast<DWORD_PTR>(MCI_DGV_WHERE_SOURCE));
+  EXPECT_EQ(calls[3].flags, static_cast<DWORD_PTR>(MCI_DGV_WINDOW_HWND));
+  EXPECT_EQ(calls[3].window, window->hwnd());
+  const MciCall& put = calls[4];
+  EXPECT_EQ(put.flags, 0x50000u);
+  // MCI's form: left, top, then width and height in the right and bottom fields.
+  EXPECT_EQ((std::vector<LONG>{put.rect.left, put.rect.top, put.rect.right, put.rect.bottom}),
+            (std::vector<LONG>{160, 120, 320, 240}));
+  EXPECT_EQ(calls[5].flags, static_cast<DWORD_PTR>(MCI_DGV_SET_SPEED));
+  EXPECT_EQ(calls[5].speed, 1000u);
+  EXPECT_EQ(calls[6].flags, static_cast<DWORD_PTR>(MCI_STATUS_ITEM));
+  EXPECT_EQ(calls[6].item, static_cast<DWORD>(MCI_STATUS_LENGTH));
+  const MciCall& play = calls[7];
+  EXPECT_EQ(play.flags, 0x5u);
+  EXPECT_EQ(play.from, 0u);
+  EXPECT_EQ(play.callback, reinterpret_cast<DWORD_PTR>(window->hwnd()));
+  for (size_t i = 2; i < 8; ++i) EXPECT_EQ(calls[i].device, 10u);
+  EXPECT_EQ(window->engine.movieRect.right, 480);
+  EXPECT_EQ(window->engine.movieRect.bottom, 360);
+}
+
+TEST_F(PlaybackTest, ReverseMuteHalfSizeAndSpeedReachTheDevice) {
+  settings = {1, 1, 0, 500, 1};
+  Movies(" C:\\A.AVI\r\n");
+  Open();
+  const MciCall* audio = mci.Last(MCI_SETAUDIO);
+  ASSERT_NE(audio, nullptr);
+  EXPECT_EQ(audio->flags, static_cast<DWORD_PTR>(MCI_SET_OFF));
+  EXPECT_EQ(mci.Messages().back(), static_cast<UINT>(MCI_PLAY));
+  const MciCall* play = mci.Last(MCI_PLAY);
+  EXPECT_EQ(play->flags, 0x20005u);
+  EXPECT_EQ(play->from, 4321u);  // from the end, back to the start
+  EXPECT_EQ(mci.Last(MCI_SET)->speed, 500u);
+  RECT r = mci.Last(MCI_PUT)->rect;
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{240, 176, 160, 120}));
+}
+
+TEST_F(PlaybackTest, SettingsAreReadAgainAtEveryMovie) {
+  Movies(" C:\\A.AVI\r\n C:\\B.AVI\r\n");
+  Open();
+  EXPECT_EQ(mci.Count(MCI_SETAUDIO), 0);
+  settings.Mute = 1;
+  settings.Speed = 2000;
+  settings.Zoom = 2;
+  Notify(MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(mci.Count(MCI_SETAUDIO), 1);
+  EXPECT_EQ(mci.Last(MCI_SET)->speed, 2000u);
+  EXPECT_EQ(mci.Last(MCI_PUT)->rect.right, 640);
+}
+
+TEST_F(PlaybackTest, SuccessClosesAndPlaysTheNextWrappingToTheFirst) {
+  Movies(" C:\\A.AVI\r\n C:\\B.AVI\r\n");
+  Open();
+  Notify(MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 10u);
+  EXPECT_EQ(mci.Last(MCI_OPEN)->text, "C:\\B.AVI");
+  EXPECT_EQ(window->engine.currentIndex, 1);
+  Notify(MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 11u);
+  EXPECT_EQ(mci.Last(MCI_OPEN)->text, "C:\\A.AVI");
+  EXPECT_EQ(window->engine.currentIndex, 0);
+}
+
+TEST_F(PlaybackTest, OtherNotificationsChangeNothing) {
+  Movies(" C:\\A.AVI\r\n C:\\B.AVI\r\n");
+  Open();
+  size_t before = mci.calls.size();
+  for (WPARAM code : {MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_ABORTED, MCI_NOTIFY_FAILURE}) Notify(code);
+  EXPECT_EQ(mci.calls.size(), before);
+  EXPECT_EQ(window->engine.currentIndex, 0);
+}
+
+TEST_F(PlaybackTest, OneMovieIsReopenedAndPlacedAnewEachTime) {
+  settings.Center = 0;
+  Movies(" C:\\ONLY.AVI\r\n");
+  Open();
+  RECT first = mci.Last(MCI_PUT)->rect;
+  Notify(MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(mci.Count(MCI_OPEN), 2);
+  EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 10u);
+  RECT second = mci.Last(MCI_PUT)->rect;
+  EXPECT_TRUE(first.left != second.left || first.top != second.top);
+  EXPECT_EQ(second.left % 8, 0);
+  EXPECT_EQ(second.top % 8, 0);
+}
+
+TEST_F(PlaybackTest, FailedOpenIsSkippedByTimerTwo) {
+  Movies(" C:\\MISSING.AVI\r\n C:\\B.AVI\r\n");
+  mci.failOpen.insert("C:\\MISSING.AVI");
+  Open();
+  EXPECT_EQ(window->engine.deviceId, 0u);
+  EXPECT_EQ(mci.Count(MCI_WHERE), 0);
+  ASSERT_TRUE(TimerRuns(2));
+  SendMessageA(*window, WM_TIMER, 2, 0);
+  Pump();
+  EXPECT_EQ(mci.Count(MCI_CLOSE), 0);  // nothing was open
+  EXPECT_EQ(mci.Last(MCI_OPEN)->text, "C:\\B.AVI");
+  EXPECT_FALSE(TimerRuns(2));
+}
+
+TEST_F(PlaybackTest, FailedPlayIsSkippedAndItsDeviceClosedThen) {
+  Movies(" C:\\A.AVI\r\n C:\\B.AVI\r\n");
+  mci.failPlay.insert("C:\\A.AVI");
+  Open();
+  EXPECT_EQ(mci.Count(MCI_CLOSE), 0);
+  ASSERT_TRUE(TimerRuns(2));
+  SendMessageA(*window, WM_TIMER, 2, 0);
+  Pump();
+  EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 10u);
+  EXPECT_EQ(mci.Last(MCI_OPEN)->text, "C:\\B.AVI");
+}
+
+TEST_F(PlaybackTest, EmptyListOpensNoDeviceAndRunsTheHintTimer) {
+  Movies("");
+  Open();
+  EXPECT_EQ(mci.calls.size(), 1u);  // no device, so nothing to realize either
+  EXPECT_TRUE(window->engine.movieList.empty());
+  EXPECT_TRUE(TimerRuns(1));
+  // A stray notification with nothing to play must not touch the empty list.
+  Notify(MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(mci.calls.size(), 1u);
+}
+
+TEST_F(PlaybackTest, DestructionClosesTheMovieAndTheDriverAndQuits) {
+  Movies(" C:\\A.AVI\r\n");
+  Open();
+  DestroyWindow(*window);
+  EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 10u);
+  EXPECT_EQ(mci.calls.back().text, "close AVIVideo");
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(PlaybackTest, PaletteMessagesRealizeTheMovie) {
+  Movies(" C:\\A.AVI\r\n");
+  Open();
+  int before = mci.Count(MCI_REALIZE);
+  SendMessageA(*window, WM_QUERYNEWPALETTE, 0, 0);
+  SendMessageA(*window, WM_PALETTECHANGED, 0, 0);
+  EXPECT_EQ(mci.Count(MCI_REALIZE), before + 2);
+  EXPECT_EQ(mci.Last(MCI_REALIZE)->flags, static_cast<DWORD_PTR>(MCI_DGV_REALIZE_NORM));
+}
+
+TEST_F(PlaybackTest, FullScreenTopmostPopup) {
+  Movies("");
+  Open();
+  RECT r;
+  GetWindowRect(*window, &r);
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}),
+            (std::vector<LONG>{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}));
+  EXPECT_EQ(GetWindowLongA(*window, GWL_STYLE) & (WS_POPUP | WS_VISIBLE | WS_CAPTION),
+            static_cast<LONG>(WS_POPUP | WS_VISIBLE));
+  EXPECT_TRUE(GetWindowLongA(*window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  char title[32];
+  GetWindowTextA(*window, title, sizeof title);
+  EXPECT_STREQ(title, "Velora");
+}
+
+TEST_F(PlaybackTest, SaverClosesOnAMoveAwayFromTheFirstPosition) {
+  Movies("");
+  Open<SaverWindow>();
+  Pump();
+  ClosePosted();
+  auto* saver = static_cast<SaverWindow*>(window.get());
+  saver->lastMouseX = saver->lastMouseY = -1;
+  SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
+  SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
+  EXPECT_FALSE(ClosePosted());
+  SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(100, 101));
+  EXPECT_TRUE(ClosePosted());
+  // The system's own requests to start a saver or close change nothing.
+  EXPECT_EQ(SendMessageA(*window, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
+  EXPECT_EQ(SendMessageA(*window, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
+  EXPECT_TRUE(IsWindow(*window));
+}
+
+TEST_F(PlaybackTest, ViewerClosesOnEscapeOnly) {
+  Movies("");
+  Open();
+  Pump();
+  SendMessageA(*window, WM_KEYDOWN, 'A', 0);
+  SendMessageA(*window, WM_LBUTTONDOWN, 0, 0);
+  SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+  SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(50, 5));
+  EXPECT_FALSE(ClosePosted());
+  SendMessageA(*window, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(ClosePosted());
+}
+
+}  // namespace
+}  // namespace velora
