@@ -140,10 +140,13 @@ class Process {
   DWORD id_ = 0;
 };
 
-// Runs a Linux program from the Windows side and waits for it; on timeout it
-// is ended. Its exit code does not reach us reliably, so only whether it
-// finished in time is answered.
-bool RunLinux(const std::string& commandLine, milliseconds timeout = milliseconds(10000));
+// Runs a Linux command line (no double quotes in it) from the Windows side and
+// waits for it. Wine gives no waitable handle for a Linux program, so it runs
+// under /bin/sh, which reports its exit status through a file; `timeout` ends
+// it if it overruns. Answers the exit status, or nothing when it did not
+// finish in time.
+std::optional<int> RunLinux(const std::string& commandLine,
+                            milliseconds timeout = milliseconds(10000));
 
 // ---------------------------------------------------------------- input
 

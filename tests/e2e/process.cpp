@@ -1,5 +1,6 @@
 // Paths, waiting and processes of the driver.
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <thread>
 #include <utility>
@@ -119,10 +120,39 @@ void Process::Terminate() {
   WaitForSingleObject(handle_, 5000);
 }
 
-bool RunLinux(const std::string& commandLine, milliseconds timeout) {
-  Process process = Process::StartCommandLine(commandLine);
-  if (!process.started()) return false;
-  return process.WaitForExit(timeout).has_value();
+std::optional<int> RunLinux(const std::string& commandLine, milliseconds timeout) {
+  static std::atomic<int> counter{0};
+  const std::string marker = ScratchDirLinux() + "/e2e-run-" +
+                             std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(counter++);
+  const std::string markerFile = WindowsPathFromLinux(marker);
+  DeleteFileIfPresent(markerFile);
+  const long seconds = static_cast<long>(timeout.count() + 999) / 1000;
+  // The status is written under another name and renamed, so that it is
+  // never read half written.
+  const std::string script = "timeout -k 1 " + std::to_string(seconds) + " " + commandLine +
+                             "; echo $? > '" + marker + ".tmp'; mv '" + marker + ".tmp' '" +
+                             marker + "'";
+  std::string shell = "/bin/sh -c \"" + script + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessA(nullptr, &shell[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &info))
+    return std::nullopt;
+  // For a Linux program these handles cannot be waited on; they are only closed.
+  if (info.hThread) CloseHandle(info.hThread);
+  if (info.hProcess) CloseHandle(info.hProcess);
+  std::optional<int> status;
+  WaitUntil(
+      [&] {
+        std::optional<std::string> text = ReadFileBytes(markerFile);
+        if (text && !text->empty()) status = std::atoi(text->c_str());
+        return status.has_value();
+      },
+      timeout + milliseconds(2000), milliseconds(5));
+  DeleteFileIfPresent(markerFile);
+  return status;
 }
 
 }  // namespace e2e

@@ -29,7 +29,7 @@ Screenshot Screenshot::TakeRoot() {
   const std::string path = WindowsPathFromLinux(linuxPath);
   DeleteFileIfPresent(path);
   Screenshot shot;
-  if (RunLinux("/usr/bin/import -window root ppm:" + linuxPath)) {
+  if (RunLinux("/usr/bin/import -window root 'ppm:" + linuxPath + "'") == 0) {
     if (std::optional<std::string> bytes = ReadFileBytes(path)) shot = FromPpm(*bytes);
   }
   DeleteFileIfPresent(path);

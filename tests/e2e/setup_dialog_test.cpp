@@ -69,6 +69,17 @@ class SetupDialogTest : public VeloraTest {
 
   static std::string Saved() { return ReadFileBytes(PlaylistFilePath()).value_or("<no file>"); }
 
+  // Add Movie applies to a playlist only, Set to anything inside the root.
+  void ExpectButtonsFollowTheSelection() {
+    HTREEITEM selected = TreeItem(tree, TVGN_CARET);
+    HTREEITEM parent = selected ? TreeItem(tree, TVGN_PARENT, selected) : nullptr;
+    const bool playlist = parent && parent == TreeItem(tree, TVGN_ROOT);
+    EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_ADD_MOVIE)) != FALSE, playlist)
+        << (selected ? "with an item selected" : "with nothing selected");
+    EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_SET)) != FALSE, parent != nullptr)
+        << (selected ? "with an item selected" : "with nothing selected");
+  }
+
   HWND dialog = nullptr;
   HWND tree = nullptr;
 };
@@ -205,8 +216,10 @@ TEST_F(SetupDialogTest, AMarkedMovieIsTheOnlyMarkAfterOk) {
   // The movie is selected, under Nature, which sorts first.
   HTREEITEM nature = TreeItem(tree, TVGN_CHILD, TreeItem(tree, TVGN_ROOT));
   HTREEITEM selected = TreeItem(tree, TVGN_CARET);
-  ASSERT_NE(selected, nullptr);
-  EXPECT_EQ(TreeItem(tree, TVGN_PARENT, selected), nature);
+  EXPECT_NE(selected, nullptr) << "the marked movie is not selected";
+  if (selected) {
+    EXPECT_EQ(TreeItem(tree, TVGN_PARENT, selected), nature);
+  }
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_ADD_MOVIE)));
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_SET)));
 
@@ -215,6 +228,21 @@ TEST_F(SetupDialogTest, AMarkedMovieIsTheOnlyMarkAfterOk) {
   EXPECT_EQ(Saved(), std::string(kHeader) +
                          "\r\n\a Nature\a\r\n C:\\clips\\fish.avi\r\n>C:\\clips\\birds.avi\r\n"
                          "\r\n\a Sea\a\r\n C:\\clips\\wave.avi\r\n");
+}
+
+TEST_F(SetupDialogTest, TheMarkStaysWithItsPlaylistWhenThePlaylistsAreSorted) {
+  ASSERT_TRUE(WriteFileBytes(PlaylistFilePath(), std::string(kHeader) +
+                                                     "\r\n\a Cherry\a\r\n"
+                                                     "\r\n\a>Apple\a\r\n"
+                                                     "\r\n\a Banana\a\r\n"));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_TRUE(WaitForTreeCount(4));
+  // Apple sorts first, and it is the one selected.
+  HTREEITEM apple = TreeItem(tree, TVGN_CHILD, TreeItem(tree, TVGN_ROOT));
+  EXPECT_EQ(TreeItem(tree, TVGN_CARET), apple);
+  Click(GetDlgItem(dialog, IDOK));
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
+  EXPECT_EQ(Saved(), std::string(kHeader) + "\r\n\a>Apple\a\r\n\r\n\a Banana\a\r\n\r\n\a Cherry\a\r\n");
 }
 
 TEST_F(SetupDialogTest, DeleteKeyDeletesTheSelectedPlaylistWhateverHasTheFocus) {
@@ -228,6 +256,7 @@ TEST_F(SetupDialogTest, DeleteKeyDeletesTheSelectedPlaylistWhateverHasTheFocus) 
   // Beta goes with its two movies; the now playing box keeps showing it.
   ASSERT_TRUE(WaitForTreeCount(kThreePlaylistsItems - 3)) << TreeCount(tree) << " items";
   EXPECT_EQ(Ask(GetDlgItem(dialog, IDC_NOW_PLAYING), LVM_GETITEMCOUNT), 1);
+  ExpectButtonsFollowTheSelection();
 
   Click(GetDlgItem(dialog, IDOK));
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());

@@ -32,16 +32,20 @@ class QuietStartupTest : public VeloraTest {
   }
 };
 
-// The saver, viewer and preview windows do not exist yet: these modes read the
-// settings and end. The playback work replaces this test.
-TEST_F(QuietStartupTest, PlaybackModesEndAtOnceWithExit0AndShowNoWindow) {
+// The preview window does not exist yet: the preview mode checks its handle
+// and ends. The preview work replaces this test.
+TEST_F(QuietStartupTest, PreviewEndsAtOnceWithExit0AndShowsNoWindow) {
   HostWindow host;
   ASSERT_NE(host.hwnd(), nullptr);
-  ExpectQuiet({"/s", "-S", "s", "/v", "/p " + host.HandleText()});
+  ExpectQuiet({"/p " + host.HandleText(), "/p " + host.HandleText() + " more"});
 }
 
 TEST_F(QuietStartupTest, ArgumentsThatMatchNoModeEndAtOnce) {
-  ExpectQuiet({"-s2", "--s", "/s:1", "-ss", "x"});
+  HostWindow host;
+  ASSERT_NE(host.hwnd(), nullptr);
+  // Only a whole argument of one letter selects a mode, so a handle glued to
+  // the letter makes the argument match nothing.
+  ExpectQuiet({"-s2", "--s", "/s:1", "-ss", "x", "-a" + host.HandleText()});
 }
 
 TEST_F(QuietStartupTest, PreviewAndPasswordWithoutAUsableHandleEndAtOnce) {
@@ -58,7 +62,7 @@ TEST_F(QuietStartupTest, PreviewAndPasswordWithoutAUsableHandleEndAtOnce) {
 
 TEST_F(StartupTest, FirstRunLeavesThePlayBackKeysWithoutValues) {
   std::vector<WindowInfo> windows;
-  std::optional<DWORD> code = RunToExit("/s", &windows);
+  std::optional<DWORD> code = RunToExit("-x", &windows);
   ASSERT_TRUE(code.has_value());
   EXPECT_EQ(*code, 0u);
   EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kPlayBackKey));
@@ -95,10 +99,10 @@ TEST_F(StartupTest, ChangePasswordShowsOneExclamationBoxAndWritesNothing) {
   EXPECT_FALSE(FileExists(PlaylistFilePath()));
 }
 
-TEST_F(StartupTest, ChangePasswordTakesTheHandleRightAfterTheLetterAndClosesOnOk) {
+TEST_F(StartupTest, ChangePasswordWithTheBareLetterClosesOnAClickOnOk) {
   HostWindow owner;
   ASSERT_NE(owner.hwnd(), nullptr);
-  Start("-a" + owner.HandleText());
+  Start("a " + owner.HandleText());
   HWND box = WaitForOnlyBox(velora);
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(ReadMessageBox(box, milliseconds(0)).text, "Change Password");

@@ -141,6 +141,29 @@ TEST(PlaylistFormat, PlaylistsSortedMoviesKeepOrder) {
   }
 }
 
+TEST(PlaylistFormat, MarkFollowsItsPlaylistInEveryOrder) {
+  // Each order of four names, with each playlist (or its movie) marked in turn.
+  std::vector<std::string> names{"apple", "Banana", "cherry", "Date"};
+  std::sort(names.begin(), names.end());
+  do {
+    for (size_t marked = 0; marked < names.size(); ++marked) {
+      for (bool movie : {false, true}) {
+        std::string file = Lines({"Velora PlayLists"});
+        for (size_t i = 0; i < names.size(); ++i) {
+          const bool here = i == marked;
+          file += Lines({"\a" + std::string(here && !movie ? ">" : " ") + names[i] + "\a",
+                         std::string(here && movie ? ">" : " ") + names[i] + ".AVI"});
+        }
+        const PlaylistSet set = ParsePlaylists(file);
+        ASSERT_GE(set.nowPlaying.playlist, 0);
+        EXPECT_EQ(set.playlists[static_cast<size_t>(set.nowPlaying.playlist)].name, names[marked]) << file;
+        EXPECT_EQ(set.nowPlaying.kind, movie ? Kind::Movie : Kind::Playlist);
+        EXPECT_EQ(FormatPlaylists(set).find(">" + names[marked]) != std::string::npos, true);
+      }
+    }
+  } while (std::next_permutation(names.begin(), names.end()));
+}
+
 TEST(PlaylistFormat, OverlongLinesAreSkippedWhole) {
   // Mark, path and line end: exactly each reader's limit (CR LF counts as one), then one character more.
   const std::string setupFits(kSetupLineLimit - 2, 'x');

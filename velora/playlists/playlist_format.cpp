@@ -116,10 +116,12 @@ PlaylistSet ParsePlaylists(std::string_view fileBytes) {
     return ComparePlaylistNames(inFileOrder[a].name, inFileOrder[b].name) < 0;
   });
   set.playlists.reserve(order.size());
+  int nowPlayingPlace = -1;
   for (const size_t from : order) {
-    if (now.playlist == static_cast<int>(from)) now.playlist = static_cast<int>(set.playlists.size());
+    if (now.playlist == static_cast<int>(from)) nowPlayingPlace = static_cast<int>(set.playlists.size());
     set.playlists.push_back(std::move(inFileOrder[from]));
   }
+  if (now.playlist >= 0) now.playlist = nowPlayingPlace;
   return set;
 }
 
