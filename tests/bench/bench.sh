@@ -10,6 +10,9 @@ set -euo pipefail
 cmd=${1:?usage: bench.sh start|run|stop DIR ...}
 dir=${2:?bench directory}
 shift 2
+# Wine wants an absolute prefix.
+mkdir -p "$dir"
+dir=$(cd "$dir" && pwd)
 
 export WINEDEBUG=-all WINEARCH=win32
 

@@ -1,0 +1,78 @@
+// The smallest honest movie player, the yardstick for velora's start-up:
+// a black, topmost, full-screen popup that plays one movie, centred at its
+// own size, through the string form of MCI. No settings, no playlist file,
+// no framework. Usage: minimal_player.exe <movie path>
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstdio>
+
+namespace {
+
+LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) PostMessageA(window, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_DESTROY:
+      mciSendStringA("close m", nullptr, 0, nullptr);
+      PostQuitMessage(0);
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+// The movie path is the whole command line, quotes removed.
+void MoviePath(const char* commandLine, char* path, size_t size) {
+  while (*commandLine == ' ') ++commandLine;
+  size_t n = 0;
+  for (; *commandLine && n + 1 < size; ++commandLine)
+    if (*commandLine != '"') path[n++] = *commandLine;
+  while (n > 0 && path[n - 1] == ' ') --n;
+  path[n] = '\0';
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  char path[MAX_PATH];
+  MoviePath(commandLine, path, sizeof path);
+
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = PlayerProc;
+  wc.hInstance = instance;
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = "MinimalPlayer";
+  RegisterClassA(&wc);
+  const int screenW = GetSystemMetrics(SM_CXSCREEN);
+  const int screenH = GetSystemMetrics(SM_CYSCREEN);
+  HWND window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Minimal player",
+                                WS_POPUP | WS_VISIBLE, 0, 0, screenW, screenH, nullptr, nullptr,
+                                instance, nullptr);
+  if (!window) return 1;
+
+  char command[MAX_PATH + 64];
+  std::snprintf(command, sizeof command, "open \"%s\" alias m", path);
+  if (mciSendStringA(command, nullptr, 0, nullptr) != 0) return 1;
+
+  // Centred at the movie's own size, like velora with Center set.
+  char source[64] = "";
+  int left = 0, top = 0, width = 0, height = 0;
+  mciSendStringA("where m source", source, sizeof source, nullptr);
+  std::sscanf(source, "%d %d %d %d", &left, &top, &width, &height);
+  std::snprintf(command, sizeof command, "window m handle %u",
+                static_cast<unsigned>(reinterpret_cast<UINT_PTR>(window)));
+  mciSendStringA(command, nullptr, 0, nullptr);
+  std::snprintf(command, sizeof command, "put m destination at %d %d %d %d", (screenW - width) / 2,
+                (screenH - height) / 2, width, height);
+  mciSendStringA(command, nullptr, 0, nullptr);
+  mciSendStringA("play m", nullptr, 0, nullptr);
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}

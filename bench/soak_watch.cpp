@@ -1,0 +1,371 @@
+// Watches a movie player through many movie changes and samples what it
+// holds: memory, kernel handles, GDI and USER objects.
+//
+//   soak_watch.exe [options] COMMAND_LINE
+//     --changes N          movie changes to watch (default 50)
+//     --colours AAAAAA,BBBBBB  the two clips' flat colours (default ff0000,0000ff)
+//     --tolerance T        per-channel tolerance of the colours (default 60)
+//     --timeout MS         give up when no change comes for this long (default 10000)
+//
+// The playlist alternates two clips of different colours, so a movie change
+// is the screen centre turning from one colour to the other (whatever black
+// lies between). The player is ended by its own handle at the end.
+#include <windows.h>
+#include <mmsystem.h>
+#include <psapi.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "watch_common.h"
+
+namespace {
+
+struct Sample {
+  int change = 0;
+  double atMs = 0;
+  SIZE_T workingSet = 0;
+  SIZE_T privateBytes = 0;
+  SIZE_T virtualSize = 0;
+  DWORD handles = 0;
+  DWORD windows = 0;
+  DWORD gdiObjects = 0;
+  DWORD userObjects = 0;
+  const char* privateFrom = "GetProcessMemoryInfo";
+  const char* handlesFrom = "GetProcessHandleCount";
+};
+
+using QuerySystemFn = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
+
+// One NtQuerySystemInformation table, grown until it fits; empty on failure.
+std::vector<unsigned char> QuerySystem(int infoClass) {
+  static const auto query = reinterpret_cast<QuerySystemFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+  std::vector<unsigned char> buffer(1 << 16);
+  if (!query) return {};
+  for (;;) {
+    ULONG needed = 0;
+    if (query(infoClass, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) == 0)
+      return buffer;
+    if (buffer.size() >= (1u << 26)) return {};
+    buffer.resize(std::max<size_t>(buffer.size() * 2, needed));
+  }
+}
+
+// The virtual size, from the system's process list. (Wine's handle count
+// there is the handle table's capacity, in powers of two: not used.)
+SIZE_T VirtualSize(DWORD processId) {
+  const int kSystemProcessInformation = 5;
+  const std::vector<unsigned char> list = QuerySystem(kSystemProcessInformation);
+  for (size_t at = 0; at + sizeof(SYSTEM_PROCESS_INFORMATION) <= list.size();) {
+    const auto* entry = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(list.data() + at);
+    if (reinterpret_cast<UINT_PTR>(entry->UniqueProcessId) == processId)
+      return entry->VirtualMemoryCounters.VirtualSize;
+    if (entry->NextEntryOffset == 0) break;
+    at += entry->NextEntryOffset;
+  }
+  return 0;
+}
+
+// The process's open handles, counted in the system's handle list, for
+// systems whose GetProcessHandleCount answers 0 (Wine).
+DWORD HandlesInSystemList(DWORD processId) {
+  struct HandleEntry {
+    ULONG ownerProcessId;
+    BYTE objectType;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ACCESS_MASK access;
+  };
+  const int kSystemHandleInformation = 16;
+  const std::vector<unsigned char> list = QuerySystem(kSystemHandleInformation);
+  if (list.size() < sizeof(ULONG)) return 0;
+  ULONG count = 0;
+  std::memcpy(&count, list.data(), sizeof count);
+  // The entries follow the count, aligned as an entry.
+  const size_t first = (sizeof(ULONG) + alignof(HandleEntry) - 1) / alignof(HandleEntry) *
+                       alignof(HandleEntry);
+  count = static_cast<ULONG>(std::min<size_t>(count, (list.size() - first) / sizeof(HandleEntry)));
+  const auto* entries = reinterpret_cast<const HandleEntry*>(list.data() + first);
+  DWORD mine = 0;
+  for (ULONG i = 0; i < count; ++i)
+    if (entries[i].ownerProcessId == processId) ++mine;
+  return mine;
+}
+
+struct WindowCount {
+  DWORD processId;
+  DWORD windows;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM param) {
+  ++reinterpret_cast<WindowCount*>(param)->windows;
+  return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND window, LPARAM param) {
+  auto* count = reinterpret_cast<WindowCount*>(param);
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == count->processId) {
+    ++count->windows;
+    EnumChildWindows(window, CountChild, param);
+  }
+  return TRUE;
+}
+
+// The process's windows, hidden ones and child windows included.
+DWORD CountWindows(DWORD processId) {
+  WindowCount count{processId, 0};
+  EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&count));
+  return count.windows;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::string text;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return text;
+  char chunk[4096];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) text.append(chunk, got);
+  CloseHandle(file);
+  return text;
+}
+
+std::string LowerBaseName(std::string path) {
+  const size_t slash = path.find_last_of("\\/");
+  if (slash != std::string::npos) path.erase(0, slash + 1);
+  for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return path;
+}
+
+// Under Wine the player is also a Linux process, whose anonymous resident
+// memory is the private-bytes figure that Wine does not report. It is found
+// in Linux's process list: same Wine prefix as ours, same program file.
+// Returns 0 when not running under Wine or not found.
+unsigned long FindLinuxProcess(const std::string& commandLine) {
+  char prefix[MAX_PATH];
+  if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) return 0;
+  const std::string program = LowerBaseName(
+      commandLine[0] == '"' ? commandLine.substr(1, commandLine.find('"', 1) - 1)
+                            : commandLine.substr(0, commandLine.find(' ')));
+  const std::string prefixEntry = std::string("WINEPREFIX=") + prefix;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA("Z:\\proc\\*", &found);
+  if (search == INVALID_HANDLE_VALUE) return 0;
+  unsigned long match = 0;
+  do {
+    char* end = nullptr;
+    const unsigned long pid = std::strtoul(found.cFileName, &end, 10);
+    if (!end || *end || pid == 0) continue;
+    const std::string dir = std::string("Z:\\proc\\") + found.cFileName;
+    const std::string cmdline = ReadWholeFile(dir + "\\cmdline");
+    const std::string first = cmdline.substr(0, cmdline.find_first_of(std::string(" \0", 2)));
+    if (LowerBaseName(first) != program) continue;
+    const std::string environment = ReadWholeFile(dir + "\\environ");
+    if (environment.find(std::string("\0", 1) + prefixEntry + std::string("\0", 1)) == std::string::npos &&
+        environment.compare(0, prefixEntry.size() + 1, prefixEntry + std::string("\0", 1)) != 0)
+      continue;
+    match = pid;
+    break;
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return match;
+}
+
+// Anonymous resident memory of a Linux process, in bytes; 0 if unknown.
+SIZE_T LinuxPrivateBytes(unsigned long pid) {
+  if (pid == 0) return 0;
+  const std::string status = ReadWholeFile("Z:\\proc\\" + std::to_string(pid) + "\\status");
+  const size_t at = status.find("RssAnon:");
+  if (at == std::string::npos) return 0;
+  return static_cast<SIZE_T>(std::strtoul(status.c_str() + at + 8, nullptr, 10)) * 1024;
+}
+
+Sample Take(HANDLE process, unsigned long linuxPid, int change, double atMs) {
+  const DWORD processId = GetProcessId(process);
+  Sample s;
+  s.change = change;
+  s.atMs = atMs;
+  PROCESS_MEMORY_COUNTERS_EX memory{};
+  memory.cb = sizeof memory;
+  if (GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                           sizeof memory)) {
+    s.workingSet = memory.WorkingSetSize;
+    s.privateBytes = memory.PrivateUsage;
+  }
+  if (s.privateBytes == 0 && (s.privateBytes = LinuxPrivateBytes(linuxPid)) != 0)
+    s.privateFrom = "Linux RssAnon";
+  s.virtualSize = VirtualSize(processId);
+  if (!GetProcessHandleCount(process, &s.handles) || s.handles == 0) {
+    s.handles = HandlesInSystemList(processId);
+    s.handlesFrom = "the system handle list";
+  }
+  s.windows = CountWindows(processId);
+  s.gdiObjects = GetGuiResources(process, GR_GDIOBJECTS);
+  s.userObjects = GetGuiResources(process, GR_USEROBJECTS);
+  return s;
+}
+
+bool Reported(int change, int last) {
+  return change == 0 || change == 1 || change == 10 || change == 25 || change == 50 ||
+         change == last;
+}
+
+void PrintRow(const Sample& s) {
+  const std::string label = s.change == 0 ? "first" : std::to_string(s.change);
+  std::printf("  %-7s %7.1f %9.0f %10.0f %9.0f %8lu %7lu %5lu %5lu\n", label.c_str(),
+              s.atMs / 1000.0, s.workingSet / 1024.0, s.privateBytes / 1024.0,
+              s.virtualSize / 1024.0, static_cast<unsigned long>(s.handles),
+              static_cast<unsigned long>(s.windows), static_cast<unsigned long>(s.gdiObjects),
+              static_cast<unsigned long>(s.userObjects));
+}
+
+double GrowthKb(SIZE_T from, SIZE_T to) {
+  return (static_cast<double>(to) - static_cast<double>(from)) / 1024.0;
+}
+
+long Growth(DWORD from, DWORD to) { return static_cast<long>(to) - static_cast<long>(from); }
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: soak_watch [--changes N] [--colours AAAAAA,BBBBBB] [--tolerance T] "
+               "[--timeout MS] COMMAND_LINE\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  int changes = 50, tolerance = 60;
+  double timeoutMs = 10000;
+  COLORREF colours[2] = {RGB(255, 0, 0), RGB(0, 0, 255)};
+  std::string commandLine;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--changes" && hasValue) {
+      changes = std::atoi(argv[++i]);
+    } else if (arg == "--colours" && hasValue) {
+      std::string both = argv[++i];
+      const size_t comma = both.find(',');
+      if (comma == std::string::npos ||
+          !bench::ParseColour(both.substr(0, comma).c_str(), colours[0]) ||
+          !bench::ParseColour(both.substr(comma + 1).c_str(), colours[1]))
+        return Usage();
+    } else if (arg == "--tolerance" && hasValue) {
+      tolerance = std::atoi(argv[++i]);
+    } else if (arg == "--timeout" && hasValue) {
+      timeoutMs = std::atof(argv[++i]);
+    } else if (commandLine.empty() && arg[0] != '-') {
+      commandLine = arg;
+    } else {
+      return Usage();
+    }
+  }
+  if (commandLine.empty() || changes < 1) return Usage();
+
+  timeBeginPeriod(1);
+  bench::ScreenPixel pixel;
+  bench::Target target(commandLine);
+  if (!target.Started()) {
+    std::printf("could not start %s\n", commandLine.c_str());
+    return 1;
+  }
+  const double start = bench::NowMs();
+  double lastEvent = start;
+  unsigned long linuxPid = 0;
+  int shown = -1;  // the colour the centre showed last: 0, 1, or -1 before the first movie
+  int seen = 0;
+  std::vector<Sample> samples;  // one at the first movie and one at every change
+  bool stalled = false;
+  while (seen < changes) {
+    const COLORREF colour = pixel.Read();
+    const int which = bench::Near(colour, colours[0], tolerance)   ? 0
+                      : bench::Near(colour, colours[1], tolerance) ? 1
+                                                                   : -1;
+    const double now = bench::NowMs();
+    if (which >= 0 && which != shown) {
+      if (shown >= 0) ++seen;
+      else linuxPid = FindLinuxProcess(commandLine);
+      shown = which;
+      lastEvent = now;
+      samples.push_back(Take(target.handle(), linuxPid, seen, now - start));
+    }
+    if (now - lastEvent > timeoutMs || !target.Running()) {
+      stalled = true;
+      break;
+    }
+    Sleep(1);
+  }
+  const double elapsed = bench::NowMs() - start;
+  target.End();
+  timeEndPeriod(1);
+
+  std::printf("movie changes seen: %d of %d in %.1f s (%.0f ms per movie)%s\n", seen, changes,
+              elapsed / 1000.0, seen ? (samples.back().atMs - samples.front().atMs) / seen : 0.0,
+              stalled ? "; stalled: no change within the timeout, or the player ended" : "");
+  std::printf("  %-7s %7s %9s %10s %9s %8s %7s %5s %5s\n", "change", "time s", "wset KB",
+              "private KB", "virt KB", "handles", "windows", "GDI", "USER");
+  for (const Sample& s : samples)
+    if (Reported(s.change, seen)) PrintRow(s);
+  if (samples.empty()) {
+    std::printf("verdict: no movie seen\n");
+    return 1;
+  }
+  std::printf("  (private bytes from %s, handles from %s)\n", samples.back().privateFrom,
+              samples.back().handlesFrom);
+
+  // Judged from change 10 on, when start-up allocations are done, to the
+  // largest value after it, so that a slow climb shows even if the last
+  // sample dips.
+  const int baseChange = std::min(10, seen);
+  const Sample& base = *std::find_if(samples.begin(), samples.end(),
+                                     [&](const Sample& s) { return s.change >= baseChange; });
+  Sample peak = base;
+  for (const Sample& s : samples) {
+    if (s.change < base.change) continue;
+    peak.workingSet = std::max(peak.workingSet, s.workingSet);
+    peak.privateBytes = std::max(peak.privateBytes, s.privateBytes);
+    peak.virtualSize = std::max(peak.virtualSize, s.virtualSize);
+    peak.handles = std::max(peak.handles, s.handles);
+    peak.windows = std::max(peak.windows, s.windows);
+    peak.gdiObjects = std::max(peak.gdiObjects, s.gdiObjects);
+    peak.userObjects = std::max(peak.userObjects, s.userObjects);
+  }
+  const double privateKb = GrowthKb(base.privateBytes, peak.privateBytes);
+  const double wsetKb = GrowthKb(base.workingSet, peak.workingSet);
+  const double virtKb = GrowthKb(base.virtualSize, peak.virtualSize);
+  const long handles = Growth(base.handles, peak.handles);
+  const long windows = Growth(base.windows, peak.windows);
+  const long gdi = Growth(base.gdiObjects, peak.gdiObjects);
+  const long user = Growth(base.userObjects, peak.userObjects);
+  std::printf("growth from change %d to the peak of the %d changes after it: private %+.0f KB, "
+              "working set %+.0f KB, virtual %+.0f KB, handles %+ld, windows %+ld, GDI %+ld, USER %+ld\n",
+              base.change, seen - base.change, privateKb, wsetKb, virtKb, handles, windows, gdi,
+              user);
+  if (peak.gdiObjects == 0 && peak.userObjects == 0)
+    std::printf("note: GetGuiResources reports 0 GDI and USER objects on this system (not "
+                "counted); judged on memory, handles and windows\n");
+  if (peak.privateBytes == 0) std::printf("note: no private-bytes figure on this system\n");
+
+  // Allowances: a little heap and page noise over 40 movies, but not a
+  // handle, a GDI object or a mapping per movie.
+  const bool memoryFlat = privateKb <= 1024 && wsetKb <= 2048 && virtKb <= 4096;
+  const bool handlesFlat = handles <= 2;
+  const bool gdiFlat = gdi <= 2 && user <= 2 && windows <= 0;
+  const bool complete = !stalled && seen >= changes;
+  std::printf("verdict: %s (memory %s, handles %s, windows/GDI/USER %s)\n",
+              !complete ? "INCOMPLETE" : memoryFlat && handlesFlat && gdiFlat ? "FLAT" : "GROWING",
+              memoryFlat ? "flat" : "grows", handlesFlat ? "flat" : "grow",
+              gdiFlat ? "flat" : "grow");
+  return complete ? 0 : 1;
+}

@@ -1,0 +1,100 @@
+#!/bin/bash
+# Movie playback benchmark under Wine, on a private bench (prefix and Xvfb
+# display in build/bench-playback):
+#  1. start-up: the time from starting "velora.scr /s" to the first movie
+#     picture on screen, against a minimal Win32 player of the same clip,
+#     alternating, RUNS runs each; medians and the ratio velora/minimal;
+#  2. flatness: velora.scr /s through CHANGES movie changes of two short
+#     clips, sampling its memory, handles and windows.
+# Results are printed and kept in build/bench-playback/results.txt.
+#   RUNS=15 CHANGES=50 scripts/bench-playback.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+runs=${RUNS:-15}
+changes=${CHANGES:-50}
+
+bash scripts/build.sh
+
+dir=$root/build/bench-playback
+bench=$root/tests/bench/bench.sh
+"$bench" start "$dir" 640x480
+trap '"$bench" stop "$dir" >/dev/null' EXIT
+# shellcheck disable=SC1091
+. "$dir/env"
+export WINEDEBUG=-all
+
+winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+velora=$(winpath "$root/build/win32/velora/velora.scr")
+programs=$root/build/win32/benchmarks
+minimal=$(winpath "$programs/minimal_player.exe")
+playlist=$WINEPREFIX/drive_c/windows/velora.ini
+results=$dir/results.txt
+
+# Flat-colour clips, so that one pixel tells which movie is on screen.
+clips=$WINEPREFIX/drive_c/clips
+mkdir -p "$clips"
+clip() {  # name, colour, seconds
+  ffmpeg -hide_banner -loglevel error -y -f lavfi -i "color=c=0x$2:s=320x240:r=15" -t "$3" \
+    -c:v cinepak "$clips/$1"
+}
+clip GREEN.AVI 00ff00 3
+clip RED.AVI ff0000 0.3
+clip BLUE.AVI 0000ff 0.3
+
+# Centred, so that the screen centre shows the movie (640x480 screen, 320x240 clip).
+wine reg add 'HKCU\Software\Orvane Systems\velora\PlayBack' /v Center /t REG_DWORD /d 1 /f \
+  >/dev/null 2>&1
+
+# The watchers read the screen through the desktop's DC: check once, with the
+# clip on screen, that it reads what the X server shows.
+green() {  # r g b (0-255): the clip's green, give or take the codec
+  (($2 > 180 && $1 < 70 && $3 < 70))
+}
+probe_rgb() {  # the centre pixel as the watchers read it: r g b
+  local hex
+  hex=$(wine "$programs/startup_watch.exe" probe | tr -d '\r' | awk '{print $NF}')
+  echo $((16#${hex:0:2})) $((16#${hex:2:2})) $((16#${hex:4:2}))
+}
+x11_rgb() {  # the centre pixel as the X server shows it: r g b
+  import -window root -depth 8 -crop 1x1+320+240 txt:- | tail -n1 |
+    sed -E 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
+}
+wine "$programs/minimal_player.exe" 'C:\clips\GREEN.AVI' >/dev/null 2>&1 &
+player=$!
+read -r r g b < <(probe_rgb)
+for _ in $(seq 50); do
+  green "$r" "$g" "$b" && break
+  sleep 0.2
+  read -r r g b < <(probe_rgb)
+done
+read -r xr xg xb < <(x11_rgb)
+kill "$player" 2>/dev/null || true
+wait "$player" 2>/dev/null || true
+echo "screen check, centre pixel with the clip on screen: desktop DC $r,$g,$b; X server $xr,$xg,$xb" \
+  | tee "$results"
+if ! green "$r" "$g" "$b" || ! green "$xr" "$xg" "$xb"; then
+  echo "the desktop DC does not see the clip as the X server shows it: no measurement" \
+    | tee -a "$results"
+  exit 1
+fi
+
+echo | tee -a "$results"
+echo "== start-up to first picture: velora.scr /s vs minimal player, $runs runs each ==" \
+  | tee -a "$results"
+printf 'Velora PlayLists\r\n\r\n\a>Startup\a\r\n C:\\CLIPS\\GREEN.AVI\r\n' >"$playlist"
+# Other work on the machine slows both programs, unevenly: keep the load with the figures.
+load_before=$(cut -d' ' -f1 /proc/loadavg)
+wine "$programs/startup_watch.exe" --runs "$runs" --colour 00ff00 \
+  "velora=$velora /s" "minimal=$minimal C:\\clips\\GREEN.AVI" | tr -d '\r' | tee -a "$results"
+echo "machine load (1 min) $load_before before, $(cut -d' ' -f1 /proc/loadavg) after, on $(nproc) CPUs" \
+  | tee -a "$results"
+
+echo | tee -a "$results"
+echo "== flatness: velora.scr /s through $changes movie changes ==" | tee -a "$results"
+printf 'Velora PlayLists\r\n\r\n\a>Soak\a\r\n C:\\CLIPS\\RED.AVI\r\n C:\\CLIPS\\BLUE.AVI\r\n' \
+  >"$playlist"
+wine "$programs/soak_watch.exe" --changes "$changes" --colours ff0000,0000ff "$velora /s" \
+  | tr -d '\r' | tee -a "$results"
+echo
+echo "results kept in $results"
