@@ -16,7 +16,9 @@ include(GoogleTest)
 # One ctest entry per test case, each run as its own Wine process on the bench.
 # Extra arguments are VAR=value settings for the tests' environment.
 function(add_wine_gtest target label)
-  gtest_add_tests(TARGET ${target} TEST_LIST cases)
+  get_target_property(sources ${target} SOURCES)
+  list(FILTER sources INCLUDE REGEX "\\.cpp$")
+  gtest_add_tests(TARGET ${target} SOURCES ${sources} TEST_LIST cases)
   set_tests_properties(${cases} PROPERTIES
     FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT 120 LABELS ${label})
   if(ARGN)

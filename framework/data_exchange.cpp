@@ -25,10 +25,13 @@ std::vector<HWND> RadioGroup(HWND first) {
 void ExchangeCheck(DataExchange& dx, int id, int& value) {
   HWND control = GetDlgItem(dx.Dialog(), id);
   if (!control) return dx.Fail();
-  if (dx.Saving())
+  if (dx.Saving()) {
     value = static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0));
-  else
-    SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+  } else {
+    // A stored value that is no check state shows as unchecked.
+    int state = value < 0 || value > 2 ? 0 : value;
+    SendMessageA(control, BM_SETCHECK, static_cast<WPARAM>(state), 0);
+  }
 }
 
 void ExchangeRadio(DataExchange& dx, int firstId, int& index) {

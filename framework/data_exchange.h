@@ -21,7 +21,8 @@ class DataExchange {
   bool failed_ = false;
 };
 
-// Check box: 0 unchecked, 1 checked (and 2 for a third state).
+// Check box: 0 unchecked, 1 checked (and 2 for a third state). Any other
+// value shows as unchecked.
 void ExchangeCheck(DataExchange& dx, int id, int& value);
 // Radio group starting at firstId: the index of the checked button, counting
 // only radio buttons up to the next group, or -1 when none is checked. A value

@@ -123,12 +123,19 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   Window* self = Window::FromHandle(hwnd);
   if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
   Message msg{hwnd, message, wParam, lParam};
+  ++self->dispatchDepth_;
   LRESULT result = self->Dispatch(msg);
+  --self->dispatchDepth_;
   if (message == WM_NCDESTROY) {
-    // The window is gone: unbind, let the application forget its main window,
-    // then let a self-deleting object go.
+    // The window is gone: unbind and let the application forget its main window.
     self->Unbind();
+    self->destroyed_ = true;
     if (App* app = App::Current()) app->WindowDestroyed(self);
+  }
+  // A window destroyed from inside one of its own handlers lets its object go
+  // only once that handler has returned.
+  if (self->destroyed_ && self->dispatchDepth_ == 0) {
+    self->destroyed_ = false;
     self->PostNcDestroy();
   }
   return result;

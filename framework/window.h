@@ -66,6 +66,8 @@ class Window : public CmdTarget {
   WNDPROC superProc_ = nullptr;  // the procedure a subclassed window had
   const Message* current_ = nullptr;
   bool selfDeleting_ = false;
+  int dispatchDepth_ = 0;   // handlers of this window now running
+  bool destroyed_ = false;  // its window is gone, the object not yet released
 };
 
 // Binds the next window that this thread creates (CreateWindowEx, a dialog

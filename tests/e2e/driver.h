@@ -175,6 +175,10 @@ class Screenshot {
  public:
   // The whole X root window, through ImageMagick's import; empty on failure.
   static Screenshot TakeRoot();
+  // The same with the pointer drawn in as the X server shows it (ffmpeg's X
+  // grabber asks the server for the current pointer image); compared with
+  // TakeRoot, it shows whether a visible pointer is on the screen.
+  static Screenshot TakeRootWithPointer();
   // Parses a binary PPM (P6), maximum value up to 65535; empty on bad data.
   static Screenshot FromPpm(const std::string& bytes);
 
@@ -185,6 +189,11 @@ class Screenshot {
   Rgb At(int x, int y) const;
   // How many pixels of the rectangle (clipped to the screen) have the colour.
   int Count(const RECT& area, const Rgb& colour, int tolerance = 0) const;
+  // The smallest rectangle holding every pixel of the colour; empty (all 0)
+  // when there is none.
+  RECT BoundingBox(const Rgb& colour, int tolerance = 0) const;
+  // How many pixels of the rectangle differ from the other screenshot's.
+  int CountDifferences(const Screenshot& other, const RECT& area) const;
 
  private:
   int width_ = 0, height_ = 0;
@@ -204,6 +213,8 @@ void DeleteKeyTree(HKEY root, const std::string& path);
 std::optional<DWORD> ReadDword(HKEY root, const std::string& path, const std::string& name);
 // Number of values in the key; -1 when the key does not exist.
 int CountValues(HKEY root, const std::string& path);
+// Creates the key if needed and sets a REG_DWORD value; false on failure.
+bool WriteDword(HKEY root, const std::string& path, const std::string& name, DWORD value);
 
 // ---------------------------------------------------------------- files
 
@@ -216,6 +227,12 @@ bool FileExists(const std::string& path);
 void DeleteFileIfPresent(const std::string& path);
 // Plain file names directly in a directory (no subdirectories).
 std::vector<std::string> FilesIn(const std::string& directory);
+
+// A movie of one plain colour, made with ffmpeg in the scratch directory the
+// first time it is asked for and reused afterwards; its Windows path, or an
+// empty string when it cannot be made. Video-1 is quick to encode, and the
+// system's player shows colour channels of 0 and 255 in it exactly.
+std::string SolidColourClip(const Rgb& colour, int width, int height, int seconds);
 
 // Holds a file open without sharing, as another program would, until destroyed.
 class ExclusiveFileLock {

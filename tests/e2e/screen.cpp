@@ -36,6 +36,24 @@ Screenshot Screenshot::TakeRoot() {
   return shot;
 }
 
+Screenshot Screenshot::TakeRootWithPointer() {
+  static std::atomic<int> counter{0};
+  const std::string linuxPath = ScratchDirLinux() + "/e2e-grab-" +
+                                std::to_string(GetCurrentProcessId()) + "-" +
+                                std::to_string(counter++) + ".ppm";
+  const std::string path = WindowsPathFromLinux(linuxPath);
+  DeleteFileIfPresent(path);
+  const std::string size = std::to_string(GetSystemMetrics(SM_CXSCREEN)) + "x" +
+                           std::to_string(GetSystemMetrics(SM_CYSCREEN));
+  Screenshot shot;
+  if (RunLinux("/usr/bin/ffmpeg -nostdin -y -loglevel error -f x11grab -draw_mouse 1 -video_size " +
+               size + " -i $DISPLAY -frames:v 1 -c:v ppm '" + linuxPath + "'") == 0) {
+    if (std::optional<std::string> bytes = ReadFileBytes(path)) shot = FromPpm(*bytes);
+  }
+  DeleteFileIfPresent(path);
+  return shot;
+}
+
 namespace {
 
 // Reads the next header token of a PPM, skipping blanks and comments.
@@ -93,6 +111,28 @@ int Screenshot::Count(const RECT& area, const Rgb& colour, int tolerance) const 
   for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, height_); ++y)
     for (int x = std::max<int>(area.left, 0); x < std::min<int>(area.right, width_); ++x)
       if (Near(At(x, y), colour, tolerance)) ++count;
+  return count;
+}
+
+RECT Screenshot::BoundingBox(const Rgb& colour, int tolerance) const {
+  RECT box{width_, height_, 0, 0};
+  for (int y = 0; y < height_; ++y) {
+    for (int x = 0; x < width_; ++x) {
+      if (!Near(At(x, y), colour, tolerance)) continue;
+      box.left = std::min<LONG>(box.left, x);
+      box.top = std::min<LONG>(box.top, y);
+      box.right = std::max<LONG>(box.right, x + 1);
+      box.bottom = std::max<LONG>(box.bottom, y + 1);
+    }
+  }
+  return box.right > 0 ? box : RECT{};
+}
+
+int Screenshot::CountDifferences(const Screenshot& other, const RECT& area) const {
+  int count = 0;
+  for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, height_); ++y)
+    for (int x = std::max<int>(area.left, 0); x < std::min<int>(area.right, width_); ++x)
+      if (At(x, y) != other.At(x, y)) ++count;
   return count;
 }
 

@@ -1,4 +1,7 @@
-// Registry and file helpers: the state the programs leave behind.
+// Registry and file helpers: the state the programs leave behind, and the movie
+// clips they play.
+#include <cstdio>
+
 #include "driver.h"
 
 namespace e2e {
@@ -51,6 +54,17 @@ int CountValues(HKEY root, const std::string& path) {
   return static_cast<int>(values);
 }
 
+bool WriteDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
+  HKEY key;
+  if (RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return false;
+  LONG result = RegSetValueExA(key, name.c_str(), 0, REG_DWORD,
+                               reinterpret_cast<const BYTE*>(&value), sizeof value);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS;
+}
+
 std::string WindowsDirectory() {
   char directory[MAX_PATH] = "";
   GetWindowsDirectoryA(directory, sizeof directory);
@@ -97,6 +111,28 @@ std::vector<std::string> FilesIn(const std::string& directory) {
   } while (FindNextFileA(search, &found));
   FindClose(search);
   return names;
+}
+
+std::string SolidColourClip(const Rgb& colour, int width, int height, int seconds) {
+  char hex[8];
+  std::snprintf(hex, sizeof hex, "%02x%02x%02x", colour.r, colour.g, colour.b);
+  const std::string directory = ScratchDirLinux() + "/e2e-clips";
+  const std::string linuxPath = directory + "/" + hex + "-" + std::to_string(width) + "x" +
+                                std::to_string(height) + "-" + std::to_string(seconds) + "s.avi";
+  const std::string path = WindowsPathFromLinux(linuxPath);
+  if (FileExists(path)) return path;
+  CreateDirectoryA(WindowsPathFromLinux(directory).c_str(), nullptr);
+  // Made under another name and renamed, so that a clip cut short is never
+  // taken for a finished one.
+  const std::string part = linuxPath + ".part";
+  const std::string command = "/usr/bin/ffmpeg -nostdin -y -loglevel error -f lavfi -i color=c=0x" +
+                              std::string(hex) + ":s=" + std::to_string(width) + "x" +
+                              std::to_string(height) + ":r=5 -t " + std::to_string(seconds) +
+                              " -c:v msvideo1 -f avi '" + part + "'";
+  if (RunLinux(command, milliseconds(30000)) != 0 ||
+      !MoveFileExA(WindowsPathFromLinux(part).c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
+    return std::string();
+  return path;
 }
 
 ExclusiveFileLock::ExclusiveFileLock(const std::string& path)

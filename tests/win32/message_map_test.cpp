@@ -117,6 +117,35 @@ TEST(SelfDeleting, FailedCreationLeavesTheObjectToItsOwner) {
   w.destroyedFlag = nullptr;
 }
 
+// A window that destroys itself from inside one of its own handlers.
+class ClosingWindow : public fw::Window {
+ public:
+  explicit ClosingWindow(int* released) : released(released) {}
+  ~ClosingWindow() override { ++*released; }
+  int* released;
+  int after = 0;
+  FW_DECLARE_MESSAGE_MAP()
+  LRESULT OnAsk(fw::Message&) {
+    DestroyWindow(hwnd());
+    // The object must still be here until this handler returns.
+    after = *released == 0 ? 1 : -1;
+    return after;
+  }
+};
+FW_BEGIN_MESSAGE_MAP(ClosingWindow, fw::Window)
+  FW_ON_MESSAGE(kAsk, OnAsk)
+FW_END_MESSAGE_MAP()
+
+TEST(SelfDeleting, DestroyedInsideItsOwnHandlerIsFreedAfterIt) {
+  int released = 0;
+  auto* w = new ClosingWindow(&released);
+  ASSERT_TRUE(w->Create(0, nullptr, "", WS_POPUP, kSmall, nullptr, 0));
+  HWND hwnd = w->SelfDeleting()->hwnd();
+  EXPECT_EQ(SendMessageA(hwnd, kAsk, 0, 0), 1);
+  EXPECT_EQ(released, 1);
+  EXPECT_FALSE(IsWindow(hwnd));
+}
+
 // An application whose main window closes itself at once.
 class ClosingApp : public fw::App {
  public:

@@ -2,12 +2,17 @@
 
 #include <shellapi.h>
 #include <sys/stat.h>
+#include <vfw.h>
 
 #include <cstdlib>
 
 #include "velora/playlists/playlist_model.h"
 #include "velora/resources/resource_ids.h"
+#include "velora/playlists/playlist_format.h"
 #include "velora/setup/about_dialog.h"
+#include "velora/setup/file_selection.h"
+#include "velora/setup/options_dialog.h"
+#include "velora/setup/text_dialogs.h"
 #include "velora/shell/saver_app.h"
 
 namespace velora {
@@ -15,6 +20,8 @@ namespace velora {
 namespace {
 
 constexpr COLORREF kTransparentMagenta = RGB(255, 0, 255);
+// Room for a few hundred movies chosen at once.
+constexpr DWORD kFileSelectionChars = 64 * 1024;
 
 // The name part of a path: no directory, no extension.
 std::string FileTitle(const std::string& path) {
@@ -28,6 +35,14 @@ std::string FileTitle(const std::string& path) {
 FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
   FW_ON_COMMAND(IDC_SET, OnSetClicked)
   FW_ON_COMMAND(IDC_ABOUT, OnAboutClicked)
+  FW_ON_COMMAND(IDC_ADD_PLAYLIST, OnAddPlaylist)
+  FW_ON_COMMAND(IDC_ADD_MOVIE, OnAddMovie)
+  FW_ON_COMMAND(IDC_OPTIONS, OnOptions)
+  FW_ON_COMMAND(CMD_ITEM_LOCATION, OnItemLocation)
+  FW_ON_COMMAND(CMD_ITEM_PREVIEW, OnItemPreview)
+  FW_ON_MESSAGE(MCIWNDM_NOTIFYMODE, OnPreviewMode)
+  FW_ON_NOTIFY(TVN_BEGINLABELEDITA, IDC_PLAYLIST_TREE, OnBeginLabelEdit)
+  FW_ON_NOTIFY(TVN_ENDLABELEDITA, IDC_PLAYLIST_TREE, OnEndLabelEdit)
   FW_ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
   FW_ON_NOTIFY(TVN_SELCHANGEDA, IDC_PLAYLIST_TREE, OnSelectionChanged)
   FW_ON_NOTIFY(TVN_SELCHANGEDW, IDC_PLAYLIST_TREE, OnSelectionChanged)
@@ -38,7 +53,8 @@ FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
 FW_END_MESSAGE_MAP()
 
-SetupDialog::SetupDialog() : fw::Dialog(IDD_SETUP), playlistFile(std::nullopt) {}
+SetupDialog::SetupDialog(std::optional<PlaylistFile> file)
+    : fw::Dialog(IDD_SETUP), givenFile(std::move(file)), playlistFile(std::nullopt) {}
 
 SetupDialog::~SetupDialog() {
   if (imageList) ImageList_Destroy(imageList);
@@ -85,7 +101,7 @@ void SetupDialog::CreateImageList() {
 }
 
 void SetupDialog::LoadPlaylists() {
-  playlistFile = PlaylistFile::InWindowsDirectory();
+  playlistFile = givenFile ? *givenFile : PlaylistFile::InWindowsDirectory();
   PlaylistSet set = playlistFile.LoadPlaylists();
 
   HTREEITEM toSelect = nullptr;
@@ -133,6 +149,24 @@ HTREEITEM SetupDialog::AddPlaylistItem(const std::string& name) {
 }
 
 HTREEITEM SetupDialog::AddMovieItem(HTREEITEM playlistItem, const std::string& path) {
+  movies.emplace_back();
+  movies.back().path = path;
+  // Title and icon are asked for when the item is drawn: asking the shell for
+  // thousands of files would keep a large playlist file from opening quickly.
+  TVINSERTSTRUCTA insert{};
+  insert.hParent = playlistItem ? playlistItem : TVI_ROOT;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
+  insert.item.pszText = LPSTR_TEXTCALLBACKA;
+  insert.item.iImage = insert.item.iSelectedImage = I_IMAGECALLBACK;
+  insert.item.lParam = reinterpret_cast<LPARAM>(&movies.back());
+  return TreeView_InsertItem(playlistTree, &insert);
+}
+
+void SetupDialog::Resolve(MovieItem& movie) {
+  if (movie.resolved) return;
+  movie.resolved = true;
+  const std::string& path = movie.path;
   int image = TREE_IMAGE_MOVIE;
   HICON icon = nullptr;
   const bool shell4 = SaverApp::Get().newShell;
@@ -153,47 +187,55 @@ HTREEITEM SetupDialog::AddMovieItem(HTREEITEM playlistItem, const std::string& p
     extractedIcons.emplace_back(icon);
   }
 
-  moviePaths.push_back(path);
-  const std::string* data = &moviePaths.back();
-
-  std::string title;
   if (shell4) {
     SHFILEINFOA info{};
     if (SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME | SHGFI_TYPENAME)) {
-      title = info.szDisplayName;
+      movie.title = info.szDisplayName;
     } else {
-      title = path;
+      movie.title = path;
       image = TREE_IMAGE_MISSING;
     }
   } else {
     struct _stat status;
     if (_stat(path.c_str(), &status) == 0) {
-      title = FileTitle(path);
+      movie.title = FileTitle(path);
     } else {
-      title = path;
+      movie.title = path;
       image = TREE_IMAGE_MISSING;
     }
   }
+  movie.image = image;
+}
 
-  TVINSERTSTRUCTA insert{};
-  insert.hParent = playlistItem ? playlistItem : TVI_ROOT;
-  insert.hInsertAfter = TVI_LAST;
-  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-  insert.item.pszText = title.data();
-  insert.item.iImage = insert.item.iSelectedImage = image;
-  insert.item.lParam = reinterpret_cast<LPARAM>(data);
-  return TreeView_InsertItem(playlistTree, &insert);
+SetupDialog::MovieItem* SetupDialog::MovieOf(HTREEITEM item) const {
+  TVITEMA data{};
+  data.mask = TVIF_PARAM;
+  data.hItem = item;
+  if (!item || !TreeView_GetItem(playlistTree, &data)) return nullptr;
+  return reinterpret_cast<MovieItem*>(data.lParam);
+}
+
+std::string SetupDialog::ItemLabel(HTREEITEM item) {
+  if (MovieItem* movie = MovieOf(item)) {
+    Resolve(*movie);
+    return movie->title.substr(0, 255);
+  }
+  return LabelOf(item);
+}
+
+int SetupDialog::ItemImage(HTREEITEM item) {
+  if (MovieItem* movie = MovieOf(item)) {
+    Resolve(*movie);
+    return movie->image;
+  }
+  return FolderImage(item);
 }
 
 void SetupDialog::SetNowPlaying() {
   nowPlayingItem = SelectedItem();
   if (!nowPlayingItem) return;
-  std::string label = LabelOf(nowPlayingItem);
-  TVITEMA item{};
-  item.mask = TVIF_IMAGE | TVIF_PARAM;
-  item.hItem = nowPlayingItem;
-  TreeView_GetItem(playlistTree, &item);
-  int image = item.lParam ? item.iImage : FolderImage(nowPlayingItem);
+  std::string label = ItemLabel(nowPlayingItem);
+  int image = ItemImage(nowPlayingItem);
 
   if (ListView_GetItemCount(nowPlayingBox) > 0) ListView_DeleteItem(nowPlayingBox, 0);
   LVITEMA entry{};
@@ -250,11 +292,8 @@ int SetupDialog::FolderImage(HTREEITEM item) const {
 }
 
 const std::string* SetupDialog::PathOf(HTREEITEM item) const {
-  TVITEMA data{};
-  data.mask = TVIF_PARAM;
-  data.hItem = item;
-  if (!TreeView_GetItem(playlistTree, &data)) return nullptr;
-  return reinterpret_cast<const std::string*>(data.lParam);
+  const MovieItem* movie = MovieOf(item);
+  return movie ? &movie->path : nullptr;
 }
 
 HTREEITEM SetupDialog::ParentOf(HTREEITEM item) const { return TreeView_GetParent(playlistTree, item); }
@@ -280,6 +319,117 @@ LRESULT SetupDialog::OnAboutClicked(fw::Message&) {
   return 0;
 }
 
+LRESULT SetupDialog::OnAddPlaylist(fw::Message&) {
+  AddPlaylistDialog dialog(hwnd());
+  if (dialog.DoModal() != IDOK) return 0;
+  // Longer names than the playlist file holds are cut here, where the user sees them.
+  AddPlaylistItem(StorablePlaylistName(dialog.playlistName));
+  TreeView_Expand(playlistTree, rootItem, TVE_EXPAND);
+  return 0;
+}
+
+LRESULT SetupDialog::OnAddMovie(fw::Message&) {
+  std::string title = fw::LoadResourceString(IDS_ADD_MOVIES_TITLE);
+  static const char kFilter[] =
+      "Microsoft AVI Files\0*.avi\0Microsoft Waveform Audio Files\0*.wav\0All Files (*.*)\0*.*\0";
+  std::vector<char> result(kFileSelectionChars, '\0');
+  OPENFILENAMEA ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = hwnd();
+  ofn.lpstrFilter = kFilter;
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = result.data();
+  ofn.nMaxFile = kFileSelectionChars;
+  ofn.lpstrTitle = title.c_str();
+  ofn.Flags = OFN_HIDEREADONLY | OFN_ALLOWMULTISELECT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+  if (!GetOpenFileNamePreviewA(&ofn)) return 0;
+
+  HTREEITEM target = SelectedItem();
+  if (!target) return 0;
+  auto exists = [](const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  };
+  for (const std::string& path :
+       SplitFileSelection(std::string_view(result.data(), result.size()), SaverApp::Get().newShell, exists)) {
+    // A path longer than the playlist file holds could not be played back; leave it out.
+    if (StorableMoviePath(path) != path) continue;
+    AddMovieItem(target, path);
+  }
+  TreeView_Expand(playlistTree, target, TVE_EXPAND);
+  return 0;
+}
+
+LRESULT SetupDialog::OnOptions(fw::Message&) {
+  RunOptions(hwnd(), SaverApp::Get().playbackSettings);
+  return 0;
+}
+
+LRESULT SetupDialog::OnItemLocation(fw::Message&) {
+  const std::string* path = contextItem ? PathOf(contextItem) : nullptr;
+  if (!path) return 0;
+  MovieLocationDialog(hwnd(), *path).DoModal();
+  return 0;
+}
+
+LRESULT SetupDialog::OnItemPreview(fw::Message&) {
+  const std::string* path = contextItem ? PathOf(contextItem) : nullptr;
+  if (!path) return 0;
+  HWND preview = MCIWndCreateA(hwnd(), fw::App::Current()->Instance(),
+                               WS_CAPTION | WS_THICKFRAME | MCIWNDF_NOMENU | MCIWNDF_SHOWNAME |
+                                   MCIWNDF_NOTIFYMODE | MCIWNDF_NOOPEN,
+                               nullptr);
+  if (!preview) return 0;
+  SendMessageA(preview, MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(path->c_str()));
+  ShowWindow(preview, SW_SHOW);
+  if (SaverApp::Get().playbackSettings.Reverse)
+    SendMessageA(preview, MCIWNDM_PLAYREVERSE, 0, 0);
+  else
+    SendMessageA(preview, MCI_PLAY, 0, 0);
+  return 0;
+}
+
+LRESULT SetupDialog::OnPreviewMode(fw::Message& msg) {
+  // A preview whose movie has ended, or that the user stopped, closes itself.
+  if (msg.lParam == MCI_MODE_STOP) SendMessageA(reinterpret_cast<HWND>(msg.wParam), WM_CLOSE, 0, 0);
+  return 0;
+}
+
+LRESULT SetupDialog::OnBeginLabelEdit(fw::Message& msg) {
+  auto* info = reinterpret_cast<NMTVDISPINFOA*>(msg.lParam);
+  HTREEITEM item = info->item.hItem;
+  // Only playlists have names of their own: movies and the root keep theirs.
+  if (PathOf(item) || !ParentOf(item)) return TRUE;
+  if (HWND edit = TreeView_GetEditControl(playlistTree)) {
+    SendMessageA(edit, EM_LIMITTEXT, kMaxPlaylistName, 0);
+    auto* box = new LabelEditBox;
+    if (box->Subclass(edit))
+      editBox = static_cast<LabelEditBox*>(box->SelfDeleting());
+    else
+      delete box;
+  }
+  return editBox ? FALSE : TRUE;
+}
+
+LRESULT SetupDialog::OnEndLabelEdit(fw::Message& msg) {
+  auto* info = reinterpret_cast<NMTVDISPINFOA*>(msg.lParam);
+  // Some trees report the end of one edit twice (the edit box losing the
+  // focus as it goes); only the first report counts.
+  if (!editBox) return FALSE;
+  if (info->item.pszText) {
+    std::string name = StorablePlaylistName(info->item.pszText);
+    TVITEMA item{};
+    item.mask = TVIF_TEXT;
+    item.hItem = info->item.hItem;
+    item.pszText = name.data();
+    TreeView_SetItem(playlistTree, &item);
+  }
+  editBox = nullptr;
+  SetNowPlaying();
+  // The label is set already; the tree must not set it again.
+  return FALSE;
+}
+
 LRESULT SetupDialog::OnSysCommand(fw::Message& msg) {
   if ((msg.wParam & 0xFFF0) == CMD_SYSMENU_ABOUT) {
     AboutDialog(hwnd()).DoModal();
@@ -296,16 +446,23 @@ LRESULT SetupDialog::OnSelectionChanged(fw::Message& msg) {
 
 LRESULT SetupDialog::OnGetDisplayInfo(fw::Message& msg) {
   auto* info = reinterpret_cast<NMTVDISPINFOA*>(msg.lParam);
-  if ((info->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE)) && !info->item.lParam) {
-    info->item.iImage = info->item.iSelectedImage = FolderImage(info->item.hItem);
-  }
+  auto* movie = reinterpret_cast<MovieItem*>(info->item.lParam);
+  if (movie) Resolve(*movie);
+  if (info->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE))
+    info->item.iImage = info->item.iSelectedImage = movie ? movie->image : FolderImage(info->item.hItem);
+  if (movie && (info->item.mask & TVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0)
+    lstrcpynA(info->item.pszText, movie->title.c_str(), info->item.cchTextMax);
   return 0;
 }
 
 LRESULT SetupDialog::OnItemDeleted(fw::Message& msg) {
   auto* deleted = reinterpret_cast<NMTREEVIEWA*>(msg.lParam);
-  // A deleted item (or a movie of a deleted playlist) is no longer playing.
-  if (deleted->itemOld.hItem == nowPlayingItem) nowPlayingItem = nullptr;
+  HTREEITEM item = deleted->itemOld.hItem;
+  // A deleted item (or a movie of a deleted playlist) is no longer playing,
+  // and no later command may reach it through a stale handle.
+  if (item == nowPlayingItem) nowPlayingItem = nullptr;
+  if (item == contextItem) contextItem = nullptr;
+  if (item == dragItem) dragItem = nullptr;
   return 0;
 }
 

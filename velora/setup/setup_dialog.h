@@ -8,15 +8,19 @@
 #include <string>
 #include <vector>
 
+#include <optional>
+
 #include "framework/dialog.h"
 #include "framework/handles.h"
 #include "velora/playlists/playlist_file.h"
+#include "velora/setup/label_edit_box.h"
 
 namespace velora {
 
 class SetupDialog : public fw::Dialog {
  public:
-  SetupDialog();
+  // The playlist file in the Windows directory, or the one given (tests).
+  explicit SetupDialog(std::optional<PlaylistFile> file = std::nullopt);
   ~SetupDialog() override;
 
   // Inserts a playlist under the root at its alphabetical place.
@@ -29,6 +33,11 @@ class SetupDialog : public fw::Dialog {
   void DeleteItem(HTREEITEM item);
 
   HTREEITEM SelectedItem() const;
+  // What the tree shows for an item: its label and its image.
+  std::string ItemLabel(HTREEITEM item);
+  int ItemImage(HTREEITEM item);
+  // A movie's full path; nothing for the root and playlists.
+  const std::string* PathOf(HTREEITEM item) const;
   // The model the tree holds: the root's children are the playlists, theirs the movies.
   PlaylistSet TreeToModel() const;
 
@@ -39,6 +48,14 @@ class SetupDialog : public fw::Dialog {
   FW_DECLARE_MESSAGE_MAP()
   LRESULT OnSetClicked(fw::Message& msg);
   LRESULT OnAboutClicked(fw::Message& msg);
+  LRESULT OnAddPlaylist(fw::Message& msg);
+  LRESULT OnAddMovie(fw::Message& msg);
+  LRESULT OnOptions(fw::Message& msg);
+  LRESULT OnItemLocation(fw::Message& msg);
+  LRESULT OnItemPreview(fw::Message& msg);
+  LRESULT OnPreviewMode(fw::Message& msg);
+  LRESULT OnBeginLabelEdit(fw::Message& msg);
+  LRESULT OnEndLabelEdit(fw::Message& msg);
   LRESULT OnSysCommand(fw::Message& msg);
   LRESULT OnSelectionChanged(fw::Message& msg);
   LRESULT OnGetDisplayInfo(fw::Message& msg);
@@ -52,7 +69,16 @@ class SetupDialog : public fw::Dialog {
   void EnableButtonsFor(HTREEITEM subject);
   // Folder rule: the open folder for an expanded item with children.
   int FolderImage(HTREEITEM item) const;
-  const std::string* PathOf(HTREEITEM item) const;
+  // A movie item's data: its path, and the title and image the shell gives its
+  // file, worked out the first time the tree draws the item.
+  struct MovieItem {
+    std::string path;
+    bool resolved = false;
+    std::string title;
+    int image = 0;
+  };
+  MovieItem* MovieOf(HTREEITEM item) const;
+  void Resolve(MovieItem& movie);
   HTREEITEM ParentOf(HTREEITEM item) const;
   std::string LabelOf(HTREEITEM item) const;
 
@@ -62,11 +88,18 @@ class SetupDialog : public fw::Dialog {
   HIMAGELIST imageList = nullptr;
   HTREEITEM rootItem = nullptr;
   HTREEITEM nowPlayingItem = nullptr;
+  // The item of the last right click: Location and Preview act on it.
+  HTREEITEM contextItem = nullptr;
+  HTREEITEM dragItem = nullptr;
+  bool dragging = false;
+  // The rename in progress; the box frees itself with the tree's edit control.
+  LabelEditBox* editBox = nullptr;
 
  private:
+  std::optional<PlaylistFile> givenFile;
   PlaylistFile playlistFile;
-  // The movie items' paths; an item's data points into this store.
-  std::deque<std::string> moviePaths;
+  // The movie items' data; an item's data points into this store.
+  std::deque<MovieItem> movies;
   std::vector<fw::UniqueIcon> extractedIcons;
 };
 

@@ -1,0 +1,117 @@
+// The Mandelbrot generator: the per-point iteration, one column of points at
+// a time, and the whole frame drawn through a small screen interface so that
+// the same steps run on a GDI device context or on a plain pixel surface.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "fracsave/core/regions.h"
+#include "fracsave/core/saver_state.h"
+
+namespace fracsave {
+
+// FastGen picks fewer iterations, a smaller escape radius and fewer colours.
+struct IterationLimits {
+  int limit;         // iterations at most
+  double threshold;  // escape when x*x + y*y passes it
+  int mask;          // colour index = iterations AND mask
+};
+IterationLimits LimitsFor(const SaverSettings& settings);
+
+// Iterations for one point if it escaped, or -1 when it is black (limit
+// reached, or the sum landed exactly on the threshold).
+int32_t IteratePoint(double cr, double ci, int limit, double threshold);
+
+// Rows 0..count-1 of one column: ci = ymax - r * dy. Same result as
+// IteratePoint for every row, several points at a time where the CPU allows.
+void IterateColumn(double cr, double ymax, double dy, int count, int limit, double threshold,
+                   int32_t* out);
+// The one-point-at-a-time version of IterateColumn, kept as the reference.
+void IterateColumnScalar(double cr, double ymax, double dy, int count, int limit,
+                         double threshold, int32_t* out);
+
+// Where a frame's pixels go. Colours are COLORREF values (0x00BBGGRR).
+class PixelTarget {
+ public:
+  virtual ~PixelTarget() = default;
+  // Writes outside the target (the mirror of row 0 lands on row height) are dropped.
+  virtual void SetPixel(int x, int y, uint32_t colour) = 0;
+
+  // A target held in memory may also offer its pixels for direct writes:
+  // row-major, width x height, each 0x00RRGGBB when dibOrder, else COLORREF.
+  // The frame then writes them itself, with the same clipping as SetPixel.
+  uint32_t* bits = nullptr;
+  int bitsWidth = 0;
+  int bitsHeight = 0;
+  bool dibOrder = false;
+};
+
+// The screen side of a frame.
+class FrameScreen {
+ public:
+  virtual ~FrameScreen() = default;
+  virtual void FillBlack(int width, int height) = 0;
+  // The screen itself (ShowGen) or a fresh off-screen bitmap.
+  virtual PixelTarget& BeginTarget(bool offscreen, int width, int height) = 0;
+  virtual void ShowPreparingNotice() = 0;
+  // Copies the off-screen bitmap to the screen and frees it; nothing for ShowGen.
+  virtual void EndTarget(bool offscreen, int width, int height) = 0;
+  // Called after every pixel pair when true; message handlers run there and
+  // may set abortFrame.
+  virtual bool HasPump() const = 0;
+  virtual void Pump() = 0;
+};
+
+// One whole frame of the saver over state.mset, as DrawFractalFrame paints it.
+void DrawFrame(SaverState& state, const SaverSettings& settings, RegionHost& host,
+               FrameScreen& screen, int width, int height);
+
+// A plain width x height pixel surface, black at first.
+struct Surface {
+  Surface(int w, int h) : width(w), height(h), pixels(size_t(w > 0 && h > 0 ? w * h : 0), 0u) {}
+  uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+  void Set(int x, int y, uint32_t c) {
+    if (x >= 0 && y >= 0 && x < width && y < height) pixels[size_t(y) * size_t(width) + size_t(x)] = c;
+  }
+  int width;
+  int height;
+  std::vector<uint32_t> pixels;
+};
+
+// FrameScreen on memory surfaces: the screen is a Surface, the off-screen
+// bitmap another. Used by the host renderer and the tests.
+class SurfaceScreen : public FrameScreen {
+ public:
+  SurfaceScreen(int width, int height);
+  void FillBlack(int width, int height) override;
+  PixelTarget& BeginTarget(bool offscreen, int width, int height) override;
+  void ShowPreparingNotice() override { ++noticeCount; }
+  void EndTarget(bool offscreen, int width, int height) override;
+  bool HasPump() const override { return pump != nullptr; }
+  void Pump() override { pump(pumpContext); }
+
+  Surface screen;
+  int noticeCount = 0;
+  int blackFills = 0;
+  int copies = 0;
+  void (*pump)(void* context) = nullptr;
+  void* pumpContext = nullptr;
+
+ private:
+  class Target : public PixelTarget {
+   public:
+    void Attach(Surface* s) {
+      surface = s;
+      bits = s->pixels.empty() ? nullptr : s->pixels.data();
+      bitsWidth = s->width;
+      bitsHeight = s->height;
+    }
+    void SetPixel(int x, int y, uint32_t colour) override { surface->Set(x, y, colour); }
+    Surface* surface = nullptr;
+  };
+  Surface offscreen_;
+  Target target_;
+};
+
+}  // namespace fracsave

@@ -1,0 +1,128 @@
+#include "fracsave/win32/fractal_frame.h"
+
+#include <ctime>
+
+#include "fracsave/core/colour_table.h"
+#include "fracsave/core/mandelbrot.h"
+
+namespace fracsave {
+
+namespace {
+
+FramePump g_framePump = nullptr;
+
+// ShowGen: every pixel goes straight to the screen.
+class DcTarget : public PixelTarget {
+ public:
+  void SetPixel(int x, int y, uint32_t colour) override { ::SetPixel(dc, x, y, COLORREF(colour)); }
+  HDC dc = nullptr;
+};
+
+// The off-screen bitmap is a 32-bit top-down DIB section written in memory:
+// the same pixels a SetPixel on a memory context would give, without a GDI
+// call per pixel.
+class DibTarget : public PixelTarget {
+ public:
+  DibTarget() { dibOrder = true; }
+  void SetPixel(int x, int y, uint32_t colour) override {
+    if (!bits || x < 0 || y < 0 || x >= bitsWidth || y >= bitsHeight) return;
+    // COLORREF is 0x00BBGGRR; a DIB pixel is 0x00RRGGBB.
+    bits[size_t(y) * size_t(bitsWidth) + size_t(x)] =
+        ((colour & 0xffu) << 16) | (colour & 0xff00u) | ((colour >> 16) & 0xffu);
+  }
+};
+
+class GdiFrameScreen : public FrameScreen {
+ public:
+  GdiFrameScreen(HDC dc, HWND window) : dc_(dc), window_(window) { screen_.dc = dc; }
+
+  void FillBlack(int width, int height) override {
+    HGDIOBJ old = SelectObject(dc_, GetStockObject(BLACK_BRUSH));
+    PatBlt(dc_, 0, 0, width, height, PATCOPY);
+    SelectObject(dc_, old);
+  }
+
+  PixelTarget& BeginTarget(bool offscreen, int width, int height) override {
+    if (!offscreen) return screen_;
+    memDc_ = CreateCompatibleDC(dc_);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top-down, so row y is line y
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap_ && memDc_) {
+      oldBitmap_ = SelectObject(memDc_, bitmap_);
+      offscreen_.bits = static_cast<uint32_t*>(bits);
+      offscreen_.bitsWidth = width;
+      offscreen_.bitsHeight = height;
+    }
+    return offscreen_;
+  }
+
+  void ShowPreparingNotice() override {
+    static const char kNotice[] = "Preparing Image...";
+    HFONT font = CreateFontA(-12, 0, 0, 0, 700, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, "Helvetica");
+    HGDIOBJ oldFont = SelectObject(dc_, font);
+    SetTextColor(dc_, RGB(0, 255, 255));
+    SetBkMode(dc_, TRANSPARENT);
+    TextOutA(dc_, 10, 10, kNotice, int(sizeof(kNotice) - 1));
+    SelectObject(dc_, oldFont);
+    if (font) DeleteObject(font);
+  }
+
+  void EndTarget(bool offscreen, int width, int height) override {
+    if (!offscreen) return;
+    GdiFlush();
+    if (memDc_) BitBlt(dc_, 0, 0, width, height, memDc_, 0, 0, SRCCOPY);
+    if (memDc_ && oldBitmap_) SelectObject(memDc_, oldBitmap_);
+    if (bitmap_) DeleteObject(bitmap_);
+    if (memDc_) DeleteDC(memDc_);
+    memDc_ = nullptr;
+    bitmap_ = nullptr;
+    oldBitmap_ = nullptr;
+    offscreen_ = DibTarget();
+  }
+
+  bool HasPump() const override { return window_ && g_framePump; }
+  void Pump() override { g_framePump(window_); }
+
+ private:
+  HDC dc_;
+  HWND window_;
+  DcTarget screen_;
+  DibTarget offscreen_;
+  HDC memDc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ oldBitmap_ = nullptr;
+};
+
+}  // namespace
+
+void SetFramePump(FramePump pump) { g_framePump = pump; }
+
+int64_t ControlIniRegionHost::NowSeconds() { return int64_t(std::time(nullptr)); }
+
+void ControlIniRegionHost::WriteSetInfo(const std::string& text) {
+  WritePrivateProfileStringA("Screen Saver.Mandelbrot", "SetInfo", text.c_str(), "CONTROL.INI");
+}
+
+void BuildColourTable() { BuildColourTable(g_saverState.colourTable); }
+
+void RotateColourTable(int n) { RotateColourTable(g_saverState.colourTable, n); }
+
+void ChooseCorners() {
+  ControlIniRegionHost host;
+  ChooseCorners(g_saverState, g_saverSettings, host);
+}
+
+void DrawFractalFrame(HDC dc, int width, int height, HWND window) {
+  ControlIniRegionHost host;
+  GdiFrameScreen screen(dc, window);
+  DrawFrame(g_saverState, g_saverSettings, host, screen, width, height);
+}
+
+}  // namespace fracsave

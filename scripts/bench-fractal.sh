@@ -1,0 +1,46 @@
+#!/bin/bash
+# Fractal saver frame benchmark: a 1024x768 frame of preset 1, full mode
+# (limit 512) and fast mode (limit 64). For each: (a) the pure computation of
+# every point, (b) a whole frame with ShowGen off, (c) with ShowGen on, as
+# time per frame and as a ratio to (a) from the same run.
+#  1. native, with Google Benchmark (build/frac-native);
+#  2. under Wine on a private 1024x768 bench (build/bench-fractal).
+# Results are printed and kept in build/bench-fractal/results.txt.
+#   REPEATS=7 scripts/bench-fractal.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+repeats=${REPEATS:-7}
+dir=$root/build/bench-fractal
+mkdir -p "$dir"
+results=$dir/results.txt
+
+cmake -S . -B build/frac-native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/frac-native --target fractal_bench >/dev/null
+cmake -S . -B build/frac-win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
+cmake --build build/frac-win32 --target fractal_frame_bench >/dev/null
+
+{
+  echo "== native (Google Benchmark, CPU time per frame; ratios to Points in this run)"
+  build/frac-native/fracsave/fractal_bench --benchmark_repetitions="$repeats" \
+    --benchmark_report_aggregates_only=true --benchmark_format=json 2>/dev/null |
+    python3 -c '
+import json, sys
+runs = {b["run_name"]: b["cpu_time"] for b in json.load(sys.stdin)["benchmarks"]
+        if b.get("aggregate_name") == "median"}
+for fast in (0, 1):
+    a = runs["Points/fast:%d" % fast]
+    print("%s: (a) points %.1f ms  scalar reference %.1f ms = %.2fx (a)" %
+          ("fast (limit 64)" if fast else "full (limit 512)", a,
+           runs["PointsScalar/fast:%d" % fast], runs["PointsScalar/fast:%d" % fast] / a))
+    for show in (0, 1):
+        f = runs["Frame/fast:%d/showgen:%d" % (fast, show)]
+        print("    (%s) frame ShowGen %s %.1f ms = %.2fx (a)" % ("bc"[show], ("off", "on")[show], f, f / a))
+'
+  echo "== Wine (median of $repeats; window 1024x768, no message pump)"
+  bench=$root/tests/bench/bench.sh
+  "$bench" start "$dir" 1024x768 >/dev/null
+  trap '"$bench" stop "$dir" >/dev/null' EXIT
+  "$bench" run "$dir" wine build/frac-win32/benchmarks/fractal_frame_bench.exe "$repeats" | tr -d '\r'
+} | tee "$results"

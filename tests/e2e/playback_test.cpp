@@ -1,0 +1,405 @@
+// Movies on the screen: where each movie goes for every size and placement,
+// the order of the list, the skipping of a file that cannot be played, the
+// hint when nothing is chosen, the input that ends the saver and the viewer
+// while movies play, and the pointer that never shows over them.
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "velora_test.h"
+
+namespace e2e {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+const Rgb kGreen{0, 255, 0};
+const Rgb kBlue{0, 0, 255};
+const Rgb kRed{255, 0, 0};
+const Rgb kBlack{0, 0, 0};
+// The clips are of pure colours, which the codec keeps; a little room for a
+// player that rounds differently.
+constexpr int kTolerance = 24;
+
+// The first draws of the saver's random generator, the same in every process.
+constexpr int kDraw[] = {41, 18467, 6334, 26500};
+
+const char kHint[] = "Select movies to be played using the configuration dialog.";
+
+std::string Show(const RECT& r) {
+  char text[64];
+  std::snprintf(text, sizeof text, "(%ld,%ld)-(%ld,%ld)", r.left, r.top, r.right, r.bottom);
+  return text;
+}
+
+bool Same(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+long Area(const RECT& r) { return (r.right - r.left) * (r.bottom - r.top); }
+
+double SecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+class PlaybackTest : public VeloraTest {
+ protected:
+  static RECT Screen() {
+    return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+
+  // A 320 x 240 clip of one colour.
+  static std::string Clip(const Rgb& colour, int seconds) {
+    return SolidColourClip(colour, 320, 240, seconds);
+  }
+
+  static void WritePlaylists(const std::string& body) {
+    ASSERT_TRUE(WriteFileBytes(PlaylistFilePath(), "Velora PlayLists\r\n" + body));
+  }
+
+  // A playlist file whose one playlist, now playing, holds the paths in order.
+  static void NowPlaying(const std::vector<std::string>& paths) {
+    std::string body = "\r\n\a>Clips\a\r\n";
+    for (const std::string& path : paths) body += " " + path + "\r\n";
+    WritePlaylists(body);
+  }
+
+  static void SetPlayBack(const std::string& name, DWORD value) {
+    ASSERT_TRUE(WriteDword(HKEY_CURRENT_USER, kPlayBackKey, name, value));
+  }
+
+  // Starts a full-screen mode and notes when its window appeared.
+  void Open(const std::string& arguments) {
+    ASSERT_NO_FATAL_FAILURE(Start(arguments));
+    window = WaitForWindow(velora.id(), "", "Velora", kStartTimeout);
+    shownAt = Clock::now();
+    ASSERT_NE(window, nullptr) << "no full-screen window";
+  }
+
+  void ExpectEndsWith0(const std::string& after) {
+    std::optional<DWORD> code = velora.WaitForExit(kExitTimeout);
+    ASSERT_TRUE(code.has_value()) << "still running after " << after;
+    EXPECT_EQ(*code, 0u);
+  }
+
+  // Ends a saver the way its user would.
+  void CloseSaver() {
+    ClickAt(600, 20);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a click"));
+  }
+
+  // Waits until the screen shows the colour over exactly `where` and black
+  // everywhere else.
+  ::testing::AssertionResult MovieShownAt(const Rgb& colour, const RECT& where,
+                                          milliseconds timeout = milliseconds(10000)) {
+    const long screenArea = Area(Screen());
+    RECT box{};
+    int inside = 0, black = 0;
+    bool taken = false;
+    const bool shown = WaitUntil(
+        [&] {
+          Screenshot screen = Screenshot::TakeRoot();
+          if (screen.empty()) return false;
+          taken = true;
+          box = screen.BoundingBox(colour, kTolerance);
+          inside = screen.Count(where, colour, kTolerance);
+          black = screen.Count(Screen(), kBlack, kTolerance);
+          return Same(box, where) && inside == Area(where) && black == screenArea - Area(where);
+        },
+        timeout, milliseconds(50));
+    if (shown) return ::testing::AssertionSuccess();
+    if (!taken) return ::testing::AssertionFailure() << "no screenshot";
+    return ::testing::AssertionFailure()
+           << "wanted the colour over " << Show(where) << ", found it over " << Show(box) << " ("
+           << inside << " of " << Area(where) << " pixels there); " << screenArea - black
+           << " pixels are not black, " << screenArea - Area(where) << " should be";
+  }
+
+  HWND window = nullptr;
+  Clock::time_point shownAt;
+};
+
+// ---------------------------------------------------------------- placement
+
+TEST_F(PlaybackTest, CentredMovieHasItsOwnHalfOrDoubleSizeOnEightPixelBounds) {
+  const std::string green = Clip(kGreen, 10);
+  ASSERT_FALSE(green.empty()) << "cannot make a clip";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  MoveMouseTo(600, 20);
+
+  struct Case {
+    DWORD zoom;
+    RECT where;
+  };
+  // Half size would be centred at y 180: the top is lowered to 176.
+  const Case cases[] = {
+      {1, RECT{160, 120, 480, 360}},
+      {0, RECT{240, 176, 400, 296}},
+      {2, RECT{0, 0, 640, 480}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("Zoom " + std::to_string(c.zoom));
+    ASSERT_NO_FATAL_FAILURE(SetPlayBack("Zoom", c.zoom));
+    ASSERT_NO_FATAL_FAILURE(Open("/s"));
+    EXPECT_TRUE(MovieShownAt(kGreen, c.where));
+    ASSERT_NO_FATAL_FAILURE(CloseSaver());
+  }
+}
+
+// At random places, which every run draws alike: the first movie with the
+// first two draws, each following movie with the next two.
+TEST_F(PlaybackTest, MoviesFollowTheListOrderEachPlacedAnewAndWrapToTheFirst) {
+  const std::string green = Clip(kGreen, 2), blue = Clip(kBlue, 2);
+  ASSERT_FALSE(green.empty() || blue.empty()) << "cannot make the clips";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({green, blue}));
+  MoveMouseTo(20, 20);
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+
+  // 41 % 320 = 41 -> 40, 18467 % 240 = 227 -> 224.
+  ASSERT_TRUE(MovieShownAt(kGreen, RECT{40, 224, 360, 464}));
+  const Clock::time_point greenSeen = Clock::now();
+  // 6334 % 320 = 254 -> 248, 26500 % 240 = 100 -> 96; the green area is black again.
+  ASSERT_TRUE(MovieShownAt(kBlue, RECT{248, 96, 568, 336}));
+  // The green movie lasts 2 s; screenshots are late by a fraction of that.
+  EXPECT_GE(SecondsSince(greenSeen), 0.8) << "the second movie came before the first ended";
+  // 19169 % 320 = 289 -> 288, 15724 % 240 = 124 -> 120.
+  EXPECT_TRUE(MovieShownAt(kGreen, RECT{288, 120, 608, 360}));
+  ASSERT_NO_FATAL_FAILURE(CloseSaver());
+}
+
+TEST_F(PlaybackTest, AFileThatCannotBePlayedIsSkippedAfterFiveSeconds) {
+  const std::string green = Clip(kGreen, 10);
+  ASSERT_FALSE(green.empty()) << "cannot make a clip";
+  const std::string missing = WindowsPathFromLinux(ScratchDirLinux() + "/e2e-clips/missing.avi");
+  ASSERT_FALSE(FileExists(missing));
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({missing, green}));
+  MoveMouseTo(600, 20);
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+
+  // Meanwhile the screen is plain black: there are movies, so no hint.
+  Sleep(2000);
+  Screenshot screen = Screenshot::TakeRoot();
+  ASSERT_FALSE(screen.empty());
+  EXPECT_EQ(screen.Count(Screen(), kBlack), Area(Screen())) << "not black while waiting";
+
+  // The failed file drew no place, so the green movie takes the first one.
+  ASSERT_TRUE(MovieShownAt(kGreen, RECT{40, 224, 360, 464}, milliseconds(8000)));
+  const double after = SecondsSince(shownAt);
+  EXPECT_GE(after, 4.5) << "the next movie came too soon";
+  EXPECT_LE(after, 8.0) << "the next movie came too late";
+  ASSERT_NO_FATAL_FAILURE(CloseSaver());
+}
+
+// ---------------------------------------------------------------- no movies
+
+// The hint of the given run of draws: where its text cell starts.
+RECT HintCell(int drawX, int drawY) {
+  HDC dc = GetDC(nullptr);  // a fresh context has the default font, as the saver's has
+  SIZE text{};
+  GetTextExtentPointA(dc, kHint, static_cast<int>(sizeof kHint - 1), &text);
+  ReleaseDC(nullptr, dc);
+  const int x = drawX % (GetSystemMetrics(SM_CXSCREEN) - text.cx);
+  const int y = drawY % (GetSystemMetrics(SM_CYSCREEN) - text.cy);
+  return RECT{x, y, x + text.cx, y + text.cy};
+}
+
+TEST_F(PlaybackTest, HintIsRedOnBlackWhenNothingIsNowPlayingAndMovesEveryFiveSeconds) {
+  const std::string green = Clip(kGreen, 10);
+  ASSERT_FALSE(green.empty()) << "cannot make a clip";
+
+  // The now-playing playlist is empty; the movie of the other one is not played.
+  ASSERT_NO_FATAL_FAILURE(WritePlaylists("\r\n\a>Empty\a\r\n\r\n\a Other\a\r\n " + green + "\r\n"));
+  MoveMouseTo(600, 20);
+  ASSERT_NO_FATAL_FAILURE(Open("/v"));
+
+  const long pixels = Area(Screen());
+  RECT first{};
+  Screenshot screen;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        screen = Screenshot::TakeRoot();
+        first = screen.BoundingBox(kRed);
+        return first.right > 0;
+      },
+      milliseconds(5000), milliseconds(100)))
+      << "no red hint";
+  EXPECT_EQ(screen.Count(Screen(), kRed) + screen.Count(Screen(), kBlack), pixels)
+      << "not only red on black";
+  EXPECT_TRUE(Inside(first, HintCell(kDraw[0], kDraw[1])))
+      << "hint at " << Show(first) << ", not in its first place " << Show(HintCell(kDraw[0], kDraw[1]));
+
+  RECT second{};
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        screen = Screenshot::TakeRoot();
+        second = screen.BoundingBox(kRed);
+        return second.right > 0 && !Same(second, first);
+      },
+      milliseconds(8000), milliseconds(100)))
+      << "the hint stayed at " << Show(first);
+  const double after = SecondsSince(shownAt);
+  EXPECT_GE(after, 4.0) << "the hint moved too soon";
+  EXPECT_LE(after, 7.0) << "the hint moved too late";
+  EXPECT_TRUE(Inside(second, HintCell(kDraw[2], kDraw[3])))
+      << "hint at " << Show(second) << ", not in its second place "
+      << Show(HintCell(kDraw[2], kDraw[3]));
+  EXPECT_EQ(screen.Count(Screen(), kRed) + screen.Count(Screen(), kBlack), pixels)
+      << "not only red on black after the move";
+  PressKeys("Escape");
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
+
+  // Movies, but none of them marked: the hint too.
+  ASSERT_NO_FATAL_FAILURE(WritePlaylists("\r\n\a Clips\a\r\n " + green + "\r\n"));
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        screen = Screenshot::TakeRoot();
+        return screen.Count(Screen(), kRed) > 20 &&
+               screen.Count(Screen(), kRed) + screen.Count(Screen(), kBlack) == pixels;
+      },
+      milliseconds(5000), milliseconds(100)))
+      << "no red hint on black without a marked line";
+  ASSERT_NO_FATAL_FAILURE(CloseSaver());
+}
+
+// ---------------------------------------------------------------- input
+
+TEST_F(PlaybackTest, SaverEndsOnEscapeAndOnAlt) {
+  MoveMouseTo(320, 240);
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  velora.WaitForInputIdle(kStartTimeout);
+  PressKeys("Escape");
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
+
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  velora.WaitForInputIdle(kStartTimeout);
+  PressKeys("Alt_L");
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Alt"));
+}
+
+TEST_F(PlaybackTest, SaverEndsOnALeftAndOnARightClickWhileAMoviePlays) {
+  const std::string green = Clip(kGreen, 10);
+  ASSERT_FALSE(green.empty()) << "cannot make a clip";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+
+  MoveMouseTo(320, 240);
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
+  ClickAt(320, 240, 1);  // on the movie
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a left click"));
+
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
+  ClickAt(320, 240, 3);
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a right click"));
+}
+
+TEST_F(PlaybackTest, SaverEndsWhenAnotherWindowBecomesActive) {
+  HostWindow other(20, 20, 100, 80);
+  ASSERT_NE(other.hwnd(), nullptr);
+  MoveMouseTo(320, 240);
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == window; }, milliseconds(5000)))
+      << "the saver never became the active window";
+  EXPECT_FALSE(velora.WaitForExit(milliseconds(500)).has_value()) << "ended by itself";
+
+  SetForegroundWindow(other.hwnd());
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("another window became active"));
+}
+
+TEST_F(PlaybackTest, ViewerKeepsPlayingThroughClicksMovesAndLettersAndEndsOnEscape) {
+  const std::string green = Clip(kGreen, 10);
+  ASSERT_FALSE(green.empty()) << "cannot make a clip";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  const RECT movie{160, 120, 480, 360};
+
+  MoveMouseTo(320, 240);
+  ASSERT_NO_FATAL_FAILURE(Open("/v"));
+  ASSERT_TRUE(MovieShownAt(kGreen, movie));
+  ClickAt(320, 240, 1);
+  ClickAt(600, 400, 3);
+  MoveMouseBy(-30, 20);
+  PressKeys("q");
+  EXPECT_FALSE(velora.WaitForExit(milliseconds(500)).has_value())
+      << "the viewer ended on a click, a move or a letter";
+  EXPECT_TRUE(MovieShownAt(kGreen, movie, milliseconds(2000))) << "the movie is gone";
+  PressKeys("Escape");
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
+}
+
+// Keys while a movie plays, with no click before them: the movie device shows
+// the window while it is created, and the window must still become the
+// active one so that the keyboard reaches it.
+TEST_F(PlaybackTest, SaverEndsOnALetterAndViewerOnEscapeWhileAMoviePlays) {
+  const std::string green = Clip(kGreen, 10);
+  ASSERT_FALSE(green.empty()) << "cannot make a clip";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+
+  MoveMouseTo(320, 240);
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
+  EXPECT_EQ(ActiveOfThreadOf(window), window) << "the saver is not the active window";
+  PressKeys("a");
+  EXPECT_TRUE(velora.WaitForExit(milliseconds(3000)).has_value()) << "the saver stayed after a letter";
+  velora = Process();
+
+  ASSERT_NO_FATAL_FAILURE(Open("/v"));
+  ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
+  EXPECT_EQ(ActiveOfThreadOf(window), window) << "the viewer is not the active window";
+  PressKeys("Escape");
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
+}
+
+// ---------------------------------------------------------------- pointer
+
+// How many pixels the pointer changes around where it is.
+int PointerPixels(int x, int y) {
+  Screenshot with = Screenshot::TakeRootWithPointer();
+  Screenshot without = Screenshot::TakeRoot();
+  if (with.empty() || without.empty()) return -1;
+  return with.CountDifferences(without, RECT{x - 40, y - 40, x + 40, y + 40});
+}
+
+TEST_F(PlaybackTest, PointerIsInvisibleOverTheSaverAndTheViewer) {
+  const std::string green = Clip(kGreen, 10);
+  ASSERT_FALSE(green.empty()) << "cannot make a clip";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+
+  // Without velora the pointer shows: the comparison can see one.
+  MoveMouseTo(600, 40);
+  EXPECT_TRUE(WaitUntil([] { return PointerPixels(600, 40) > 0; }, milliseconds(3000),
+                        milliseconds(100)))
+      << "no pointer seen on the bare screen";
+
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
+  EXPECT_EQ(PointerPixels(600, 40), 0) << "pointer seen over the saver";
+  ASSERT_NO_FATAL_FAILURE(CloseSaver());
+
+  MoveMouseTo(600, 40);
+  ASSERT_NO_FATAL_FAILURE(Open("/v"));
+  ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
+  // The viewer stays through moves: look over the black and over the movie.
+  MoveMouseTo(590, 50);
+  Sleep(300);
+  EXPECT_EQ(PointerPixels(590, 50), 0) << "pointer seen over the viewer";
+  MoveMouseTo(320, 240);
+  Sleep(300);
+  EXPECT_EQ(PointerPixels(320, 240), 0) << "pointer seen over the viewer's movie";
+  PressKeys("Escape");
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,245 @@
+// The fractal saver's picture engine on real device contexts under Win32:
+// frames drawn in memory and on a window match the portable frames pixel for
+// pixel, and new regions are recorded in CONTROL.INI.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fracsave/core/colour_table.h"
+#include "fracsave/core/mandelbrot.h"
+#include "fracsave/win32/fractal_frame.h"
+#include "fracsave_golden.h"
+
+using namespace fracsave;
+
+namespace {
+
+// A 32-bit top-down DIB selected into a memory DC.
+struct MemoryDc {
+  MemoryDc(int w, int h) : width(w), height(h) {
+    HDC screen = GetDC(nullptr);
+    dc = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* p = nullptr;
+    bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &p, nullptr, 0);
+    bits = static_cast<uint32_t*>(p);
+    old = SelectObject(dc, bitmap);
+  }
+  ~MemoryDc() {
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  // Pixels as COLORREF, row by row.
+  std::vector<uint32_t> Pixels() const {
+    GdiFlush();
+    std::vector<uint32_t> out(size_t(width) * size_t(height));
+    for (size_t i = 0; i < out.size(); ++i) {
+      const uint32_t p = bits[i];
+      out[i] = ((p & 0xffu) << 16) | (p & 0xff00u) | ((p >> 16) & 0xffu);
+    }
+    return out;
+  }
+  int width, height;
+  HDC dc;
+  HBITMAP bitmap;
+  HGDIOBJ old;
+  uint32_t* bits;
+};
+
+std::vector<uint32_t> Capture(HDC from, int w, int h) {
+  MemoryDc copy(w, h);
+  BitBlt(copy.dc, 0, 0, w, h, from, 0, 0, SRCCOPY);
+  return copy.Pixels();
+}
+
+class NoHost : public RegionHost {
+ public:
+  int64_t NowSeconds() override { return 0; }
+  void WriteSetInfo(const std::string&) override {}
+};
+
+// Puts the process-wide records in a known state for one frame of a region.
+void PrepareFrame(const Region& m, int frameCount, const SaverSettings& settings) {
+  g_saverState = SaverState{};
+  BuildColourTable();
+  g_saverState.mset = m;
+  g_saverState.frameCount = frameCount;
+  g_saverSettings = settings;
+}
+
+// The same frame drawn by the portable core on a memory surface.
+std::vector<uint32_t> PortableFrame(const Region& m, const SaverSettings& settings, int w, int h) {
+  SaverState state = {};
+  BuildColourTable(state.colourTable);
+  state.mset = m;
+  state.frameCount = 1;
+  NoHost host;
+  SurfaceScreen screen(w, h);
+  DrawFrame(state, settings, host, screen, w, h);
+  return screen.screen.pixels;
+}
+
+size_t Mismatches(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  if (a.size() != b.size()) return size_t(-1);
+  size_t n = 0;
+  for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+  return n;
+}
+
+const SaverSettings kCombos[] = {
+    {0, 0, 0, 0, 0, 0},  // full, off screen
+    {0, 1, 1, 0, 0, 0},  // fast, shifting colours, off screen
+    {0, 0, 1, 0, 0, 1},  // full, shifting colours, on screen
+};
+
+TEST(FracWin32, GoldenFramesMatchTheNativeBuild) {
+  for (const auto& g : fracsave_golden::kGoldenFrames)
+    EXPECT_EQ(fracsave_golden::Checksum(fracsave_golden::RenderGolden(g)), g.checksum) << g.name;
+}
+
+TEST(FracWin32, FrameInAMemoryDcMatchesThePortableFrame) {
+  const int w = 200, h = 151;
+  for (const SaverSettings& settings : kCombos) {
+    SCOPED_TRACE(std::to_string(settings.fastGen) + std::to_string(settings.shiftPal) +
+                 std::to_string(settings.showGen));
+    MemoryDc target(w, h);
+    std::fill(target.bits, target.bits + w * h, 0x00abcdefu);
+    PrepareFrame(kPresets[3], 1, settings);
+    DrawFractalFrame(target.dc, w, h, nullptr);
+    EXPECT_EQ(Mismatches(target.Pixels(), PortableFrame(kPresets[3], settings, w, h)), 0u);
+    EXPECT_EQ(g_saverState.frameCount, 2);
+  }
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_ERASEBKGND) return 1;
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+struct TestWindow {
+  TestWindow(int w, int h) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = PlainWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "FracFrameTest";
+    RegisterClassA(&wc);
+    hwnd = CreateWindowExA(WS_EX_TOPMOST, "FracFrameTest", "frame", WS_POPUP | WS_VISIBLE, 0, 0, w, h,
+                           nullptr, nullptr, wc.hInstance, nullptr);
+    Pump();
+  }
+  ~TestWindow() { DestroyWindow(hwnd); }
+  static void Pump() {
+    MSG msg;
+    for (int i = 0; i < 20; ++i) {
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      Sleep(10);
+    }
+  }
+  HWND hwnd;
+};
+
+TEST(FracWin32, FrameOnAWindowMatchesThePortableFrame) {
+  const int w = 160, h = 121;
+  TestWindow window(w, h);
+  ASSERT_TRUE(window.hwnd);
+  for (const SaverSettings& settings : kCombos) {
+    SCOPED_TRACE(std::to_string(settings.fastGen) + std::to_string(settings.shiftPal) +
+                 std::to_string(settings.showGen));
+    // The first frame of the process: the black fill and the notice come first.
+    PrepareFrame(kPresets[1], 0, settings);
+    HDC dc = GetDC(window.hwnd);
+    DrawFractalFrame(dc, w, h, nullptr);
+    EXPECT_EQ(Mismatches(Capture(dc, w, h), PortableFrame(kPresets[1], settings, w, h)), 0u);
+    ReleaseDC(window.hwnd, dc);
+  }
+}
+
+// The pump hook sees the screen while the first image is computed, then
+// closes the saver: the frame stops and the partial image is still shown.
+HWND g_pumpedWindow;
+int g_pumps;
+int g_noticePixels;
+int PeekAndClose(HWND window) {
+  g_pumpedWindow = window;
+  if (++g_pumps == 1) {
+    HDC dc = GetDC(window);
+    for (uint32_t p : Capture(dc, 160, 40)) {
+      const int r = p & 0xff, g = (p >> 8) & 0xff, b = (p >> 16) & 0xff;
+      g_noticePixels += (r < 100 && g > 150 && b > 150);  // cyan text
+    }
+    ReleaseDC(window, dc);
+  }
+  if (g_pumps == 500) g_saverState.abortFrame = 1;
+  return 0;
+}
+
+TEST(FracWin32, NoticeShowsDuringTheFirstFrameAndAnAbortStillCopiesThePartialImage) {
+  const int w = 160, h = 120;
+  TestWindow window(w, h);
+  SaverSettings settings = {};
+  PrepareFrame(kPresets[1], 0, settings);
+  SetFramePump(PeekAndClose);
+  HDC dc = GetDC(window.hwnd);
+  DrawFractalFrame(dc, w, h, window.hwnd);
+  const std::vector<uint32_t> shown = Capture(dc, w, h);
+  ReleaseDC(window.hwnd, dc);
+  SetFramePump(nullptr);
+
+  EXPECT_EQ(g_pumpedWindow, window.hwnd);
+  EXPECT_EQ(g_pumps, 500);
+  EXPECT_GT(g_noticePixels, 20);
+  EXPECT_EQ(g_saverState.frameCount, 1);
+  // 500 pixel pairs: columns 0..7 (61 rows each) and 12 rows of column 8.
+  const std::vector<uint32_t> whole = PortableFrame(kPresets[1], settings, w, h);
+  size_t mismatches = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int r = y <= h / 2 ? y : h - y;
+      const bool drawn = x < 8 || (x == 8 && r < 12);
+      const uint32_t want = drawn ? whole[size_t(y) * w + x] : 0u;
+      mismatches += shown[size_t(y) * w + x] != want;
+    }
+  EXPECT_EQ(mismatches, 0u);
+}
+
+TEST(FracWin32, SetInfoLandsInControlIni) {
+  g_saverState = SaverState{};
+  g_saverSettings = SaverSettings{};
+  g_saverState.presetIndex = 1;
+  g_saverState.newImage = 1;
+  ChooseCorners();
+  char text[256] = {};
+  GetPrivateProfileStringA("Screen Saver.Mandelbrot", "SetInfo", "", text, sizeof(text), "CONTROL.INI");
+  EXPECT_STREQ(text, "mset.xmax=0.070000,mset.xmin=-2.050000,mset.ymax=1.300000,mset.ymin=-1.300000");
+  EXPECT_EQ(g_saverState.presetIndex, 2);
+
+  // The file itself, in the Windows directory.
+  char path[MAX_PATH];
+  GetWindowsDirectoryA(path, MAX_PATH);
+  std::strcat(path, "\\CONTROL.INI");
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, "CONTROL.INI");  // flush the cache
+  HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  char buffer[4096] = {};
+  DWORD read = 0;
+  ReadFile(f, buffer, sizeof(buffer) - 1, &read, nullptr);
+  CloseHandle(f);
+  const std::string file(buffer, read);
+  const size_t section = file.find("[Screen Saver.Mandelbrot]");
+  ASSERT_NE(section, std::string::npos);
+  EXPECT_NE(file.find("SetInfo=mset.xmax=0.070000,mset.xmin=-2.050000", section), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,333 @@
+// The Options dialog on its real template: what it shows for the playback
+// settings, what OK and the ways of cancelling leave in them, and its layout.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "velora/resources/resource_ids.h"
+#include "velora/setup/options_dialog.h"
+
+namespace {
+
+using velora::PlaybackSettings;
+
+// What the test does while the dialog is open; it must end the dialog.
+std::function<void(HWND)> g_whileOpen;
+bool g_opened = false;
+
+BOOL CALLBACK FindOptions(HWND window, LPARAM found) {
+  char text[32] = {};
+  GetWindowTextA(window, text, sizeof text);
+  if (IsWindowVisible(window) && std::string(text) == "Options") {
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// Fires inside the dialog's modal loop, once the dialog is up.
+void CALLBACK OnOpened(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  HWND dialog = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindOptions, reinterpret_cast<LPARAM>(&dialog));
+  if (!dialog) return;
+  g_opened = true;
+  g_whileOpen(dialog);
+}
+
+// Opens the dialog as the setup dialog's Options command does.
+bool OpenOptions(PlaybackSettings& settings, std::function<void(HWND)> whileOpen, HWND owner = nullptr) {
+  g_whileOpen = std::move(whileOpen);
+  g_opened = false;
+  UINT_PTR timer = SetTimer(nullptr, 0, 10, OnOpened);
+  bool ok = velora::RunOptions(owner, settings);
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(g_opened) << "the Options dialog did not open";
+  return ok;
+}
+
+HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+void Click(HWND dialog, int id) { SendMessageA(Item(dialog, id), BM_CLICK, 0, 0); }
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+LRESULT Slider(HWND dialog, UINT message, WPARAM w = 0, LPARAM l = 0) {
+  return SendMessageA(Item(dialog, IDC_SPEED), message, w, l);
+}
+// A key as the modal loop hands it to the dialog manager.
+void Key(HWND dialog, HWND target, UINT message, WPARAM key) {
+  MSG msg{target, message, key, message == WM_SYSCHAR ? 0x20000001 : 1, 0, {}};
+  if (!IsDialogMessageA(dialog, &msg)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+std::string Text(HWND window) {
+  char text[64] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+void ExpectSettings(const PlaybackSettings& s, int reverse, int mute, int zoom, int speed, int center) {
+  EXPECT_EQ(s.Reverse, reverse);
+  EXPECT_EQ(s.Mute, mute);
+  EXPECT_EQ(s.Zoom, zoom);
+  EXPECT_EQ(s.Speed, speed);
+  EXPECT_EQ(s.Center, center);
+}
+
+TEST(OptionsDialog, DefaultsShowNormalSizeAtNormalSpeedInARandomPlace) {
+  PlaybackSettings settings;
+  bool reverse = true, mute = true, z50 = true, z100 = false, z200 = true, random = false,
+       centered = true, okFocused = false;
+  LRESULT pos = 0, low = 0, high = 0, tics = 0;
+  std::vector<LRESULT> inner;
+  OpenOptions(settings, [&](HWND h) {
+    reverse = Checked(h, IDC_REVERSE);
+    mute = Checked(h, IDC_MUTE);
+    z50 = Checked(h, IDC_ZOOM_50);
+    z100 = Checked(h, IDC_ZOOM_100);
+    z200 = Checked(h, IDC_ZOOM_200);
+    random = Checked(h, IDC_POSITION_RANDOM);
+    centered = Checked(h, IDC_POSITION_CENTERED);
+    okFocused = GetFocus() == Item(h, IDOK);
+    pos = Slider(h, TBM_GETPOS);
+    low = Slider(h, TBM_GETRANGEMIN);
+    high = Slider(h, TBM_GETRANGEMAX);
+    tics = Slider(h, TBM_GETNUMTICS);
+    for (LRESULT i = 0; i + 2 < tics; ++i) inner.push_back(Slider(h, TBM_GETTIC, i));
+    Click(h, IDCANCEL);
+  });
+  EXPECT_FALSE(reverse);
+  EXPECT_FALSE(mute);
+  EXPECT_FALSE(z50);
+  EXPECT_TRUE(z100);
+  EXPECT_FALSE(z200);
+  EXPECT_TRUE(random);
+  EXPECT_FALSE(centered);
+  EXPECT_TRUE(okFocused);
+  EXPECT_EQ(pos, 1000);
+  EXPECT_EQ(low, 500);
+  EXPECT_EQ(high, 2000);
+  // Both ends plus one tick every 250.
+  EXPECT_EQ(tics, 7);
+  EXPECT_EQ(inner, (std::vector<LRESULT>{750, 1000, 1250, 1500, 1750}));
+}
+
+TEST(OptionsDialog, OkUntouchedKeepsValidValuesAndNormalisesTheRest) {
+  struct Case {
+    PlaybackSettings in, out;
+  };
+  const Case cases[] = {
+      {{0, 0, 1, 1000, 0}, {0, 0, 1, 1000, 0}},
+      {{1, 1, 0, 500, 1}, {1, 1, 0, 500, 1}},
+      {{0, 1, 2, 2000, 0}, {0, 1, 2, 2000, 0}},
+      // Out of range: unchecked boxes, no radio button, the thumb at the nearer end.
+      {{7, 7, 5, 3000, 4}, {0, 0, -1, 2000, -1}},
+      // 2 is a check state (a plain check box shows it checked); -1 is none.
+      {{-1, 2, -1, 100, -1}, {0, 1, -1, 500, -1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "from " << c.in.Reverse << "," << c.in.Mute << ","
+                                    << c.in.Zoom << "," << c.in.Speed << "," << c.in.Center);
+    PlaybackSettings settings = c.in;
+    EXPECT_TRUE(OpenOptions(settings, [](HWND h) { Click(h, IDOK); }));
+    ExpectSettings(settings, c.out.Reverse, c.out.Mute, c.out.Zoom, c.out.Speed, c.out.Center);
+  }
+}
+
+TEST(OptionsDialog, ClickingTheControlsThenOkChangesTheSettings) {
+  PlaybackSettings settings;
+  EXPECT_TRUE(OpenOptions(settings, [](HWND h) {
+    Click(h, IDC_REVERSE);
+    Click(h, IDC_MUTE);
+    Click(h, IDC_ZOOM_200);
+    Click(h, IDC_POSITION_CENTERED);
+    // One page down: faster, by the control's own page step.
+    Key(h, Item(h, IDC_SPEED), WM_KEYDOWN, VK_NEXT);
+    Click(h, IDOK);
+  }));
+  ExpectSettings(settings, 1, 1, 2, 1300, 1);
+
+  settings = {1, 1, 2, 2000, 1};
+  EXPECT_TRUE(OpenOptions(settings, [](HWND h) {
+    Click(h, IDC_REVERSE);
+    Click(h, IDC_MUTE);
+    Click(h, IDC_ZOOM_50);
+    Click(h, IDC_POSITION_RANDOM);
+    Key(h, Item(h, IDC_SPEED), WM_KEYDOWN, VK_HOME);
+    Click(h, IDOK);
+  }));
+  ExpectSettings(settings, 0, 0, 0, 500, 0);
+}
+
+TEST(OptionsDialog, EveryWayOfCancellingKeepsTheSettings) {
+  const std::function<void(HWND)> cancels[] = {
+      [](HWND h) { Click(h, IDCANCEL); },
+      [](HWND h) { Key(h, GetFocus(), WM_KEYDOWN, VK_ESCAPE); },
+      [](HWND h) { SendMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0); },
+  };
+  for (const auto& cancel : cancels) {
+    PlaybackSettings settings{0, 1, 1, 1000, 0};
+    EXPECT_FALSE(OpenOptions(settings, [&](HWND h) {
+      Key(h, Item(h, IDC_SPEED), WM_KEYDOWN, VK_END);
+      Click(h, IDC_REVERSE);
+      Click(h, IDC_MUTE);
+      Click(h, IDC_ZOOM_50);
+      Click(h, IDC_POSITION_CENTERED);
+      cancel(h);
+    }));
+    ExpectSettings(settings, 0, 1, 1, 1000, 0);
+  }
+}
+
+TEST(OptionsDialog, RunsModallyOverItsOwner) {
+  HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300,
+                               200, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(owner);
+  PlaybackSettings settings;
+  HWND ownedBy = nullptr;
+  bool ownerEnabled = true;
+  OpenOptions(
+      settings,
+      [&](HWND h) {
+        ownedBy = GetWindow(h, GW_OWNER);
+        ownerEnabled = IsWindowEnabled(owner);
+        Click(h, IDCANCEL);
+      },
+      owner);
+  EXPECT_EQ(ownedBy, owner);
+  EXPECT_FALSE(ownerEnabled);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  DestroyWindow(owner);
+}
+
+// The keyboard: each group box's mnemonic leads into its frame, and the
+// arrow keys cycle through the zoom buttons only.
+TEST(OptionsDialog, MnemonicsAndArrowKeysStayWithTheirControls) {
+  PlaybackSettings settings;
+  HWND afterSpeed = nullptr, afterZoom = nullptr, afterDown = nullptr, afterUp = nullptr;
+  HWND slider = nullptr, z50 = nullptr, z200 = nullptr;
+  bool z50Checked = false, z200Checked = false;
+  OpenOptions(settings, [&](HWND h) {
+    slider = Item(h, IDC_SPEED);
+    z50 = Item(h, IDC_ZOOM_50);
+    z200 = Item(h, IDC_ZOOM_200);
+    Key(h, GetFocus(), WM_SYSCHAR, 's');
+    afterSpeed = GetFocus();
+    Key(h, GetFocus(), WM_SYSCHAR, 'z');
+    afterZoom = GetFocus();
+    Click(h, IDC_ZOOM_200);
+    SetFocus(z200);
+    Key(h, z200, WM_KEYDOWN, VK_DOWN);
+    afterDown = GetFocus();
+    z50Checked = Checked(h, IDC_ZOOM_50);
+    Key(h, z50, WM_KEYDOWN, VK_UP);
+    afterUp = GetFocus();
+    z200Checked = Checked(h, IDC_ZOOM_200);
+    Click(h, IDCANCEL);
+  });
+  EXPECT_EQ(afterSpeed, slider);
+  EXPECT_EQ(afterZoom, z50);
+  EXPECT_EQ(afterDown, z50);
+  EXPECT_TRUE(z50Checked);
+  EXPECT_EQ(afterUp, z200);
+  EXPECT_TRUE(z200Checked);
+}
+
+TEST(OptionsDialog, TemplateHoldsItsControlsInTabOrder) {
+  enum Kind { Push, DefPush, Check, Radio, Group, Label, Slider };
+  struct Control {
+    int id;
+    Kind kind;
+    const char* caption;
+    RECT units;  // x, y, w, h in dialog units
+    bool group, tabStop;
+  };
+  const Control expected[] = {
+      {IDOK, DefPush, "OK", {158, 7, 50, 14}, false, true},
+      {IDCANCEL, Push, "Cancel", {158, 25, 50, 14}, false, true},
+      {IDC_REVERSE, Check, "Play in Re&verse", {9, 28, 65, 13}, false, true},
+      {-1, Group, " Playback ", {3, 3, 77, 43}, false, false},
+      {-1, Group, " &Zoom ", {3, 52, 77, 52}, false, false},
+      {IDC_ZOOM_50, Radio, "50%", {9, 65, 35, 10}, true, true},
+      {IDC_ZOOM_100, Radio, "100%", {9, 77, 35, 10}, false, false},
+      {IDC_ZOOM_200, Radio, "200%", {9, 89, 35, 10}, false, false},
+      // The frame comes before the trackbar it holds, so that Alt+S reaches it.
+      {-1, Group, " &Speed ", {89, 3, 63, 101}, true, false},
+      {IDC_SPEED, Slider, "", {94, 13, 23, 86}, false, true},
+      {-1, Label, "200%", {124, 88, 21, 8}, true, false},
+      {-1, Label, " 50%", {124, 17, 21, 8}, true, false},
+      {-1, Label, "100%", {124, 40, 21, 8}, true, false},
+      {IDC_MUTE, Check, "&Mute", {9, 16, 59, 8}, false, true},
+      {-1, Group, "Position", {3, 106, 150, 29}, false, false},
+      {IDC_POSITION_RANDOM, Radio, "&Random", {9, 119, 53, 10}, true, true},
+      {IDC_POSITION_CENTERED, Radio, "&Centered", {97, 119, 46, 10}, false, false},
+  };
+  PlaybackSettings settings;
+  std::vector<HWND> controls;
+  std::string caption, face;
+  RECT client{}, size{0, 0, 213, 141};
+  std::vector<RECT> placed, wanted;
+  OpenOptions(settings, [&](HWND h) {
+    caption = Text(h);
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)), sizeof font, &font);
+    face = font.lfFaceName;
+    GetClientRect(h, &client);
+    MapDialogRect(h, &size);
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) controls.push_back(c);
+    for (size_t i = 0; i < controls.size() && i < std::size(expected); ++i) {
+      RECT r{};
+      GetWindowRect(controls[i], &r);
+      MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&r), 2);
+      placed.push_back(r);
+      const RECT& u = expected[i].units;
+      RECT want{u.left, u.top, u.left + u.right, u.top + u.bottom};
+      MapDialogRect(h, &want);
+      wanted.push_back(want);
+    }
+    Click(h, IDCANCEL);
+  });
+  EXPECT_EQ(caption, "Options");
+  EXPECT_EQ(face, "Arial");
+  EXPECT_TRUE(EqualRect(&client, &size));
+  ASSERT_EQ(controls.size(), std::size(expected));
+  for (size_t i = 0; i < controls.size(); ++i) {
+    const Control& want = expected[i];
+    HWND c = controls[i];
+    SCOPED_TRACE(testing::Message() << "control " << i << " \"" << want.caption << "\"");
+    char cls[32] = {};
+    GetClassNameA(c, cls, sizeof cls);
+    LONG style = GetWindowLongA(c, GWL_STYLE);
+    EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(c))), want.id);
+    EXPECT_EQ(Text(c), want.caption);
+    EXPECT_EQ((style & WS_GROUP) != 0, want.group);
+    EXPECT_EQ((style & WS_TABSTOP) != 0, want.tabStop);
+    EXPECT_TRUE(EqualRect(&placed[i], &wanted[i]));
+    switch (want.kind) {
+      case Push: EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON); break;
+      case DefPush: EXPECT_EQ(style & BS_TYPEMASK, BS_DEFPUSHBUTTON); break;
+      case Check: EXPECT_EQ(style & BS_TYPEMASK, BS_AUTOCHECKBOX); break;
+      case Radio: EXPECT_EQ(style & BS_TYPEMASK, BS_AUTORADIOBUTTON); break;
+      case Group: EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX); break;
+      case Label:
+        EXPECT_STRCASEEQ(cls, "Static");
+        EXPECT_EQ(style & SS_TYPEMASK, SS_LEFT);
+        break;
+      case Slider:
+        EXPECT_STRCASEEQ(cls, TRACKBAR_CLASSA);
+        // Vertical, minimum at the top, ticks on the right drawn by the control.
+        EXPECT_EQ(style & 0xFFFF, TBS_VERT | TBS_AUTOTICKS);
+        break;
+    }
+    if (want.kind != Label && want.kind != Slider) {
+      EXPECT_STRCASEEQ(cls, "Button");
+    }
+  }
+}
+
+}  // namespace

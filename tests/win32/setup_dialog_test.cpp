@@ -1,0 +1,257 @@
+// The setup dialog in-process: real tree and list controls, driven with
+// messages while the dialog runs modally.
+#include "velora/setup/setup_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "velora/resources/resource_ids.h"
+#include "velora/shell/saver_app.h"
+
+namespace velora {
+namespace {
+
+// Steps to run once a modal window is up, each on the next timer tick.
+std::vector<std::function<void()>> pendingSteps;
+
+void CALLBACK RunNextStep(HWND, UINT, UINT_PTR id, DWORD) {
+  KillTimer(nullptr, id);
+  if (pendingSteps.empty()) return;
+  auto step = std::move(pendingSteps.front());
+  pendingSteps.erase(pendingSteps.begin());
+  if (!pendingSteps.empty()) SetTimer(nullptr, 0, 20, &RunNextStep);
+  step();
+}
+
+void Then(std::function<void()> step) {
+  pendingSteps.push_back(std::move(step));
+  if (pendingSteps.size() == 1) SetTimer(nullptr, 0, 20, &RunNextStep);
+}
+
+class TestApp : public SaverApp {
+ protected:
+  bool InitInstance() override { return false; }
+};
+
+class SetupDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    directory = temp;
+    path = directory + "velora-setup-test.ini";
+    existing = directory + "velora-existing.avi";
+    WriteFile(existing, "not really a movie");
+    pendingSteps.clear();
+  }
+  void TearDown() override {
+    DeleteFileA(path.c_str());
+    DeleteFileA(existing.c_str());
+  }
+  static void WriteFile(const std::string& file, const std::string& bytes) {
+    HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    ::WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+  }
+  std::string Saved() {
+    return PlaylistFile(path).ReadBytes().value_or("<none>");
+  }
+
+  // Opens the dialog on `file`, runs `body` while it is up, then ends it with `close`.
+  INT_PTR Run(const std::string& file, std::function<void(SetupDialog&)> body, int close = IDCANCEL) {
+    WriteFile(path, file);
+    SetupDialog dialog{PlaylistFile(path)};
+    Then([&] {
+      body(dialog);
+      Then([&dialog, close] { PostMessageA(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(close, BN_CLICKED), 0); });
+    });
+    return dialog.DoModal();
+  }
+
+  // The tree as text: one line an item, indented by depth; movies with their image.
+  static std::string Tree(SetupDialog& d) {
+    std::string out;
+    std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM item, int depth) {
+      for (; item; item = TreeView_GetNextSibling(d.playlistTree, item)) {
+        out += std::string(depth * 2, ' ') + d.ItemLabel(item);
+        if (d.PathOf(item)) out += " [" + std::to_string(d.ItemImage(item)) + "]";
+        out += "\n";
+        walk(TreeView_GetChild(d.playlistTree, item), depth + 1);
+      }
+    };
+    walk(TreeView_GetRoot(d.playlistTree), 0);
+    return out;
+  }
+  static HTREEITEM Find(SetupDialog& d, const std::string& label) {
+    HTREEITEM found = nullptr;
+    std::function<void(HTREEITEM)> walk = [&](HTREEITEM item) {
+      for (; item && !found; item = TreeView_GetNextSibling(d.playlistTree, item)) {
+        if (d.ItemLabel(item) == label) found = item;
+        walk(TreeView_GetChild(d.playlistTree, item));
+      }
+    };
+    walk(TreeView_GetRoot(d.playlistTree));
+    return found;
+  }
+  static std::string NowPlayingBox(SetupDialog& d) {
+    if (ListView_GetItemCount(d.nowPlayingBox) == 0) return "<empty>";
+    char text[300] = {};
+    ListView_GetItemText(d.nowPlayingBox, 0, 0, text, sizeof text);
+    return text;
+  }
+  static bool Enabled(SetupDialog& d, int id) { return IsWindowEnabled(d.Item(id)) != 0; }
+  static void Select(SetupDialog& d, HTREEITEM item) { TreeView_SelectItem(d.playlistTree, item); }
+
+  TestApp app;
+  std::string directory, path, existing;
+};
+
+const std::string kHeader = "Velora PlayLists\r\n";
+
+TEST_F(SetupDialogTest, LoadShowsPlaylistsSortedMoviesInOrderStraysAndMissingFiles) {
+  std::string tree, box;
+  Run(kHeader + " Z:\\stray.avi\r\n\a Sea\a\r\n Z:\\b.avi\r\n Z:\\a.avi\r\n\a>apple\a\r\n " + existing +
+          "\r\n",
+      [&](SetupDialog& d) {
+        TreeView_Expand(d.playlistTree, d.rootItem, TVE_EXPAND);
+        TreeView_Expand(d.playlistTree, Find(d, "Sea"), TVE_EXPAND);
+        tree = Tree(d);
+        box = NowPlayingBox(d);
+      });
+  // Missing files show their full path and the red cross (image 3); an existing
+  // one shows the name the shell gives it.
+  EXPECT_EQ(tree,
+            "Play Lists\n"
+            "  apple\n"
+            "    velora-existing.avi [4]\n"
+            "  Sea\n"
+            "    Z:\\b.avi [3]\n"
+            "    Z:\\a.avi [3]\n"
+            "Z:\\stray.avi [3]\n");
+  EXPECT_EQ(box, "apple");
+}
+
+TEST_F(SetupDialogTest, ButtonsFollowTheKindOfSelection) {
+  std::vector<std::pair<bool, bool>> states;
+  Run(kHeader + "\a Sea\a\r\n Z:\\a.avi\r\n", [&](SetupDialog& d) {
+    auto note = [&] { states.push_back({Enabled(d, IDC_ADD_MOVIE), Enabled(d, IDC_SET)}); };
+    note();  // nothing selected
+    Select(d, d.rootItem);
+    note();
+    Select(d, Find(d, "Sea"));
+    note();
+    Select(d, Find(d, "Z:\\a.avi"));
+    note();
+  });
+  EXPECT_EQ(states, (std::vector<std::pair<bool, bool>>{{false, false}, {false, false}, {true, true}, {false, true}}));
+}
+
+TEST_F(SetupDialogTest, SetMakesTheSelectionNowPlayingAndOkSavesItAlone) {
+  std::string box;
+  Run(kHeader + "\a>Sea\a\r\n Z:\\a.avi\r\n Z:\\b.avi\r\n", [&](SetupDialog& d) {
+    Select(d, Find(d, "Z:\\b.avi"));
+    SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_SET, BN_CLICKED), 0);
+    box = NowPlayingBox(d);
+  }, IDOK);
+  EXPECT_EQ(box, "Z:\\b.avi");
+  EXPECT_EQ(Saved(), kHeader + "\r\n\a Sea\a\r\n Z:\\a.avi\r\n>Z:\\b.avi\r\n");
+}
+
+TEST_F(SetupDialogTest, RenameAcceptedWithEnterKeptWithEscapeAndNowPlayingEitherWay) {
+  std::string afterEnter, afterEscape, boxAfterEscape;
+  Run(kHeader + "\a Sea\a\r\n\a Nature\a\r\n", [&](SetupDialog& d) {
+    HTREEITEM sea = Find(d, "Sea");
+    Select(d, sea);
+    ASSERT_NE(TreeView_EditLabel(d.playlistTree, sea), nullptr);
+    HWND edit = TreeView_GetEditControl(d.playlistTree);
+    ASSERT_NE(edit, nullptr);
+    // The edit box wants Enter and Escape itself.
+    EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
+    SetWindowTextA(edit, "Ocean");
+    SendMessageA(edit, WM_CHAR, VK_RETURN, 0);
+    afterEnter = Tree(d);
+
+    HTREEITEM nature = Find(d, "Nature");
+    ASSERT_NE(TreeView_EditLabel(d.playlistTree, nature), nullptr);
+    edit = TreeView_GetEditControl(d.playlistTree);
+    SetWindowTextA(edit, "Forest");
+    SendMessageA(edit, WM_CHAR, VK_ESCAPE, 0);
+    afterEscape = Tree(d);
+    boxAfterEscape = NowPlayingBox(d);
+  }, IDOK);
+  // Renamed in place: not sorted again.
+  EXPECT_EQ(afterEnter, "Play Lists\n  Nature\n  Ocean\n");
+  EXPECT_EQ(afterEscape, afterEnter);
+  // The selected item, not the one edited, becomes now playing.
+  EXPECT_EQ(boxAfterEscape, "Ocean");
+  EXPECT_EQ(Saved(), kHeader + "\r\n\a Nature\a\r\n\r\n\a>Ocean\a\r\n");
+}
+
+TEST_F(SetupDialogTest, MoviesAndTheRootCannotBeRenamed) {
+  bool movieEdit = true, rootEdit = true;
+  Run(kHeader + "\a Sea\a\r\n Z:\\a.avi\r\n", [&](SetupDialog& d) {
+    movieEdit = TreeView_EditLabel(d.playlistTree, Find(d, "Z:\\a.avi")) != nullptr;
+    rootEdit = TreeView_EditLabel(d.playlistTree, d.rootItem) != nullptr;
+  });
+  EXPECT_FALSE(movieEdit);
+  EXPECT_FALSE(rootEdit);
+}
+
+TEST_F(SetupDialogTest, DeleteRemovesTheItemButNeverTheRoot) {
+  std::string tree;
+  Run(kHeader + "\a>Sea\a\r\n Z:\\a.avi\r\n\a Nature\a\r\n", [&](SetupDialog& d) {
+    d.DeleteItem(d.rootItem);
+    d.DeleteItem(Find(d, "Sea"));
+    tree = Tree(d);
+  }, IDOK);
+  EXPECT_EQ(tree, "Play Lists\n  Nature\n");
+  // The now-playing playlist went with it: nothing is marked.
+  EXPECT_EQ(Saved(), kHeader + "\r\n\a Nature\a\r\n");
+}
+
+TEST_F(SetupDialogTest, AddPlaylistAcceptsEmptyAndDuplicateNamesAndCutsLongOnes) {
+  std::string tree;
+  auto addPlaylist = [](SetupDialog& d, const std::string& name) {
+    Then([name] {
+      HWND box = FindWindowA(nullptr, "Add Playlist");
+      SetDlgItemTextA(box, IDC_PLAYLIST_NAME, name.c_str());
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+    SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADD_PLAYLIST, BN_CLICKED), 0);
+  };
+  Run(kHeader + "\a Sea\a\r\n", [&](SetupDialog& d) {
+    addPlaylist(d, "");
+    addPlaylist(d, "Sea");
+    addPlaylist(d, std::string(300, 'x'));
+    tree = Tree(d);
+  }, IDOK);
+  EXPECT_EQ(tree, "Play Lists\n  \n  Sea\n  Sea\n  " + std::string(250, 'x') + "\n");
+}
+
+TEST_F(SetupDialogTest, LocationShowsThePathReadOnly) {
+  std::string shown;
+  LONG style = 0;
+  Run(kHeader + "\a Sea\a\r\n Z:\\clips\\a.avi\r\n", [&](SetupDialog& d) {
+    d.contextItem = Find(d, "Sea");
+    SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_LOCATION, 0);  // a playlist: nothing
+    d.contextItem = Find(d, "Z:\\clips\\a.avi");
+    Then([&] {
+      HWND box = FindWindowA(nullptr, "Movie Location");
+      char text[300] = {};
+      GetDlgItemTextA(box, IDC_MOVIE_LOCATION, text, sizeof text);
+      shown = text;
+      style = GetWindowLongA(GetDlgItem(box, IDC_MOVIE_LOCATION), GWL_STYLE);
+      PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    });
+    SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_LOCATION, 0);
+  });
+  EXPECT_EQ(shown, "Z:\\clips\\a.avi");
+  EXPECT_TRUE(style & ES_READONLY);
+}
+
+}  // namespace
+}  // namespace velora
