@@ -320,5 +320,44 @@ TEST_F(SetupDialogTest, OkWhileAnotherProgramHoldsThePlaylistFileKeepsTheOldFile
   ExpectPlaybackDefaultsWritten();
 }
 
+// Options: reverse on and 200%, then OK in the Options box.
+class OptionsFlowTest : public SetupDialogTest {
+ protected:
+  void ChangeOptions() {
+    Click(GetDlgItem(dialog, IDC_OPTIONS));
+    HWND options = WaitForWindow(velora.id(), "#32770", "Options", kStartTimeout);
+    ASSERT_NE(options, nullptr) << "the Options box did not appear";
+    Click(GetDlgItem(options, IDC_REVERSE));
+    Click(GetDlgItem(options, IDC_ZOOM_200));
+    ASSERT_TRUE(WaitUntil([&] { return IsDlgButtonChecked(options, IDC_ZOOM_200) == BST_CHECKED; },
+                          milliseconds(5000)));
+    Click(GetDlgItem(options, IDOK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(options); }, milliseconds(5000)));
+  }
+};
+
+TEST_F(OptionsFlowTest, SetupCancelAfterOptionsWritesNothing) {
+  ASSERT_TRUE(WriteFileBytes(PlaylistFilePath(), ThreePlaylists('>')));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_NO_FATAL_FAILURE(ChangeOptions());
+  Click(GetDlgItem(dialog, IDCANCEL));
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
+  EXPECT_EQ(CountValues(HKEY_CURRENT_USER, kPlayBackKey), 0);
+  EXPECT_EQ(Saved(), ThreePlaylists('>'));
+}
+
+TEST_F(OptionsFlowTest, SetupOkAfterOptionsWritesAllFiveValues) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_NO_FATAL_FAILURE(ChangeOptions());
+  Click(GetDlgItem(dialog, IDOK));
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
+  EXPECT_EQ(CountValues(HKEY_CURRENT_USER, kPlayBackKey), 5);
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kPlayBackKey, "Reverse"), 1u);
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kPlayBackKey, "Mute"), 0u);
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kPlayBackKey, "Zoom"), 2u);
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kPlayBackKey, "Speed"), 1000u);
+  EXPECT_EQ(ReadDword(HKEY_CURRENT_USER, kPlayBackKey, "Center"), 0u);
+}
+
 }  // namespace
 }  // namespace e2e

@@ -22,7 +22,7 @@ bool g_opened = false;
 BOOL CALLBACK FindOptions(HWND window, LPARAM found) {
   char text[32] = {};
   GetWindowTextA(window, text, sizeof text);
-  if (IsWindowVisible(window) && std::string(text) == "Options") {
+  if (std::string(text) == "Options") {
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
   }
@@ -31,10 +31,10 @@ BOOL CALLBACK FindOptions(HWND window, LPARAM found) {
 
 // Fires inside the dialog's modal loop, once the dialog is up.
 void CALLBACK OnOpened(HWND, UINT, UINT_PTR timer, DWORD) {
-  KillTimer(nullptr, timer);
   HWND dialog = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), FindOptions, reinterpret_cast<LPARAM>(&dialog));
   if (!dialog) return;
+  KillTimer(nullptr, timer);
   g_opened = true;
   g_whileOpen(dialog);
 }
@@ -209,32 +209,34 @@ TEST(OptionsDialog, RunsModallyOverItsOwner) {
 // arrow keys cycle through the zoom buttons only.
 TEST(OptionsDialog, MnemonicsAndArrowKeysStayWithTheirControls) {
   PlaybackSettings settings;
-  HWND afterSpeed = nullptr, afterZoom = nullptr, afterDown = nullptr, afterUp = nullptr;
-  HWND slider = nullptr, z50 = nullptr, z200 = nullptr;
+  // The control with the focus after each key, by caption (the trackbar has none).
+  std::string afterSpeed, afterZoom, afterDown, afterUp;
   bool z50Checked = false, z200Checked = false;
+  auto focus = [](HWND h) {
+    HWND f = GetFocus();
+    return f == Item(h, IDC_SPEED) ? std::string("trackbar") : Text(f);
+  };
   OpenOptions(settings, [&](HWND h) {
-    slider = Item(h, IDC_SPEED);
-    z50 = Item(h, IDC_ZOOM_50);
-    z200 = Item(h, IDC_ZOOM_200);
     Key(h, GetFocus(), WM_SYSCHAR, 's');
-    afterSpeed = GetFocus();
+    afterSpeed = focus(h);
     Key(h, GetFocus(), WM_SYSCHAR, 'z');
-    afterZoom = GetFocus();
+    afterZoom = focus(h);
     Click(h, IDC_ZOOM_200);
-    SetFocus(z200);
-    Key(h, z200, WM_KEYDOWN, VK_DOWN);
-    afterDown = GetFocus();
+    SetFocus(Item(h, IDC_ZOOM_200));
+    Key(h, GetFocus(), WM_KEYDOWN, VK_DOWN);
+    afterDown = focus(h);
     z50Checked = Checked(h, IDC_ZOOM_50);
-    Key(h, z50, WM_KEYDOWN, VK_UP);
-    afterUp = GetFocus();
+    Key(h, GetFocus(), WM_KEYDOWN, VK_UP);
+    afterUp = focus(h);
     z200Checked = Checked(h, IDC_ZOOM_200);
     Click(h, IDCANCEL);
   });
-  EXPECT_EQ(afterSpeed, slider);
-  EXPECT_EQ(afterZoom, z50);
-  EXPECT_EQ(afterDown, z50);
+  EXPECT_EQ(afterSpeed, "trackbar");
+  // The zoom group is entered at its checked button.
+  EXPECT_EQ(afterZoom, "100%");
+  EXPECT_EQ(afterDown, "50%");
   EXPECT_TRUE(z50Checked);
-  EXPECT_EQ(afterUp, z200);
+  EXPECT_EQ(afterUp, "200%");
   EXPECT_TRUE(z200Checked);
 }
 
@@ -256,7 +258,8 @@ TEST(OptionsDialog, TemplateHoldsItsControlsInTabOrder) {
       {IDC_ZOOM_50, Radio, "50%", {9, 65, 35, 10}, true, true},
       {IDC_ZOOM_100, Radio, "100%", {9, 77, 35, 10}, false, false},
       {IDC_ZOOM_200, Radio, "200%", {9, 89, 35, 10}, false, false},
-      // The frame comes before the trackbar it holds, so that Alt+S reaches it.
+      // The frame comes right before the trackbar it holds and starts a group:
+      // Alt+S reaches the trackbar, and the zoom group ends at "200%".
       {-1, Group, " &Speed ", {89, 3, 63, 101}, true, false},
       {IDC_SPEED, Slider, "", {94, 13, 23, 86}, false, true},
       {-1, Label, "200%", {124, 88, 21, 8}, true, false},
@@ -267,11 +270,19 @@ TEST(OptionsDialog, TemplateHoldsItsControlsInTabOrder) {
       {IDC_POSITION_RANDOM, Radio, "&Random", {9, 119, 53, 10}, true, true},
       {IDC_POSITION_CENTERED, Radio, "&Centered", {97, 119, 46, 10}, false, false},
   };
-  PlaybackSettings settings;
-  std::vector<HWND> controls;
+  // What the dialog made of each control, read while it is open.
+  struct Made {
+    int id;
+    std::string cls, caption;
+    LONG style;
+    RECT placed, wanted;
+  };
+  std::vector<Made> made;
   std::string caption, face;
   RECT client{}, size{0, 0, 213, 141};
-  std::vector<RECT> placed, wanted;
+  // A checked radio button takes its group's tab stop: with the first ones
+  // checked the tab stops are those of the template.
+  PlaybackSettings settings{0, 0, 0, 1000, 0};
   OpenOptions(settings, [&](HWND h) {
     caption = Text(h);
     LOGFONTA font{};
@@ -279,53 +290,55 @@ TEST(OptionsDialog, TemplateHoldsItsControlsInTabOrder) {
     face = font.lfFaceName;
     GetClientRect(h, &client);
     MapDialogRect(h, &size);
-    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) controls.push_back(c);
-    for (size_t i = 0; i < controls.size() && i < std::size(expected); ++i) {
-      RECT r{};
-      GetWindowRect(controls[i], &r);
-      MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&r), 2);
-      placed.push_back(r);
-      const RECT& u = expected[i].units;
-      RECT want{u.left, u.top, u.left + u.right, u.top + u.bottom};
-      MapDialogRect(h, &want);
-      wanted.push_back(want);
+    size_t i = 0;
+    for (HWND c = GetWindow(h, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT), ++i) {
+      Made m{static_cast<short>(GetDlgCtrlID(c)), "", Text(c), GetWindowLongA(c, GWL_STYLE), {}, {}};
+      char cls[32] = {};
+      GetClassNameA(c, cls, sizeof cls);
+      m.cls = cls;
+      GetWindowRect(c, &m.placed);
+      MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&m.placed), 2);
+      if (i < std::size(expected)) {
+        // Position and size are converted each on its own, as the dialog does.
+        RECT u = expected[i].units;
+        MapDialogRect(h, &u);
+        m.wanted = {u.left, u.top, u.left + u.right, u.top + u.bottom};
+      }
+      made.push_back(m);
     }
     Click(h, IDCANCEL);
   });
   EXPECT_EQ(caption, "Options");
   EXPECT_EQ(face, "Arial");
   EXPECT_TRUE(EqualRect(&client, &size));
-  ASSERT_EQ(controls.size(), std::size(expected));
-  for (size_t i = 0; i < controls.size(); ++i) {
+  ASSERT_EQ(made.size(), std::size(expected));
+  for (size_t i = 0; i < made.size(); ++i) {
     const Control& want = expected[i];
-    HWND c = controls[i];
+    const Made& m = made[i];
     SCOPED_TRACE(testing::Message() << "control " << i << " \"" << want.caption << "\"");
-    char cls[32] = {};
-    GetClassNameA(c, cls, sizeof cls);
-    LONG style = GetWindowLongA(c, GWL_STYLE);
-    EXPECT_EQ(static_cast<int>(static_cast<short>(GetDlgCtrlID(c))), want.id);
-    EXPECT_EQ(Text(c), want.caption);
-    EXPECT_EQ((style & WS_GROUP) != 0, want.group);
-    EXPECT_EQ((style & WS_TABSTOP) != 0, want.tabStop);
-    EXPECT_TRUE(EqualRect(&placed[i], &wanted[i]));
+    EXPECT_EQ(m.id, want.id);
+    EXPECT_EQ(m.caption, want.caption);
+    EXPECT_EQ((m.style & WS_GROUP) != 0, want.group);
+    EXPECT_EQ((m.style & WS_TABSTOP) != 0, want.tabStop);
+    EXPECT_TRUE(EqualRect(&m.placed, &m.wanted));
     switch (want.kind) {
-      case Push: EXPECT_EQ(style & BS_TYPEMASK, BS_PUSHBUTTON); break;
-      case DefPush: EXPECT_EQ(style & BS_TYPEMASK, BS_DEFPUSHBUTTON); break;
-      case Check: EXPECT_EQ(style & BS_TYPEMASK, BS_AUTOCHECKBOX); break;
-      case Radio: EXPECT_EQ(style & BS_TYPEMASK, BS_AUTORADIOBUTTON); break;
-      case Group: EXPECT_EQ(style & BS_TYPEMASK, BS_GROUPBOX); break;
+      case Push: EXPECT_EQ(m.style & BS_TYPEMASK, BS_PUSHBUTTON); break;
+      case DefPush: EXPECT_EQ(m.style & BS_TYPEMASK, BS_DEFPUSHBUTTON); break;
+      case Check: EXPECT_EQ(m.style & BS_TYPEMASK, BS_AUTOCHECKBOX); break;
+      case Radio: EXPECT_EQ(m.style & BS_TYPEMASK, BS_AUTORADIOBUTTON); break;
+      case Group: EXPECT_EQ(m.style & BS_TYPEMASK, BS_GROUPBOX); break;
       case Label:
-        EXPECT_STRCASEEQ(cls, "Static");
-        EXPECT_EQ(style & SS_TYPEMASK, SS_LEFT);
+        EXPECT_STRCASEEQ(m.cls.c_str(), "Static");
+        EXPECT_EQ(m.style & SS_TYPEMASK, SS_LEFT);
         break;
       case Slider:
-        EXPECT_STRCASEEQ(cls, TRACKBAR_CLASSA);
+        EXPECT_STRCASEEQ(m.cls.c_str(), TRACKBAR_CLASSA);
         // Vertical, minimum at the top, ticks on the right drawn by the control.
-        EXPECT_EQ(style & 0xFFFF, TBS_VERT | TBS_AUTOTICKS);
+        EXPECT_EQ(m.style & 0xFFFF, TBS_VERT | TBS_AUTOTICKS);
         break;
     }
     if (want.kind != Label && want.kind != Slider) {
-      EXPECT_STRCASEEQ(cls, "Button");
+      EXPECT_STRCASEEQ(m.cls.c_str(), "Button");
     }
   }
 }

@@ -57,12 +57,9 @@ bool SaverApp::RunMode(SaverMode mode) {
 
 void SaverApp::RunConfiguration() {
   AVIFileInit();
-  configMode = true;
-  accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(IDR_SETUP_ACCELERATORS));
   {
     SetupDialog dialog;
-    setupDialog = &dialog;
-    SetMainWindow(&dialog);
+    EnableSetupAccelerators(&dialog);
     if (dialog.DoModal() == IDOK) WritePlaybackSettings(Settings(), playbackSettings);
     setupDialog = nullptr;
     SetMainWindow(nullptr);
@@ -106,6 +103,13 @@ HWND SaverApp::WindowAfter(char letter) const {
   if (!number) return nullptr;
   HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(static_cast<std::uint32_t>(*number)));
   return hwnd && IsWindow(hwnd) ? hwnd : nullptr;
+}
+
+void SaverApp::EnableSetupAccelerators(SetupDialog* dialog) {
+  configMode = true;
+  if (!accelerators) accelerators = LoadAcceleratorsA(Instance(), MAKEINTRESOURCEA(IDR_SETUP_ACCELERATORS));
+  setupDialog = dialog;
+  SetMainWindow(dialog);
 }
 
 bool SaverApp::ProcessMessageFilter(int code, MSG* msg) {

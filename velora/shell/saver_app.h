@@ -22,6 +22,8 @@ class SaverApp : public fw::App {
   PlaybackSettings playbackSettings;
 
   bool ProcessMessageFilter(int code, MSG* msg) override;
+  // The configuration mode's Delete key, for the setup dialog that runs as main window.
+  void EnableSetupAccelerators(SetupDialog* dialog);
 
  protected:
   bool InitInstance() override;
