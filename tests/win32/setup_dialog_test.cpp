@@ -4,9 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <dlgs.h>
+#include <vfw.h>
 
 #include "velora/resources/resource_ids.h"
 #include "velora/shell/saver_app.h"
@@ -278,6 +283,144 @@ TEST_F(SetupDialogTest, DeleteKeyWhileRenamingDeletesTheSelectedItem) {
   EXPECT_TRUE(handled);
   EXPECT_EQ(label, "Nature");  // not a character less
   EXPECT_EQ(tree, "Play Lists\n  Nature\n  Sea\n");
+}
+
+// The clip the build made for the preview, as a Windows path.
+std::string PreviewClip() {
+  const char* unixPath = std::getenv("PREVIEW_CLIP");
+  if (!unixPath) return {};
+  std::string path = std::string("Z:") + unixPath;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+// The preview windows the dialog owns.
+std::vector<HWND> Previews(HWND dialog) {
+  std::vector<HWND> found;
+  for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (GetWindow(w, GW_OWNER) == dialog && IsWindowVisible(w)) {
+      char name[64] = {};
+      GetClassNameA(w, name, sizeof name);
+      if (std::string(name) == "MCIWndClass") found.push_back(w);
+    }
+  return found;
+}
+
+TEST_F(SetupDialogTest, PreviewPlaysInItsOwnWindowAndClosesWhenTheMovieEnds) {
+  const std::string clip = PreviewClip();
+  ASSERT_FALSE(clip.empty()) << "PREVIEW_CLIP not set";
+  size_t opened = 0, twoAtOnce = 0;
+  bool closed = false;
+  DWORD started = 0;
+  Run(kHeader + "\a Sea\a\r\n " + clip + "\r\n", [&](SetupDialog& d) {
+    d.contextItem = d.rootItem;
+    SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);  // not a movie: nothing
+    EXPECT_TRUE(Previews(d.hwnd()).empty());
+    TreeView_Expand(d.playlistTree, Find(d, "Sea"), TVE_EXPAND);
+    d.contextItem = TreeView_GetChild(d.playlistTree, Find(d, "Sea"));
+    SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
+    SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
+    opened = Previews(d.hwnd()).size();
+    started = GetTickCount();
+    // Each window closes itself once its movie has played (about a second).
+    while (!closed && GetTickCount() - started < 10000) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+      std::vector<HWND> open = Previews(d.hwnd());
+      if (open.size() == 2) ++twoAtOnce;
+      closed = open.empty();
+      Sleep(20);
+    }
+  });
+  EXPECT_EQ(opened, 2u);
+  EXPECT_GT(twoAtOnce, 0u);
+  EXPECT_TRUE(closed) << "a preview stayed open after its movie ended";
+}
+
+TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
+  const std::string clip = PreviewClip();
+  ASSERT_FALSE(clip.empty()) << "PREVIEW_CLIP not set";
+  std::vector<UINT> forwards, backwards;
+  Run(kHeader + "\a Sea\a\r\n " + clip + "\r\n", [&](SetupDialog& d) {
+    TreeView_Expand(d.playlistTree, Find(d, "Sea"), TVE_EXPAND);
+    d.contextItem = TreeView_GetChild(d.playlistTree, Find(d, "Sea"));
+    std::vector<UINT>* sent = &forwards;
+    d.sendToPreview = [&sent](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+      sent->push_back(m);
+      return SendMessageA(w, m, wp, lp);
+    };
+    SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
+    // What the Options dialog's OK does to the settings, before any save.
+    app.playbackSettings.Reverse = 1;
+    sent = &backwards;
+    SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
+  });
+  EXPECT_EQ(forwards, (std::vector<UINT>{MCIWNDM_OPENA, MCI_PLAY}));
+  EXPECT_EQ(backwards, (std::vector<UINT>{MCIWNDM_OPENA, MCIWNDM_PLAYREVERSE}));
+}
+
+TEST_F(SetupDialogTest, APausedPreviewStaysAndAStoppedOneCloses) {
+  bool afterPause = false, afterStop = true;
+  Run(kHeader, [&](SetupDialog& d) {
+    HWND preview = CreateWindowA("STATIC", "preview", WS_POPUP, 0, 0, 10, 10, d.hwnd(), nullptr, nullptr, nullptr);
+    SendMessageA(d.hwnd(), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(preview), MCI_MODE_PAUSE);
+    afterPause = IsWindow(preview);
+    SendMessageA(d.hwnd(), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(preview), MCI_MODE_STOP);
+    afterStop = IsWindow(preview);
+  });
+  EXPECT_TRUE(afterPause);
+  EXPECT_FALSE(afterStop);
+}
+
+// Runs `step` once the window with the title is up, polling on the timer.
+void WhenWindow(const char* title, std::function<void(HWND)> step, int triesLeft = 250) {
+  Then([=] {
+    HWND w = FindWindowA(nullptr, title);
+    if (w && IsWindowVisible(w))
+      step(w);
+    else if (triesLeft > 0)
+      WhenWindow(title, step, triesLeft - 1);
+  });
+}
+
+TEST_F(SetupDialogTest, AddMovieAppendsTheChosenFilesAfterTheMoviesThere) {
+  const std::string clips = directory + "velora-add-movie";
+  CreateDirectoryA(clips.c_str(), nullptr);
+  for (const char* name : {"one.avi", "two.avi"}) WriteFile(clips + "\\" + name, "RIFF");
+  std::vector<std::string> paths;
+  bool expanded = false;
+  // Chooses a file in the file dialog by typing its full name, as a user may.
+  auto choose = [](const std::string& file) {
+    WhenWindow("Add Movies to Playlist", [file](HWND box) {
+      SetDlgItemTextA(box, edt1, file.c_str());
+      SendMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    });
+  };
+  Run(kHeader + "\a Sea\a\r\n Z:\\first.avi\r\n", [&](SetupDialog& d) {
+    HTREEITEM sea = Find(d, "Sea");
+    Select(d, sea);
+    for (const char* name : {"two.avi", "one.avi", "two.avi"}) {
+      choose(clips + "\\" + name);
+      SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADD_MOVIE, BN_CLICKED), 0);
+    }
+    for (HTREEITEM m = TreeView_GetChild(d.playlistTree, sea); m; m = TreeView_GetNextSibling(d.playlistTree, m))
+      paths.push_back(*d.PathOf(m));
+    expanded = TreeView_GetItemState(d.playlistTree, sea, TVIS_EXPANDED) & TVIS_EXPANDED;
+  });
+  for (const char* name : {"one.avi", "two.avi"}) DeleteFileA((clips + "\\" + name).c_str());
+  RemoveDirectoryA(clips.c_str());
+  // The dialog may give the names in its own letter case.
+  for (std::string& p : paths) std::transform(p.begin(), p.end(), p.begin(), ::tolower);
+  std::string folder = clips;
+  std::transform(folder.begin(), folder.end(), folder.begin(), ::tolower);
+  // A file already in the playlist is added again.
+  EXPECT_EQ(paths, (std::vector<std::string>{"z:\\first.avi", folder + "\\two.avi", folder + "\\one.avi",
+                                             folder + "\\two.avi"}));
+  EXPECT_TRUE(expanded);
 }
 
 }  // namespace

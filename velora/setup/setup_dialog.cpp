@@ -380,12 +380,12 @@ LRESULT SetupDialog::OnItemPreview(fw::Message&) {
                                    MCIWNDF_NOTIFYMODE | MCIWNDF_NOOPEN,
                                nullptr);
   if (!preview) return 0;
-  SendMessageA(preview, MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(path->c_str()));
+  sendToPreview(preview, MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(path->c_str()));
   ShowWindow(preview, SW_SHOW);
   if (SaverApp::Get().playbackSettings.Reverse)
-    SendMessageA(preview, MCIWNDM_PLAYREVERSE, 0, 0);
+    sendToPreview(preview, MCIWNDM_PLAYREVERSE, 0, 0);
   else
-    SendMessageA(preview, MCI_PLAY, 0, 0);
+    sendToPreview(preview, MCI_PLAY, 0, 0);
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,9 @@ class SetupDialog : public fw::Dialog {
   bool dragging = false;
   // The rename in progress; the box frees itself with the tree's edit control.
   LabelEditBox* editBox = nullptr;
+  // How commands reach a movie preview window; tests watch them here, since
+  // not every system plays backwards.
+  std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> sendToPreview = &SendMessageA;
 
  private:
   std::optional<PlaylistFile> givenFile;
