@@ -1,0 +1,32 @@
+// The fractal saver's preferences and screen-saver password in CONTROL.INI.
+#pragma once
+
+#include <windows.h>
+
+#include "fracsave/core/password.h"
+#include "fracsave/core/saver_state.h"
+
+namespace fracsave {
+
+extern const char kControlIni[];      // "CONTROL.INI"
+extern const char kSaverSection[];    // "Screen Saver.Mandelbrot"
+extern const char kPasswordSection[]; // "ScreenSaver"
+extern const char kPasswordKey[];     // "Password"
+
+// The six flags, in the order PWProtected, FastGen, ShiftPal, RandCorners,
+// AlterCorners, ShowGen; a missing key reads as 0.
+void ReadSaverSettings();
+void WriteSaverSettings();
+// The five the saver window reads again at its creation (all but PWProtected).
+void ReadFrameSettings();
+
+// The stored password, scrambled, as read by the last ReadStoredPassword.
+extern char g_storedPassword[kPasswordMax + 1];
+void ReadStoredPassword();
+// Scrambles and stores a new password (empty: none).
+void WriteStoredPassword(char* text);
+
+// The scrambling with the system's ANSI upper-casing.
+void ScramblePassword(char* text);
+
+}  // namespace fracsave

@@ -1,0 +1,46 @@
+// The fractal saver's shell: start-up, the full-screen saver window with its
+// frame timer, the watch on user input and the password-guarded close.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+namespace fracsave {
+
+constexpr char kSaverClass[] = "WindowsScreenSaverClass";
+constexpr char kSaverTitle[] = "Screen Saver.Mandelbrot";
+constexpr UINT kFrameTimer = 1;
+constexpr UINT kFrameIntervalMs = 200;
+
+// Private messages, posted to the saver window with wParam 0 and lParam 0.
+constexpr UINT WM_SAVER_CHECKCLOSE = WM_USER + 200;  // check the password, then close or resume
+constexpr UINT WM_SAVER_RESUME = WM_USER + 201;      // carry on with a new scene
+
+// The program's entry: the command line is the text after the program name.
+// Returns the exit code: 0, or 1 when a saver window already exists or the
+// saver window cannot be made.
+int SaverEntry(HINSTANCE instance, HINSTANCE previous, const char* commandLine, int show);
+
+// The base procedure: input watching, the close protocol and the quit.
+LRESULT CALLBACK SaverInputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Drains the saver window's queue inside a frame; 1 if any message was handled.
+int PumpSaverMessages(HWND window);
+
+// Installs the frame pump the saver uses: PumpSaverMessages, at most once per
+// millisecond of frame time.
+void UseSaverPump();
+
+// Process-wide shell state, visible for the tests.
+struct ShellState {
+  POINT reference{-1, -1};  // cursor position to compare moves with; -1: none yet
+  int32_t promptActive = 0; // set while the password check of a close request runs
+  int32_t frameDepth = 0;   // frames running (never more than one)
+  int32_t resumeAfterFrame = 0;  // a refused close arrived during a frame
+};
+extern ShellState g_shell;
+
+}  // namespace fracsave
+
+extern "C" LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

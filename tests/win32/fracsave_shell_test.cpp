@@ -1,0 +1,219 @@
+// The fractal saver's window procedures in this process: the frame tick, the
+// resume and close during a frame, and the input watch.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fracsave/core/saver_state.h"
+#include "fracsave/dialogs/saver_dialogs.h"
+#include "fracsave/settings/saver_settings_io.h"
+#include "fracsave/shell/saver_shell.h"
+#include "fracsave/win32/fractal_frame.h"
+
+using namespace fracsave;
+
+namespace {
+
+const char kTestClass[] = "FracsaveShellTest";
+
+// What the pump saw during a frame, and what it injects into it.
+struct PumpWatch {
+  int calls = 0;
+  int injectAt = -1;  // the pump call on which to post `inject`
+  UINT inject = 0;
+  bool alsoTick = false;
+  int maxFrameDepth = 0;
+  int callsAfterInject = 0;
+};
+PumpWatch g_watch;
+
+int WatchingPump(HWND window) {
+  ++g_watch.calls;
+  g_watch.maxFrameDepth = std::max(g_watch.maxFrameDepth, int(g_shell.frameDepth));
+  if (g_watch.injectAt >= 0 && g_watch.calls > g_watch.injectAt) ++g_watch.callsAfterInject;
+  if (g_watch.calls == g_watch.injectAt) {
+    PostMessageA(window, g_watch.inject, 0, 0);
+    // A tick right behind it must not start a frame inside this one.
+    if (g_watch.alsoTick) PostMessageA(window, WM_TIMER, kFrameTimer, 0);
+  }
+  return PumpSaverMessages(window);
+}
+
+void DrainQuit() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+  }
+}
+
+bool TakePosted(HWND window, UINT message) {
+  MSG msg;
+  bool found = false;
+  while (PeekMessageA(&msg, window, message, message, PM_REMOVE)) found = true;
+  return found;
+}
+
+class FracsaveShell : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WritePrivateProfileStringA(kSaverSection, nullptr, nullptr, kControlIni);
+    WritePrivateProfileStringA(kPasswordSection, kPasswordKey, nullptr, kControlIni);
+    // Fast frames keep the tests short.
+    WritePrivateProfileStringA(kSaverSection, "FastGen", "1", kControlIni);
+    g_saverState = SaverState{};
+    g_saverSettings = SaverSettings{};
+    g_shell = ShellState{};
+    g_watch = PumpWatch{};
+    g_instance = GetModuleHandleA(nullptr);
+    SetFramePump(WatchingPump);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ScreenSaverProc;
+    wc.hInstance = g_instance;
+    wc.lpszClassName = kTestClass;
+    RegisterClassA(&wc);
+    window = CreateWindowExA(0, kTestClass, "test saver", WS_POPUP, 0, 0, 64, 48, nullptr,
+                             nullptr, g_instance, nullptr);
+    ASSERT_TRUE(window);
+    KillTimer(window, kFrameTimer);  // ticks are sent by hand here
+    g_mainWindow = window;
+  }
+  void TearDown() override {
+    if (IsWindow(window)) DestroyWindow(window);
+    DrainQuit();
+    SetFramePump(nullptr);
+    UnregisterClassA(kTestClass, g_instance);
+    WritePrivateProfileStringA(kSaverSection, nullptr, nullptr, kControlIni);
+  }
+  void Tick() { SendMessageA(window, WM_TIMER, kFrameTimer, 0); }
+  HWND window = nullptr;
+};
+
+TEST_F(FracsaveShell, CreationReadsFrameSettingsAndTicksDrawFrames) {
+  EXPECT_EQ(g_saverSettings.fastGen, 1);
+  EXPECT_EQ(g_saverState.newImage, 1);
+  EXPECT_EQ(g_saverState.screenWidth, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(g_saverState.colourTable.entry[42].green, 255);  // the table is built
+  Tick();
+  EXPECT_EQ(g_saverState.frameCount, 1);
+  EXPECT_EQ(g_saverState.alterCount, 1);
+  EXPECT_EQ(g_saverState.frameBusy, 0);
+  EXPECT_EQ(g_saverState.newImage, 0);
+  EXPECT_EQ(g_watch.maxFrameDepth, 1);
+  // Both choices of the scene fell on presets 0 and 1.
+  EXPECT_EQ(g_saverState.presetIndex, 2);
+  EXPECT_EQ(g_saverState.mset.xmin, -2.05);
+}
+
+TEST_F(FracsaveShell, ResumeDuringAFrameAbandonsItAndStartsTheNewSceneAfterIt) {
+  g_watch.injectAt = 50;
+  g_watch.inject = WM_SAVER_RESUME;
+  g_watch.alsoTick = true;
+  g_saverState.alterCount = 5;
+  Tick();
+  const int pairs = g_saverState.screenWidth * (g_saverState.screenHeight / 2 + 1);
+  EXPECT_EQ(g_saverState.frameCount, 1);  // the tick behind the resume was dropped
+  EXPECT_EQ(g_watch.maxFrameDepth, 1);
+  EXPECT_LT(g_watch.callsAfterInject, pairs / 10);  // the frame stopped soon after
+  // The new scene is waiting for the next tick.
+  EXPECT_EQ(g_saverState.newImage, 1);
+  EXPECT_EQ(g_saverState.abortFrame, 0);
+  EXPECT_EQ(g_saverState.frameBusy, 0);
+  EXPECT_EQ(g_saverState.alterCount, 0);
+  EXPECT_EQ(g_shell.resumeAfterFrame, 0);
+  g_watch = PumpWatch{};
+  Tick();
+  EXPECT_EQ(g_saverState.frameCount, 2);
+  EXPECT_EQ(g_watch.calls, pairs);  // a whole frame this time
+}
+
+TEST_F(FracsaveShell, ResumeBetweenFramesPicksANewRegionAtOnce) {
+  Tick();
+  g_saverState.alterCount = 5;
+  const int32_t index = g_saverState.presetIndex;
+  SendMessageA(window, WM_SAVER_RESUME, 0, 0);
+  EXPECT_EQ(g_saverState.presetIndex, index + 1);
+  EXPECT_EQ(g_saverState.newImage, 1);
+  EXPECT_EQ(g_saverState.alterCount, 0);
+}
+
+TEST_F(FracsaveShell, NoFrameStartsWhileThePromptIsUp) {
+  g_shell.promptActive = 1;
+  Tick();
+  EXPECT_EQ(g_saverState.frameCount, 0);
+  EXPECT_EQ(g_watch.calls, 0);
+  g_shell.promptActive = 0;
+  Tick();
+  EXPECT_EQ(g_saverState.frameCount, 1);
+}
+
+TEST_F(FracsaveShell, CloseDuringAFrameStopsItAndEndsTheWindow) {
+  g_watch.injectAt = 50;
+  g_watch.inject = WM_CLOSE;
+  Tick();
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(g_saverState.frameCount, 1);
+  EXPECT_LT(g_watch.callsAfterInject, 10);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 0u);
+}
+
+TEST_F(FracsaveShell, InputRaisesTheCloseRequestOnlyWithNoPromptUp) {
+  POINT now;
+  GetCursorPos(&now);
+  // The first move only takes the reference.
+  SendMessageA(window, WM_MOUSEMOVE, 0, 0);
+  EXPECT_FALSE(TakePosted(window, WM_SAVER_CHECKCLOSE));
+  EXPECT_EQ(g_shell.reference.x, now.x);
+  // A one-pixel difference counts.
+  g_shell.reference.x = now.x + 1;
+  SendMessageA(window, WM_MOUSEMOVE, 0, 0);
+  EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE));
+  for (UINT m : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
+    SendMessageA(window, m, 0, 0);
+    EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE)) << m;
+  }
+  SendMessageA(window, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE));
+  for (UINT m : {WM_KEYUP, WM_CHAR, WM_LBUTTONUP, WM_LBUTTONDBLCLK}) {
+    SendMessageA(window, m, 0, 0);
+    EXPECT_FALSE(TakePosted(window, WM_SAVER_CHECKCLOSE)) << m;
+  }
+
+  g_shell.promptActive = 1;
+  for (UINT m : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE}) SendMessageA(window, m, 0, 0);
+  SendMessageA(window, WM_ACTIVATE, WA_INACTIVE, 0);  // takes the reference afresh
+  EXPECT_FALSE(TakePosted(window, WM_SAVER_CHECKCLOSE));
+  EXPECT_EQ(g_shell.reference.x, now.x);
+  // A close request while the prompt is up is ignored.
+  SendMessageA(window, WM_SAVER_CHECKCLOSE, 0, 0);
+  EXPECT_FALSE(TakePosted(window, WM_CLOSE));
+}
+
+TEST_F(FracsaveShell, CloseRequestWithoutPasswordClosesAndARefusalResumes) {
+  SendMessageA(window, WM_SAVER_CHECKCLOSE, 0, 0);
+  EXPECT_TRUE(TakePosted(window, WM_CLOSE));
+  EXPECT_EQ(g_shell.promptActive, 0);
+  // Protected, but the prompt cannot be made here: refused, carry on.
+  g_saverSettings.pwProtected = 1;
+  WritePrivateProfileStringA(kPasswordSection, kPasswordKey, "XY", kControlIni);
+  g_instance = GetModuleHandleA("kernel32.dll");
+  SendMessageA(window, WM_SAVER_CHECKCLOSE, 0, 0);
+  EXPECT_FALSE(TakePosted(window, WM_CLOSE));
+  EXPECT_TRUE(TakePosted(window, WM_SAVER_RESUME));
+  WritePrivateProfileStringA(kPasswordSection, kPasswordKey, nullptr, kControlIni);
+}
+
+TEST_F(FracsaveShell, PumpPassesTheQuitMessageOn) {
+  PostMessageA(window, WM_NULL, 0, 0);
+  EXPECT_EQ(PumpSaverMessages(window), 1);
+  EXPECT_EQ(PumpSaverMessages(window), 0);
+  PostQuitMessage(7);
+  PumpSaverMessages(window);
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 7u);
+}
+
+}  // namespace
