@@ -77,6 +77,18 @@ struct Surface {
   int width;
   int height;
   std::vector<uint32_t> pixels;
+
+  // 64-bit FNV-1a over the bytes of every pixel, row by row: a fingerprint of
+  // a picture that any change of arithmetic alters.
+  uint64_t Checksum() const {
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t p : pixels)
+      for (int i = 0; i < 4; ++i) {
+        h ^= (p >> (8 * i)) & 0xffu;
+        h *= 1099511628211ull;
+      }
+    return h;
+  }
 };
 
 // FrameScreen on memory surfaces: the screen is a Surface, the off-screen

@@ -50,6 +50,14 @@ double SecondsSince(Clock::time_point start) {
 
 class PlaybackTest : public VeloraTest {
  protected:
+  // One long green movie now playing, centred: (160,120)-(480,360).
+  void NowPlayingOneCentredMovie() {
+    const std::string green = Clip(kGreen, 10);
+    ASSERT_FALSE(green.empty()) << "cannot make a clip";
+    ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
+    ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  }
+
   static RECT Screen() {
     return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   }
@@ -128,10 +136,7 @@ class PlaybackTest : public VeloraTest {
 // ---------------------------------------------------------------- placement
 
 TEST_F(PlaybackTest, CentredMovieHasItsOwnHalfOrDoubleSizeOnEightPixelBounds) {
-  const std::string green = Clip(kGreen, 10);
-  ASSERT_FALSE(green.empty()) << "cannot make a clip";
-  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
-  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  ASSERT_NO_FATAL_FAILURE(NowPlayingOneCentredMovie());
   MoveMouseTo(600, 20);
 
   struct Case {
@@ -285,10 +290,7 @@ TEST_F(PlaybackTest, SaverEndsOnEscapeAndOnAlt) {
 }
 
 TEST_F(PlaybackTest, SaverEndsOnALeftAndOnARightClickWhileAMoviePlays) {
-  const std::string green = Clip(kGreen, 10);
-  ASSERT_FALSE(green.empty()) << "cannot make a clip";
-  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
-  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  ASSERT_NO_FATAL_FAILURE(NowPlayingOneCentredMovie());
 
   MoveMouseTo(320, 240);
   ASSERT_NO_FATAL_FAILURE(Open("/s"));
@@ -316,10 +318,7 @@ TEST_F(PlaybackTest, SaverEndsWhenAnotherWindowBecomesActive) {
 }
 
 TEST_F(PlaybackTest, ViewerKeepsPlayingThroughClicksMovesAndLettersAndEndsOnEscape) {
-  const std::string green = Clip(kGreen, 10);
-  ASSERT_FALSE(green.empty()) << "cannot make a clip";
-  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
-  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  ASSERT_NO_FATAL_FAILURE(NowPlayingOneCentredMovie());
   const RECT movie{160, 120, 480, 360};
 
   MoveMouseTo(320, 240);
@@ -340,10 +339,7 @@ TEST_F(PlaybackTest, ViewerKeepsPlayingThroughClicksMovesAndLettersAndEndsOnEsca
 // the window while it is created, and the window must still become the
 // active one so that the keyboard reaches it.
 TEST_F(PlaybackTest, SaverEndsOnALetterAndViewerOnEscapeWhileAMoviePlays) {
-  const std::string green = Clip(kGreen, 10);
-  ASSERT_FALSE(green.empty()) << "cannot make a clip";
-  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
-  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  ASSERT_NO_FATAL_FAILURE(NowPlayingOneCentredMovie());
 
   MoveMouseTo(320, 240);
   ASSERT_NO_FATAL_FAILURE(Open("/s"));
@@ -371,10 +367,7 @@ int PointerPixels(int x, int y) {
 }
 
 TEST_F(PlaybackTest, PointerIsInvisibleOverTheSaverAndTheViewer) {
-  const std::string green = Clip(kGreen, 10);
-  ASSERT_FALSE(green.empty()) << "cannot make a clip";
-  ASSERT_NO_FATAL_FAILURE(NowPlaying({green}));
-  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  ASSERT_NO_FATAL_FAILURE(NowPlayingOneCentredMovie());
 
   // Without velora the pointer shows: the comparison can see one.
   MoveMouseTo(600, 40);

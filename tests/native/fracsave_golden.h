@@ -29,16 +29,7 @@ inline const GoldenFrame kGoldenFrames[] = {
     {"preset0_fast", 0, 128, 96, true, false, 0xb1c3695b6c660383ull},
 };
 
-// 64-bit FNV-1a over the COLORREF bytes of every pixel, row by row.
-inline uint64_t Checksum(const fracsave::Surface& s) {
-  uint64_t h = 1469598103934665603ull;
-  for (uint32_t p : s.pixels)
-    for (int i = 0; i < 4; ++i) {
-      h ^= (p >> (8 * i)) & 0xffu;
-      h *= 1099511628211ull;
-    }
-  return h;
-}
+inline uint64_t Checksum(const fracsave::Surface& s) { return s.Checksum(); }
 
 class NoHost : public fracsave::RegionHost {
  public:

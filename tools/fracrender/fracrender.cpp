@@ -25,16 +25,6 @@ class NoHost : public RegionHost {
   void WriteSetInfo(const std::string&) override {}
 };
 
-uint64_t Fnv1a(const Surface& s) {
-  uint64_t h = 1469598103934665603ull;
-  for (uint32_t p : s.pixels)
-    for (int i = 0; i < 4; ++i) {
-      h ^= (p >> (8 * i)) & 0xffu;
-      h *= 1099511628211ull;
-    }
-  return h;
-}
-
 void Put16(std::vector<unsigned char>& b, unsigned v) {
   b.push_back(v & 0xff), b.push_back((v >> 8) & 0xff);
 }
@@ -118,7 +108,7 @@ int main(int argc, char** argv) {
   SurfaceScreen screen(width, height);
   DrawFrame(state, settings, host, screen, width, height);
 
-  if (checksum) std::printf("%016llx\n", static_cast<unsigned long long>(Fnv1a(screen.screen)));
+  if (checksum) std::printf("%016llx\n", static_cast<unsigned long long>(screen.screen.Checksum()));
   if (out && !WriteBmp(out, screen.screen)) {
     std::fprintf(stderr, "fracrender: cannot write %s\n", out);
     return 1;
