@@ -423,5 +423,37 @@ TEST_F(SetupDialogTest, AddMovieAppendsTheChosenFilesAfterTheMoviesThere) {
   EXPECT_TRUE(expanded);
 }
 
+TEST_F(SetupDialogTest, AboutOpensFromTheButtonAndTheSystemMenuCentredOverTheDialog) {
+  int shown = 0;
+  bool centred = false;
+  Run(kHeader, [&](SetupDialog& d) {
+    auto expectAbout = [&] {
+      WhenWindow("About Velora Screen Saver", [&](HWND box) {
+        ++shown;
+        RECT inner, outer;
+        GetWindowRect(box, &inner);
+        GetWindowRect(d.hwnd(), &outer);
+        centred = std::abs((inner.left + inner.right) - (outer.left + outer.right)) <= 2 &&
+                  std::abs((inner.top + inner.bottom) - (outer.top + outer.bottom)) <= 2;
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      });
+    };
+    expectAbout();
+    SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ABOUT, BN_CLICKED), 0);
+    expectAbout();
+    SendMessageA(d.hwnd(), WM_SYSCOMMAND, CMD_SYSMENU_ABOUT, 0);
+  });
+  EXPECT_EQ(shown, 2);
+  EXPECT_TRUE(centred);
+}
+
+TEST_F(SetupDialogTest, SetOnAPlaylistMarksItAlone) {
+  Run(kHeader + "\a Sea\a\r\n>Z:\\a.avi\r\n\a Nature\a\r\n", [&](SetupDialog& d) {
+    Select(d, Find(d, "Sea"));
+    SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_SET, BN_CLICKED), 0);
+  }, IDOK);
+  EXPECT_EQ(Saved(), kHeader + "\r\n\a Nature\a\r\n\r\n\a>Sea\a\r\n Z:\\a.avi\r\n");
+}
+
 }  // namespace
 }  // namespace velora
