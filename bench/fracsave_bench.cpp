@@ -16,26 +16,14 @@
 #include "fracsave/dialogs/saver_dialogs.h"
 #include "fracsave/settings/saver_settings_io.h"
 #include "fracsave/shell/saver_shell.h"
+#include "timing.h"
 
 using namespace fracsave;
 
 namespace {
 
-double NowMs() {
-  static LARGE_INTEGER f = [] {
-    LARGE_INTEGER v;
-    QueryPerformanceFrequency(&v);
-    return v;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) * 1000.0 / double(f.QuadPart);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
+using bench::Median;
+using bench::NowMs;
 
 void SetFlag(const char* key, const char* value) {
   WritePrivateProfileStringA(kSaverSection, key, value, kControlIni);

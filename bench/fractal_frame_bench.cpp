@@ -14,6 +14,7 @@
 #include "fracsave/core/colour_table.h"
 #include "fracsave/core/mandelbrot.h"
 #include "fracsave/win32/fractal_frame.h"
+#include "timing.h"
 
 using namespace fracsave;
 
@@ -21,27 +22,16 @@ namespace {
 
 constexpr int kWidth = 1024, kHeight = 768;
 
-double Now() {
-  static LARGE_INTEGER freq = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
+// The median time of `repeats` runs, in milliseconds.
 template <class F>
 double Median(int repeats, F run) {
   std::vector<double> times;
   for (int i = 0; i < repeats; ++i) {
-    const double start = Now();
+    const double start = bench::NowMs();
     run();
-    times.push_back(Now() - start);
+    times.push_back(bench::NowMs() - start);
   }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
+  return bench::Median(times);
 }
 
 LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {

@@ -9,6 +9,7 @@
 
 #include "velora/setup/setup_dialog.h"
 #include "velora/shell/saver_app.h"
+#include "timing.h"
 
 namespace {
 
@@ -17,21 +18,14 @@ class BenchApp : public velora::SaverApp {
   bool InitInstance() override { return false; }
 };
 
-LARGE_INTEGER started;
+double startedMs = 0;
 double shownAfterMs = 0;
-
-double MillisecondsSince(const LARGE_INTEGER& start) {
-  LARGE_INTEGER now, frequency;
-  QueryPerformanceCounter(&now);
-  QueryPerformanceFrequency(&frequency);
-  return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Polls until the dialog is on the screen, notes the time and closes it.
 void CALLBACK WatchForDialog(HWND, UINT, UINT_PTR id, DWORD) {
   HWND dialog = FindWindowA(nullptr, "Velora Setup");
   if (!dialog || !IsWindowVisible(dialog)) return;
-  shownAfterMs = MillisecondsSince(started);
+  shownAfterMs = bench::NowMs() - startedMs;
   KillTimer(nullptr, id);
   PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
 }
@@ -39,7 +33,7 @@ void CALLBACK WatchForDialog(HWND, UINT, UINT_PTR id, DWORD) {
 double OpenOnce(const std::string& playlistPath) {
   velora::SetupDialog dialog{velora::PlaylistFile(playlistPath)};
   shownAfterMs = -1;
-  QueryPerformanceCounter(&started);
+  startedMs = bench::NowMs();
   SetTimer(nullptr, 0, 1, &WatchForDialog);
   dialog.DoModal();
   return shownAfterMs;
@@ -50,11 +44,6 @@ void WriteText(const std::string& path, const std::string& text) {
   DWORD written;
   WriteFile(f, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   CloseHandle(f);
-}
-
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
 }
 
 }  // namespace
@@ -86,7 +75,7 @@ int main(int argc, char** argv) {
     empty.push_back(OpenOnce(emptyPath));
     full.push_back(OpenOnce(largePath));
   }
-  double e = Median(empty), f = Median(full);
+  double e = bench::Median(empty), f = bench::Median(full);
   printf("setup dialog shown, median of %d: empty file %.0f ms, 2000 movies in 20 playlists %.0f ms, "
          "difference %.0f ms (goal: under 1000 ms)\n",
          runs, e, f, f - e);

@@ -47,13 +47,6 @@ struct Options {
   double timeoutMs = 15000;
 };
 
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const size_t mid = values.size() / 2;
-  return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
-}
-
 void RunOnce(Program& program, int run, const Options& options, const bench::ScreenPixel& pixel) {
   if (!bench::WaitUntilNot(pixel, options.colour, options.tolerance, 10000)) {
     std::printf("%-8s run %2d: the clip colour is still on screen; skipped\n",
@@ -175,8 +168,8 @@ int main(int argc, char** argv) {
         p.picture.empty() ? 0 : *std::min_element(p.picture.begin(), p.picture.end());
     std::printf("  %-8s (%2zu/%d)  process %6.1f  window %6.1f  picture %6.1f"
                 "  [window->picture %6.1f; fastest picture %6.1f]\n",
-                p.name.c_str(), p.picture.size(), p.failures, Median(p.process), Median(p.window),
-                Median(p.picture), Median(p.picture) - Median(p.window), fastest);
+                p.name.c_str(), p.picture.size(), p.failures, bench::Median(p.process), bench::Median(p.window),
+                bench::Median(p.picture), bench::Median(p.picture) - bench::Median(p.window), fastest);
   }
   bool allGood = true;
   for (const Program& p : programs) allGood = allGood && !p.picture.empty();
@@ -185,7 +178,7 @@ int main(int argc, char** argv) {
     const Program& a = programs[0];
     const Program& b = programs[1];
     std::printf("ratio %s/%s, first picture: %.3f (medians)\n", a.name.c_str(), b.name.c_str(),
-                Median(a.picture) / Median(b.picture));
+                bench::Median(a.picture) / bench::Median(b.picture));
     // Two runs of one round are seconds apart and share the machine's load,
     // so their ratio is steadier when others use the machine.
     std::vector<double> paired;
@@ -193,7 +186,7 @@ int main(int argc, char** argv) {
       if (a.pictureByRound[r] > 0 && b.pictureByRound[r] > 0)
         paired.push_back(a.pictureByRound[r] / b.pictureByRound[r]);
     std::printf("  median of the %zu per-round ratios: %.3f; ratio of the fastest runs: %.3f\n",
-                paired.size(), Median(paired),
+                paired.size(), bench::Median(paired),
                 *std::min_element(a.picture.begin(), a.picture.end()) /
                     *std::min_element(b.picture.begin(), b.picture.end()));
   }

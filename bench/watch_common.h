@@ -9,19 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace bench {
+#include "timing.h"
 
-// Milliseconds since an arbitrary origin, from the performance counter.
-inline double NowMs() {
-  static const double ticksPerMs = [] {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(frequency.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER now;
-  QueryPerformanceCounter(&now);
-  return static_cast<double>(now.QuadPart) / ticksPerMs;
-}
+namespace bench {
 
 inline bool ParseColour(const char* text, COLORREF& colour) {
   char* end = nullptr;
