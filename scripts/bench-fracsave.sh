@@ -15,16 +15,15 @@ seconds=${SECONDS_PER_MODE:-10}
 dir=$root/build/bench-fracsave
 mkdir -p "$dir"
 
-cmake -S . -B build/fracsave-bench-win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build build/fracsave-bench-win32 --target fracsave fracsave_bench >/dev/null
+# The project's own build trees: no second cross build just for the benchmark.
+bash scripts/build.sh >/dev/null
 
 bench=$root/tests/bench/bench.sh
 "$bench" start "$dir" 1024x768 >/dev/null
 trap '"$bench" stop "$dir" >/dev/null' EXIT
-run() { "$bench" run "$dir" wine build/fracsave-bench-win32/benchmarks/fracsave_bench.exe "$@" | tr -d '\r'; }
+run() { "$bench" run "$dir" wine build/win32/benchmarks/fracsave_bench.exe "$@" | tr -d '\r'; }
 {
   echo "== Wine, 1024x768"
-  run exit "Z:$(echo "$root/build/fracsave-bench-win32/fracsave/fracsave.scr" | tr / '\\')" "$repeats"
+  run exit "Z:$(echo "$root/build/win32/fracsave/fracsave.scr" | tr / '\\')" "$repeats"
   run rate "$seconds"
 } | tee "$dir/results.txt"

@@ -3,7 +3,7 @@
 # (limit 512) and fast mode (limit 64). For each: (a) the pure computation of
 # every point, (b) a whole frame with ShowGen off, (c) with ShowGen on, as
 # time per frame and as a ratio to (a) from the same run.
-#  1. native, with Google Benchmark (build/frac-native);
+#  1. native, with Google Benchmark (build/native);
 #  2. under Wine on a private 1024x768 bench (build/bench-fractal).
 # Results are printed and kept in build/bench-fractal/results.txt.
 #   REPEATS=7 scripts/bench-fractal.sh
@@ -15,15 +15,12 @@ dir=$root/build/bench-fractal
 mkdir -p "$dir"
 results=$dir/results.txt
 
-cmake -S . -B build/frac-native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/frac-native --target fractal_bench >/dev/null
-cmake -S . -B build/frac-win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build build/frac-win32 --target fractal_frame_bench >/dev/null
+# The project's own build trees: no second pair of builds just for the benchmark.
+bash scripts/build.sh >/dev/null
 
 {
   echo "== native (Google Benchmark, CPU time per frame; ratios to Points in this run)"
-  build/frac-native/fracsave/fractal_bench --benchmark_repetitions="$repeats" \
+  build/native/fracsave/fractal_bench --benchmark_repetitions="$repeats" \
     --benchmark_report_aggregates_only=true --benchmark_format=json 2>/dev/null |
     python3 -c '
 import json, sys
@@ -42,5 +39,5 @@ for fast in (0, 1):
   bench=$root/tests/bench/bench.sh
   "$bench" start "$dir" 1024x768 >/dev/null
   trap '"$bench" stop "$dir" >/dev/null' EXIT
-  "$bench" run "$dir" wine build/frac-win32/benchmarks/fractal_frame_bench.exe "$repeats" | tr -d '\r'
+  "$bench" run "$dir" wine build/win32/benchmarks/fractal_frame_bench.exe "$repeats" | tr -d '\r'
 } | tee "$results"
