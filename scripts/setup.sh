@@ -11,6 +11,7 @@ packages=(
   libxcursor1:i386 libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386
   libfreetype6:i386 libfontconfig1:i386 libasound2:i386 libasound2-plugins:i386
   xvfb xauth xdotool imagemagick ffmpeg python3
+  nsis unzip
 )
 
 missing=()
