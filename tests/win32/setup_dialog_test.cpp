@@ -37,8 +37,19 @@ void Then(std::function<void()> step) {
 }
 
 class TestApp : public SaverApp {
+ public:
+  // Runs `mode` as the program runs its mode: inside Run, with the message filter hooked.
+  void RunMode(std::function<void()> mode) {
+    run = std::move(mode);
+    Run(GetModuleHandleA(nullptr), "");
+  }
+
  protected:
-  bool InitInstance() override { return false; }
+  bool InitInstance() override {
+    if (run) run();
+    return false;
+  }
+  std::function<void()> run;
 };
 
 class SetupDialogTest : public ::testing::Test {
@@ -364,15 +375,19 @@ TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
 }
 
 TEST_F(SetupDialogTest, APausedPreviewStaysAndAStoppedOneCloses) {
-  bool afterPause = false, afterStop = true;
+  bool afterPause = false, stillThere = false, afterStop = true;
   Run(kHeader, [&](SetupDialog& d) {
     HWND preview = CreateWindowA("STATIC", "preview", WS_POPUP, 0, 0, 10, 10, d.hwnd(), nullptr, nullptr, nullptr);
     SendMessageA(d.hwnd(), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(preview), MCI_MODE_PAUSE);
     afterPause = IsWindow(preview);
     SendMessageA(d.hwnd(), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(preview), MCI_MODE_STOP);
+    // The close is posted, not sent from inside the preview's own notification.
+    stillThere = IsWindow(preview);
+    for (MSG msg; IsWindow(preview) && GetMessageA(&msg, nullptr, 0, 0);) DispatchMessageA(&msg);
     afterStop = IsWindow(preview);
   });
   EXPECT_TRUE(afterPause);
+  EXPECT_TRUE(stillThere);
   EXPECT_FALSE(afterStop);
 }
 
@@ -453,6 +468,55 @@ TEST_F(SetupDialogTest, SetOnAPlaylistMarksItAlone) {
     SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_SET, BN_CLICKED), 0);
   }, IDOK);
   EXPECT_EQ(Saved(), kHeader + "\r\n\a Nature\a\r\n\r\n\a>Sea\a\r\n Z:\\a.avi\r\n");
+}
+
+TEST_F(SetupDialogTest, DeleteKeyInTheAddPlaylistBoxEditsTheNameAndDeletesNoItem) {
+  std::string name;
+  int itemsBefore = 0, itemsAfter = 0;
+  app.RunMode([&] {
+    Run(kHeader + "\a Sea\a\r\n>Z:\\a.avi\r\n", [&](SetupDialog& d) {
+      app.EnableSetupAccelerators(&d);
+      itemsBefore = TreeView_GetCount(d.playlistTree);
+      WhenWindow("Add Playlist", [&](HWND box) {
+        HWND edit = GetDlgItem(box, IDC_PLAYLIST_NAME);
+        SetWindowTextA(edit, "Ocean");
+        SendMessageA(edit, EM_SETSEL, 0, 0);
+        // Through the box's own loop, and so through the program's message filter.
+        PostMessageA(edit, WM_KEYDOWN, VK_DELETE, 0x01530001);
+        Then([&name, box, edit] {
+          char text[64] = {};
+          GetWindowTextA(edit, text, sizeof text);
+          name = text;
+          PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        });
+      });
+      SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADD_PLAYLIST, BN_CLICKED), 0);
+      itemsAfter = TreeView_GetCount(d.playlistTree);
+    });
+  });
+  EXPECT_EQ(name, "cean");
+  EXPECT_EQ(itemsAfter, itemsBefore);
+}
+
+TEST_F(SetupDialogTest, TheTreeReportsInAnsiAndWideRequestsAreLeftAlone) {
+  bool unicode = true;
+  wchar_t wide[8];
+  std::fill(std::begin(wide), std::end(wide), L'#');
+  Run(kHeader + "\a Sea\a\r\n Z:\\a.avi\r\n", [&](SetupDialog& d) {
+    unicode = TreeView_GetUnicodeFormat(d.playlistTree);
+    // A wide request for a movie's title, which this tree never makes, must not get ANSI text.
+    NMTVDISPINFOW request{};
+    request.hdr = {d.playlistTree, IDC_PLAYLIST_TREE, static_cast<UINT>(TVN_GETDISPINFOW)};
+    request.item.mask = TVIF_PARAM;
+    request.item.hItem = Find(d, "Z:\\a.avi");
+    TreeView_GetItem(d.playlistTree, reinterpret_cast<TVITEMA*>(&request.item));
+    request.item.mask = TVIF_TEXT;
+    request.item.pszText = wide;
+    request.item.cchTextMax = 8;
+    SendMessageA(d.hwnd(), WM_NOTIFY, IDC_PLAYLIST_TREE, reinterpret_cast<LPARAM>(&request));
+  });
+  EXPECT_FALSE(unicode);
+  EXPECT_EQ(wide[0], L'#');
 }
 
 }  // namespace

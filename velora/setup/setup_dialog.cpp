@@ -44,12 +44,10 @@ FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
   FW_ON_NOTIFY(TVN_BEGINLABELEDITA, IDC_PLAYLIST_TREE, OnBeginLabelEdit)
   FW_ON_NOTIFY(TVN_ENDLABELEDITA, IDC_PLAYLIST_TREE, OnEndLabelEdit)
   FW_ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+  // The dialog is an ANSI window, so its tree reports in ANSI codes and structures only.
   FW_ON_NOTIFY(TVN_SELCHANGEDA, IDC_PLAYLIST_TREE, OnSelectionChanged)
-  FW_ON_NOTIFY(TVN_SELCHANGEDW, IDC_PLAYLIST_TREE, OnSelectionChanged)
   FW_ON_NOTIFY(TVN_GETDISPINFOA, IDC_PLAYLIST_TREE, OnGetDisplayInfo)
-  FW_ON_NOTIFY(TVN_GETDISPINFOW, IDC_PLAYLIST_TREE, OnGetDisplayInfo)
   FW_ON_NOTIFY(TVN_DELETEITEMA, IDC_PLAYLIST_TREE, OnItemDeleted)
-  FW_ON_NOTIFY(TVN_DELETEITEMW, IDC_PLAYLIST_TREE, OnItemDeleted)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
 FW_END_MESSAGE_MAP()
 
@@ -391,7 +389,8 @@ LRESULT SetupDialog::OnItemPreview(fw::Message&) {
 
 LRESULT SetupDialog::OnPreviewMode(fw::Message& msg) {
   // A preview whose movie has ended, or that the user stopped, closes itself.
-  if (msg.lParam == MCI_MODE_STOP) SendMessageA(reinterpret_cast<HWND>(msg.wParam), WM_CLOSE, 0, 0);
+  // Posted: the preview is still inside its own notification.
+  if (msg.lParam == MCI_MODE_STOP) PostMessageA(reinterpret_cast<HWND>(msg.wParam), WM_CLOSE, 0, 0);
   return 0;
 }
 
