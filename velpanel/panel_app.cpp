@@ -1,0 +1,27 @@
+#include "velpanel/panel_app.h"
+
+#include <memory>
+
+#include "velpanel/main_frame.h"
+
+namespace velpanel {
+
+void PanelApp::StartUp() {
+  Enable3dControls();
+  SetRegistryKey("Orvane Systems");
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  GetVersionExA(&version);
+  newShell = version.dwMajorVersion >= 4;
+}
+
+bool PanelApp::InitInstance() {
+  StartUp();
+  auto frame = std::make_unique<CMainFrame>();
+  // Without its toolbar there is no window and nothing to do.
+  if (!frame->CreatePanel()) return false;
+  SetMainWindow(frame.release()->SelfDeleting());
+  return true;
+}
+
+}  // namespace velpanel
