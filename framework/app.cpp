@@ -38,6 +38,13 @@ App::~App() {
 
 App* App::Current() { return current; }
 
+bool App::SystemHasNewShell() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  GetVersionExA(&version);
+  return version.dwMajorVersion >= 4;
+}
+
 int App::Run(HINSTANCE instance, const char* commandLine) {
   instance_ = instance;
   commandLine_ = commandLine ? commandLine : "";

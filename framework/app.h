@@ -24,6 +24,9 @@ class App : public CmdTarget {
 
   static App* Current();
 
+  // Windows 95 / NT 4 or later: the system's major version is 4 or more.
+  static bool SystemHasNewShell();
+
   // Runs the program: InitInstance, then the message loop if it asked for one,
   // then ExitInstance. Returns the exit status.
   int Run(HINSTANCE instance, const char* commandLine);

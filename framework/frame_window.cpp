@@ -9,19 +9,7 @@ FW_BEGIN_MESSAGE_MAP(FrameWindow, Window)
   FW_ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdateCmdUi)
 FW_END_MESSAGE_MAP()
 
-const char* FrameWindow::ClassName() {
-  static const char name[] = "FwFrame";
-  static const bool registered = [] {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.lpszClassName = name;
-    return RegisterClassA(&wc) != 0;
-  }();
-  return registered ? name : nullptr;
-}
+const char* FrameWindow::ClassName() { return RegisterPlainClass("FwFrame"); }
 
 bool FrameWindow::CreateFrame(const char* title, DWORD style, const RECT& rect, HWND parent,
                               unsigned options) {

@@ -23,7 +23,7 @@ struct Message {
 };
 
 // Asks a window and its control bars to recompute their buttons' states at
-// once; wParam 1 also disables the buttons whose command nobody handles.
+// once (the application sends it when idle, with wParam 1).
 #ifndef WM_IDLEUPDATECMDUI
 #define WM_IDLEUPDATECMDUI 0x0363
 #endif

@@ -16,11 +16,6 @@ std::string TipText(UINT id) {
   return lineBreak == std::string::npos ? std::string() : text.substr(lineBreak + 1);
 }
 
-bool HasCommandHandler(const CmdTarget* target, UINT id) {
-  Message command{nullptr, WM_COMMAND, MAKEWPARAM(id, 0), 0};
-  return target && target->FindHandler(command);
-}
-
 }  // namespace
 
 FW_BEGIN_MESSAGE_MAP(ToolBar, Window)
@@ -81,7 +76,7 @@ RECT ToolBar::ItemRect(int index) const {
   return rect;
 }
 
-void ToolBar::UpdateButtons(bool disableIfNoHandler) {
+void ToolBar::UpdateButtons() {
   CmdTarget* owner = Window::FromHandle(GetParent(hwnd()));
   CmdTarget* app = App::Current();
   for (int i = 0, count = ItemCount(); i < count; ++i) {
@@ -90,9 +85,8 @@ void ToolBar::UpdateButtons(bool disableIfNoHandler) {
         (button.fsStyle & TBSTYLE_SEP))
       continue;
     CmdUi ui{static_cast<UINT>(button.idCommand)};
-    bool answered = (owner && owner->UpdateCommandUi(ui)) || (app && app->UpdateCommandUi(ui));
-    if (!answered && disableIfNoHandler && !HasCommandHandler(owner, ui.id) && !HasCommandHandler(app, ui.id))
-      ui.Enable(false);
+    // A button nobody answers for keeps its state.
+    if (!(owner && owner->UpdateCommandUi(ui)) && !(app && app->UpdateCommandUi(ui))) continue;
     BYTE state = button.fsState & ~(TBSTATE_ENABLED | TBSTATE_CHECKED);
     if (ui.enabled) state |= TBSTATE_ENABLED;
     if (ui.checked) state |= TBSTATE_CHECKED;
@@ -102,8 +96,8 @@ void ToolBar::UpdateButtons(bool disableIfNoHandler) {
   }
 }
 
-LRESULT ToolBar::OnIdleUpdateCmdUi(Message& msg) {
-  UpdateButtons(msg.wParam != 0);
+LRESULT ToolBar::OnIdleUpdateCmdUi(Message&) {
+  UpdateButtons();
   return 0;
 }
 

@@ -35,9 +35,8 @@ class ToolBar : public Window {
   RECT ItemRect(int index) const;
 
   // Asks the owner (the parent window), then the application, whether each
-  // button is enabled and checked; a button with neither an update nor a
-  // command handler is disabled when disableIfNoHandler is set.
-  void UpdateButtons(bool disableIfNoHandler);
+  // button is enabled and checked.
+  void UpdateButtons();
 
  protected:
   FW_DECLARE_MESSAGE_MAP()

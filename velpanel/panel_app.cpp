@@ -9,10 +9,7 @@ namespace velpanel {
 void PanelApp::StartUp() {
   Enable3dControls();
   SetRegistryKey("Orvane Systems");
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  GetVersionExA(&version);
-  newShell = version.dwMajorVersion >= 4;
+  newShell = SystemHasNewShell();
 }
 
 bool PanelApp::InitInstance() {
