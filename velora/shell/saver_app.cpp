@@ -20,11 +20,7 @@ FW_END_MESSAGE_MAP()
 bool SaverApp::InitInstance() {
   Enable3dControls();
   SetRegistryKey("Orvane Systems");
-
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  GetVersionExA(&version);
-  newShell = version.dwMajorVersion >= 4;
+  newShell = SystemHasNewShell();
 
   playbackSettings = ReadPlaybackSettings(Settings());
 
