@@ -38,9 +38,17 @@ App::~App() {
 
 App* App::Current() { return current; }
 
+bool App::SystemHasNewShell() {
+  OSVERSIONINFOA version{};
+  version.dwOSVersionInfoSize = sizeof version;
+  GetVersionExA(&version);
+  return version.dwMajorVersion >= 4;
+}
+
 int App::Run(HINSTANCE instance, const char* commandLine) {
   instance_ = instance;
   commandLine_ = commandLine ? commandLine : "";
+  if (appName_.empty()) appName_ = LoadResourceString(kIdsAppTitle);
   if (appName_.empty()) appName_ = ModuleBaseName();
   settings_ = std::make_unique<RegistrySettings>("", appName_);
   filterHook_ = SetWindowsHookExA(WH_MSGFILTER, &MessageFilterHook, nullptr, GetCurrentThreadId());
@@ -82,7 +90,16 @@ void App::ExitInstance() {
   ctl3d_.reset();
 }
 
-bool App::OnIdle(long) { return false; }
+bool App::OnIdle(long count) {
+  if (count == 0 && mainWindow_ && mainWindow_->hwnd())
+    SendMessageA(mainWindow_->hwnd(), WM_IDLEUPDATECMDUI, TRUE, 0);
+  return false;
+}
+
+int App::ShowMessage(const char* text, UINT type) const {
+  HWND owner = mainWindow_ ? mainWindow_->hwnd() : nullptr;
+  return MessageBoxA(owner, text, appName_.c_str(), type);
+}
 
 bool App::ProcessMessageFilter(int, MSG*) { return false; }
 

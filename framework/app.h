@@ -24,14 +24,22 @@ class App : public CmdTarget {
 
   static App* Current();
 
+  // Windows 95 / NT 4 or later: the system's major version is 4 or more.
+  static bool SystemHasNewShell();
+
   // Runs the program: InitInstance, then the message loop if it asked for one,
   // then ExitInstance. Returns the exit status.
   int Run(HINSTANCE instance, const char* commandLine);
 
   HINSTANCE Instance() const { return instance_; }
   const char* CommandLine() const { return commandLine_; }
-  // The program file's name without directory and extension, unless set otherwise.
+  // The application's title, string kIdsAppTitle, for programs that have one;
+  // else the program file's name without directory and extension.
   const std::string& AppName() const { return appName_; }
+  static constexpr UINT kIdsAppTitle = 0xE000;
+
+  // A message box captioned with the application's name, owned by the main window.
+  int ShowMessage(const char* text, UINT type) const;
 
   Window* MainWindow() const { return mainWindow_; }
   void SetMainWindow(Window* window) { mainWindow_ = window; }
@@ -50,7 +58,8 @@ class App : public CmdTarget {
   // Answer true to run the message loop.
   virtual bool InitInstance() = 0;
   virtual void ExitInstance();
-  // Idle-time work between messages; answer true to be called again.
+  // Idle-time work between messages; answer true to be called again. The
+  // first call asks the main window to bring its buttons' states up to date.
   virtual bool OnIdle(long count);
 
   void SetAppName(std::string name) { appName_ = std::move(name); }

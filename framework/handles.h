@@ -53,6 +53,7 @@ inline void ReleaseLibrary(HMODULE m) { FreeLibrary(m); }
 inline void DestroyMenuHandle(HMENU m) { DestroyMenu(m); }
 inline void DeleteMemoryDc(HDC dc) { DeleteDC(dc); }
 inline void CloseKernelHandle(HANDLE h) { CloseHandle(h); }
+inline void FreeLocalMemory(HLOCAL h) { LocalFree(h); }
 
 using UniqueFile = Unique<HANDLE, FileTraits>;
 using UniqueKernelHandle = Unique<HANDLE, NullTraits<HANDLE, CloseKernelHandle>>;
@@ -61,6 +62,8 @@ using UniqueIcon = Unique<HICON, NullTraits<HICON, DestroyIconHandle>>;
 using UniqueLibrary = Unique<HMODULE, NullTraits<HMODULE, ReleaseLibrary>>;
 using UniqueMenu = Unique<HMENU, NullTraits<HMENU, DestroyMenuHandle>>;
 using UniqueMemoryDc = Unique<HDC, NullTraits<HDC, DeleteMemoryDc>>;
+// Memory the system allocated for the caller (FormatMessage's text).
+using UniqueLocalMemory = Unique<HLOCAL, NullTraits<HLOCAL, FreeLocalMemory>>;
 template <typename Gdi>
 using UniqueGdi = Unique<Gdi, NullTraits<Gdi, DeleteGdiObject>>;
 using UniqueBitmap = UniqueGdi<HBITMAP>;

@@ -19,6 +19,7 @@ bool Matches(const MessageMapEntry& e, const Message& msg) {
       auto* hdr = reinterpret_cast<const NMHDR*>(msg.lParam);
       return hdr->idFrom == e.id && hdr->code == e.code;
     }
+    case EntryKind::UpdateUi:
     case EntryKind::End:
       break;
   }
@@ -34,6 +35,18 @@ Handler CmdTarget::FindHandler(const Message& msg) const {
     }
   }
   return nullptr;
+}
+
+bool CmdTarget::UpdateCommandUi(CmdUi& ui) {
+  for (const MessageMap* map = GetMessageMap(); map; map = map->base) {
+    for (const MessageMapEntry* e = map->entries; e->kind != EntryKind::End; ++e) {
+      if (e->kind == EntryKind::UpdateUi && e->id == ui.id) {
+        (this->*e->update)(ui);
+        return true;
+      }
+    }
+  }
+  return false;
 }
 
 }  // namespace fw

@@ -8,6 +8,7 @@
 //     FW_ON_MESSAGE(WM_SETCURSOR, OnSetCursor)
 //     FW_ON_COMMAND(IDC_SET, OnSet)
 //     FW_ON_NOTIFY(TVN_SELCHANGEDA, IDC_PLAYLIST_TREE, OnSelChanged)
+//     FW_ON_UPDATE_COMMAND_UI(ID_PLAY, OnUpdatePlay)
 //   FW_END_MESSAGE_MAP()
 #include <windows.h>
 
@@ -21,17 +22,35 @@ struct Message {
   LPARAM lParam;
 };
 
+// Asks a window and its control bars to recompute their buttons' states at
+// once (the application sends it when idle, with wParam 1).
+#ifndef WM_IDLEUPDATECMDUI
+#define WM_IDLEUPDATECMDUI 0x0363
+#endif
+
+// What a command's button should show, asked of the command's owner while the
+// program is idle. Commands are enabled and not checked unless an owner says so.
+struct CmdUi {
+  UINT id;
+  bool enabled = true;
+  bool checked = false;
+  void Enable(bool on = true) { enabled = on; }
+  void SetCheck(bool on = true) { checked = on; }
+};
+
 class CmdTarget;
 using Handler = LRESULT (CmdTarget::*)(Message&);
+using UpdateHandler = void (CmdTarget::*)(CmdUi&);
 
-enum class EntryKind { Message, Command, Notify, End };
+enum class EntryKind { Message, Command, Notify, UpdateUi, End };
 
 struct MessageMapEntry {
   EntryKind kind;
   UINT message;  // the window message (Message entries)
   UINT code;     // notification code (Command and Notify entries)
-  UINT id;       // control or command id (Command and Notify entries)
+  UINT id;       // control or command id (Command, Notify and UpdateUi entries)
   Handler handler;
+  UpdateHandler update;  // UpdateUi entries
 };
 
 struct MessageMap {
@@ -47,6 +66,9 @@ class CmdTarget {
 
   // Finds the handler for a message, most derived table first.
   Handler FindHandler(const Message& msg) const;
+  // Lets the update handler of the command fill in its state; answers false
+  // when no table has one.
+  bool UpdateCommandUi(CmdUi& ui);
 
  protected:
   virtual const MessageMap* GetMessageMap() const { return nullptr; }
@@ -68,14 +90,17 @@ class CmdTarget {
     using BaseClass = Base;                                                        \
     static const fw::MessageMapEntry entries[] = {
 #define FW_HANDLER(fn) static_cast<fw::Handler>(&ThisClass::fn)
-#define FW_ON_MESSAGE(msg, fn) {fw::EntryKind::Message, (msg), 0, 0, FW_HANDLER(fn)},
+#define FW_ON_MESSAGE(msg, fn) {fw::EntryKind::Message, (msg), 0, 0, FW_HANDLER(fn), nullptr},
 // Menu items, accelerators and button clicks (notification code 0).
-#define FW_ON_COMMAND(id, fn) {fw::EntryKind::Command, WM_COMMAND, 0, (id), FW_HANDLER(fn)},
-#define FW_ON_CONTROL(code, id, fn) {fw::EntryKind::Command, WM_COMMAND, (code), (id), FW_HANDLER(fn)},
+#define FW_ON_COMMAND(id, fn) {fw::EntryKind::Command, WM_COMMAND, 0, (id), FW_HANDLER(fn), nullptr},
+#define FW_ON_CONTROL(code, id, fn) {fw::EntryKind::Command, WM_COMMAND, (code), (id), FW_HANDLER(fn), nullptr},
 #define FW_ON_NOTIFY(code, id, fn) \
-  {fw::EntryKind::Notify, WM_NOTIFY, static_cast<UINT>(code), (id), FW_HANDLER(fn)},
+  {fw::EntryKind::Notify, WM_NOTIFY, static_cast<UINT>(code), (id), FW_HANDLER(fn), nullptr},
+// Sets the state of a command's buttons: void fn(fw::CmdUi&).
+#define FW_ON_UPDATE_COMMAND_UI(id, fn) \
+  {fw::EntryKind::UpdateUi, 0, 0, (id), nullptr, static_cast<fw::UpdateHandler>(&ThisClass::fn)},
 #define FW_END_MESSAGE_MAP()                                         \
-  { fw::EntryKind::End, 0, 0, 0, nullptr }                           \
+  { fw::EntryKind::End, 0, 0, 0, nullptr, nullptr }                  \
   }                                                                  \
   ;                                                                  \
   static const fw::MessageMap map{BaseClass::ThisMessageMap(), entries}; \

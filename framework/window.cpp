@@ -26,19 +26,18 @@ Window::~Window() {
   if (hwnd_) Unbind();
 }
 
-const char* Window::DefaultClassName() {
-  static const char name[] = "FwWindow";
-  static const bool registered = [] {
-    WNDCLASSA wc{};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.lpszClassName = name;
-    return RegisterClassA(&wc) != 0;
-  }();
-  (void)registered;
-  return name;
+const char* Window::DefaultClassName() { return RegisterPlainClass("FwWindow"); }
+
+const char* Window::RegisterPlainClass(const char* name) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc{};
+  if (GetClassInfoA(instance, name, &wc)) return name;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.lpszClassName = name;
+  return RegisterClassA(&wc) ? name : nullptr;
 }
 
 bool Window::Create(DWORD exStyle, const char* className, const char* title, DWORD style,

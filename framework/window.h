@@ -22,6 +22,9 @@ class Window : public CmdTarget {
 
   // The framework's default class for child and plain windows.
   static const char* DefaultClassName();
+  // Registers a class once: double-click notification, arrow cursor, no
+  // background brush, no icon. Answers the name, or nullptr on failure.
+  static const char* RegisterPlainClass(const char* name);
 
   bool Create(DWORD exStyle, const char* className, const char* title, DWORD style,
               const RECT& rect, HWND parent, UINT idOrMenu);

@@ -155,6 +155,10 @@ std::optional<int> RunLinux(const std::string& commandLine,
 void MoveMouseTo(int x, int y);
 void MoveMouseBy(int dx, int dy);
 void ClickAt(int x, int y, int button = 1);
+// Holds a button down where the pointer is, or lets it go: a drag is a press,
+// moves and a release.
+void PressButton(int button = 1);
+void ReleaseButton(int button = 1);
 // Clicks the centre of a window or control.
 void Click(HWND window, int button = 1);
 // One or more X key names separated by blanks, each pressed and released in

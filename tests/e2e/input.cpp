@@ -29,6 +29,10 @@ void ClickAt(int x, int y, int button) {
           std::to_string(button));
 }
 
+void PressButton(int button) { Xdotool("mousedown " + std::to_string(button)); }
+
+void ReleaseButton(int button) { Xdotool("mouseup " + std::to_string(button)); }
+
 void Click(HWND window, int button) {
   POINT centre = CentreOf(window);
   ClickAt(centre.x, centre.y, button);

@@ -50,12 +50,13 @@ class SetupDialogTest : public VeloraTest {
     return WaitUntil([&] { return TreeCount(tree) == count; }, milliseconds(5000));
   }
 
-  // The centre of the icon of a top-level tree item shown in the given row.
-  POINT TopLevelRow(int row) {
+  // The centre of the icon of the tree item shown in the given row, at the
+  // given depth (0 for the root).
+  POINT IconInRow(int row, int depth = 0) {
     RECT client = ClientRectOnScreen(tree);
     const int height = static_cast<int>(Ask(tree, TVM_GETITEMHEIGHT));
     const int indent = static_cast<int>(Ask(tree, TVM_GETINDENT));
-    return POINT{client.left + indent + 8, client.top + row * height + height / 2};
+    return POINT{client.left + (depth + 1) * indent + 8, client.top + row * height + height / 2};
   }
 
   void ExpectPlaybackDefaultsWritten() {
@@ -273,7 +274,7 @@ TEST_F(SetupDialogTest, DeleteKeyKeepsTheRootAndDeletesAPlaylistChosenWithTheKey
   HTREEITEM root = TreeItem(tree, TVGN_ROOT);
   ASSERT_NE(root, nullptr);
 
-  POINT rootIcon = TopLevelRow(0);
+  POINT rootIcon = IconInRow(0);
   ClickAt(rootIcon.x, rootIcon.y);
   ASSERT_TRUE(WaitUntil([&] { return TreeItem(tree, TVGN_CARET) == root; }, milliseconds(5000)))
       << "clicking the root did not select it";
@@ -298,6 +299,55 @@ TEST_F(SetupDialogTest, DeleteKeyKeepsTheRootAndDeletesAPlaylistChosenWithTheKey
   EXPECT_EQ(Saved(), std::string(kHeader) +
                          "\r\n\a Beta\a\r\n C:\\clips\\b1.avi\r\n C:\\clips\\b2.avi\r\n"
                          "\r\n\a Gamma\a\r\n");
+}
+
+TEST_F(SetupDialogTest, ContextMenuDeletesTheMovieClickedAndADragMovesTheNowPlayingMovie) {
+  ASSERT_TRUE(WriteFileBytes(PlaylistFilePath(), std::string(kHeader) +
+                                                     "\a Sea\a\r\n C:\\clips\\a.avi\r\n>C:\\clips\\b.avi\r\n"
+                                                     " C:\\clips\\c.avi\r\n\a Nature\a\r\n C:\\clips\\n.avi\r\n"));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  ASSERT_TRUE(WaitForTreeCount(7));
+  // Rows: Play Lists, Nature (collapsed), Sea, a, b (marked, so selected), c.
+  HTREEITEM root = TreeItem(tree, TVGN_ROOT);
+  HTREEITEM nature = TreeItem(tree, TVGN_CHILD, root);
+  HTREEITEM b = TreeItem(tree, TVGN_CARET);
+  ASSERT_NE(b, nullptr) << "the marked movie is not selected";
+
+  // Right click a, which is not selected, and choose the menu's first item, Delete.
+  POINT a = IconInRow(3, 2);
+  ClickAt(a.x, a.y, 3);
+  HWND menu = WaitForWindow(velora.id(), "#32768", "", kStartTimeout);
+  ASSERT_NE(menu, nullptr) << "no context menu";
+  RECT items = Describe(menu).rect;
+  ClickAt((items.left + items.right) / 2, items.top + 6);
+  ASSERT_TRUE(WaitForTreeCount(6)) << TreeCount(tree) << " items";
+  EXPECT_EQ(TreeItem(tree, TVGN_CARET), b) << "the selection changed";
+
+  // Drag b, now in row 3, onto Nature: press, move in steps, release once
+  // Nature shows the drop highlight.
+  const POINT from = IconInRow(3, 2), to = IconInRow(1, 1);
+  MoveMouseTo(from.x, from.y);
+  PressButton();
+  constexpr int kSteps = 8;
+  for (int i = 1; i <= kSteps; ++i)
+    MoveMouseTo(from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps);
+  const bool highlighted = WaitUntil([&] { return TreeItem(tree, TVGN_DROPHILITE) == nature; }, milliseconds(5000));
+  ReleaseButton();
+  ASSERT_TRUE(highlighted) << "Nature is not highlighted as the drop target";
+  // The moved movie is selected, as Nature's first.
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        HTREEITEM selected = TreeItem(tree, TVGN_CARET);
+        return selected && selected == TreeItem(tree, TVGN_CHILD, nature);
+      },
+      milliseconds(5000)))
+      << "the movie did not move into Nature";
+
+  Click(GetDlgItem(dialog, IDOK));
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
+  EXPECT_EQ(Saved(), std::string(kHeader) +
+                         "\r\n\a Nature\a\r\n>C:\\clips\\b.avi\r\n C:\\clips\\n.avi\r\n"
+                         "\r\n\a Sea\a\r\n C:\\clips\\c.avi\r\n");
 }
 
 TEST_F(SetupDialogTest, OkWhileAnotherProgramHoldsThePlaylistFileKeepsTheOldFile) {

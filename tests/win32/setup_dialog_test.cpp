@@ -37,8 +37,19 @@ void Then(std::function<void()> step) {
 }
 
 class TestApp : public SaverApp {
+ public:
+  // Runs `mode` as the program runs its mode: inside Run, with the message filter hooked.
+  void RunMode(std::function<void()> mode) {
+    run = std::move(mode);
+    Run(GetModuleHandleA(nullptr), "");
+  }
+
  protected:
-  bool InitInstance() override { return false; }
+  bool InitInstance() override {
+    if (run) run();
+    return false;
+  }
+  std::function<void()> run;
 };
 
 class SetupDialogTest : public ::testing::Test {
@@ -364,15 +375,19 @@ TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
 }
 
 TEST_F(SetupDialogTest, APausedPreviewStaysAndAStoppedOneCloses) {
-  bool afterPause = false, afterStop = true;
+  bool afterPause = false, stillThere = false, afterStop = true;
   Run(kHeader, [&](SetupDialog& d) {
     HWND preview = CreateWindowA("STATIC", "preview", WS_POPUP, 0, 0, 10, 10, d.hwnd(), nullptr, nullptr, nullptr);
     SendMessageA(d.hwnd(), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(preview), MCI_MODE_PAUSE);
     afterPause = IsWindow(preview);
     SendMessageA(d.hwnd(), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(preview), MCI_MODE_STOP);
+    // The close is posted, not sent from inside the preview's own notification.
+    stillThere = IsWindow(preview);
+    for (MSG msg; IsWindow(preview) && GetMessageA(&msg, nullptr, 0, 0);) DispatchMessageA(&msg);
     afterStop = IsWindow(preview);
   });
   EXPECT_TRUE(afterPause);
+  EXPECT_TRUE(stillThere);
   EXPECT_FALSE(afterStop);
 }
 
@@ -453,6 +468,206 @@ TEST_F(SetupDialogTest, SetOnAPlaylistMarksItAlone) {
     SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_SET, BN_CLICKED), 0);
   }, IDOK);
   EXPECT_EQ(Saved(), kHeader + "\r\n\a Nature\a\r\n\r\n\a>Sea\a\r\n Z:\\a.avi\r\n");
+}
+
+// The centre of an item's label, in the coordinates of `window` (nullptr: the screen).
+POINT OnItem(SetupDialog& d, HTREEITEM item, HWND window) {
+  RECT r{};
+  TreeView_GetItemRect(d.playlistTree, item, &r, TRUE);
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  MapWindowPoints(d.playlistTree, window, &p, 1);
+  return p;
+}
+
+// The commands of a menu, top to bottom; 0 for a separator.
+std::vector<UINT> Commands(HMENU menu) {
+  std::vector<UINT> ids;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) ids.push_back(GetMenuItemID(menu, i));
+  return ids;
+}
+
+TEST_F(SetupDialogTest, RightClickOffersTheItemsMenuAndItsCommandsActOnThatItem) {
+  // One entry per right click: the commands of the menu shown, none when no menu came up.
+  std::vector<std::vector<UINT>> shown;
+  std::string selected;
+  bool rootEdited = true, playlistEdited = false;
+  Run(kHeader + "\a Sea\a\r\n>Z:\\a.avi\r\n Z:\\b.avi\r\n", [&](SetupDialog& d) {
+    auto rightClick = [&](POINT screen) {
+      SetCursorPos(screen.x, screen.y);
+      shown.emplace_back();
+      Then([&shown, i = shown.size() - 1] {
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (!menu || !IsWindowVisible(menu)) return;
+        shown[i] = Commands(reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0)));
+        EndMenu();
+      });
+      NMHDR click{d.playlistTree, IDC_PLAYLIST_TREE, static_cast<UINT>(NM_RCLICK)};
+      SendMessageA(d.hwnd(), WM_NOTIFY, IDC_PLAYLIST_TREE, reinterpret_cast<LPARAM>(&click));
+    };
+    auto command = [&](UINT id) { SendMessageA(d.hwnd(), WM_COMMAND, id, 0); };
+
+    // The marked movie a is selected; b is not.
+    rightClick(OnItem(d, Find(d, "Z:\\b.avi"), nullptr));
+    command(CMD_ITEM_DELETE);
+    selected = d.ItemLabel(d.SelectedItem());
+    rightClick(OnItem(d, d.rootItem, nullptr));
+    command(CMD_ITEM_RENAME);
+    rootEdited = TreeView_GetEditControl(d.playlistTree) != nullptr;
+    rightClick(OnItem(d, Find(d, "Sea"), nullptr));
+    command(CMD_ITEM_RENAME);
+    HWND edit = TreeView_GetEditControl(d.playlistTree);
+    playlistEdited = edit != nullptr;
+    if (edit) SendMessageA(edit, WM_CHAR, VK_ESCAPE, 0);
+    // Below the last item: no menu, and no command finds an item to act on.
+    RECT tree{};
+    GetWindowRect(d.playlistTree, &tree);
+    rightClick(POINT{tree.left + 10, tree.bottom - 10});
+    command(CMD_ITEM_DELETE);
+  }, IDOK);
+  HMENU menus = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENUS));
+  const std::vector<UINT> movie = Commands(GetSubMenu(menus, CONTEXT_MENU_MOVIE));
+  const std::vector<UINT> folder = Commands(GetSubMenu(menus, CONTEXT_MENU_FOLDER));
+  DestroyMenu(menus);
+  EXPECT_EQ(shown, (std::vector<std::vector<UINT>>{movie, folder, folder, {}}));
+  EXPECT_EQ(selected, "Z:\\a.avi");
+  EXPECT_FALSE(rootEdited);
+  EXPECT_TRUE(playlistEdited);
+  EXPECT_EQ(Saved(), kHeader + "\r\n\a Sea\a\r\n>Z:\\a.avi\r\n");
+}
+
+// The thread's cursor display count is 0 or more while the cursor is shown.
+bool CursorShown() {
+  const int count = ShowCursor(TRUE) - 1;
+  ShowCursor(FALSE);
+  return count >= 0;
+}
+
+// The tree's own procedure while a test makes it refuse new items.
+WNDPROC treeProcedure = nullptr;
+LRESULT CALLBACK RefusingInsertions(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return m == TVM_INSERTITEMA ? 0 : CallWindowProcA(treeProcedure, w, m, wp, lp);
+}
+
+TEST_F(SetupDialogTest, DragMovesAMovieFirstIntoAPlaylistOrAfterAMovieAndKeepsItNowPlaying) {
+  // b, the now-playing movie, is dragged; its mark must follow it.
+  const std::string file = kHeader + "\a Sea\a\r\n Z:\\a.avi\r\n>Z:\\b.avi\r\n Z:\\c.avi\r\n\a Nature\a\r\n Z:\\n.avi\r\n";
+  const std::string nature = "\r\n\a Nature\a\r\n Z:\\n.avi\r\n", sea = "\r\n\a Sea\a\r\n Z:\\a.avi\r\n Z:\\c.avi\r\n";
+  const std::string unchanged = kHeader + nature + "\r\n\a Sea\a\r\n Z:\\a.avi\r\n>Z:\\b.avi\r\n Z:\\c.avi\r\n";
+  enum class Ending { Release, RefuseInsertion, LoseCapture };
+  struct Case {
+    const char* target;  // label of the item released on; "" for the OK button
+    Ending ending;
+    std::string saved;
+    std::string selected;  // after the drop
+  };
+  const Case cases[] = {
+      {"Nature", Ending::Release, kHeader + "\r\n\a Nature\a\r\n>Z:\\b.avi\r\n Z:\\n.avi\r\n" + sea, "Z:\\b.avi"},
+      {"Sea", Ending::Release, kHeader + nature + "\r\n\a Sea\a\r\n>Z:\\b.avi\r\n Z:\\a.avi\r\n Z:\\c.avi\r\n",
+       "Z:\\b.avi"},
+      {"Z:\\n.avi", Ending::Release, kHeader + nature + ">Z:\\b.avi\r\n" + sea, "Z:\\b.avi"},
+      {"Z:\\c.avi", Ending::Release, kHeader + nature + sea + ">Z:\\b.avi\r\n", "Z:\\b.avi"},
+      {"Z:\\a.avi", Ending::Release, unchanged, "Z:\\b.avi"},
+      {"Z:\\b.avi", Ending::Release, unchanged, ""},
+      {"Play Lists", Ending::Release, unchanged, ""},
+      {"", Ending::Release, unchanged, ""},
+      {"Nature", Ending::RefuseInsertion, unchanged, ""},
+      {"Nature", Ending::LoseCapture, unchanged, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string("onto \"") + c.target + "\", ending " + std::to_string(static_cast<int>(c.ending)));
+    bool hiddenWhileDragging = false, imageWhileDragging = false, buttonsOffWhileDragging = false;
+    bool shownAfter = false, imageAfter = true, draggingAfter = true;
+    std::string selected;
+    Run(file, [&](SetupDialog& d) {
+      for (HTREEITEM playlist : {Find(d, "Sea"), Find(d, "Nature")}) TreeView_Expand(d.playlistTree, playlist, TVE_EXPAND);
+      HTREEITEM b = Find(d, "Z:\\b.avi");
+      NMTREEVIEWA begin{};
+      begin.hdr = {d.playlistTree, IDC_PLAYLIST_TREE, static_cast<UINT>(TVN_BEGINDRAGA)};
+      begin.itemNew.hItem = b;
+      begin.ptDrag = OnItem(d, b, d.playlistTree);
+      SendMessageA(d.hwnd(), WM_NOTIFY, IDC_PLAYLIST_TREE, reinterpret_cast<LPARAM>(&begin));
+      hiddenWhileDragging = !CursorShown();
+      imageWhileDragging = ImageList_GetDragImage(nullptr, nullptr) != nullptr;
+      buttonsOffWhileDragging = !Enabled(d, IDC_SET) && !Enabled(d, IDC_ADD_MOVIE);
+
+      // On its way the pointer passes over Nature.
+      const POINT via = OnItem(d, Find(d, "Nature"), d.hwnd());
+      SendMessageA(d.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(via.x, via.y));
+      const POINT to = *c.target ? OnItem(d, Find(d, c.target), d.hwnd()) : OnItem(d, d.rootItem, d.Item(IDOK));
+      SendMessageA(d.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(to.x, to.y));
+      if (c.ending == Ending::RefuseInsertion)
+        treeProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+            d.playlistTree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RefusingInsertions)));
+      if (c.ending == Ending::LoseCapture) {
+        SetCapture(d.Item(IDCANCEL));
+        ReleaseCapture();
+      }
+      SendMessageA(d.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+      if (c.ending == Ending::RefuseInsertion)
+        SetWindowLongPtrA(d.playlistTree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeProcedure));
+      shownAfter = CursorShown();
+      imageAfter = ImageList_GetDragImage(nullptr, nullptr) != nullptr;
+      draggingAfter = d.dragging;
+      selected = d.SelectedItem() ? d.ItemLabel(d.SelectedItem()) : "";
+    }, IDOK);
+    EXPECT_TRUE(hiddenWhileDragging);
+    EXPECT_TRUE(imageWhileDragging);
+    EXPECT_TRUE(buttonsOffWhileDragging);
+    EXPECT_TRUE(shownAfter);
+    EXPECT_FALSE(imageAfter);
+    EXPECT_FALSE(draggingAfter);
+    EXPECT_EQ(selected, c.selected);
+    EXPECT_EQ(Saved(), c.saved);
+  }
+}
+
+TEST_F(SetupDialogTest, DeleteKeyInTheAddPlaylistBoxEditsTheNameAndDeletesNoItem) {
+  std::string name;
+  int itemsBefore = 0, itemsAfter = 0;
+  app.RunMode([&] {
+    Run(kHeader + "\a Sea\a\r\n>Z:\\a.avi\r\n", [&](SetupDialog& d) {
+      app.EnableSetupAccelerators(&d);
+      itemsBefore = TreeView_GetCount(d.playlistTree);
+      WhenWindow("Add Playlist", [&](HWND box) {
+        HWND edit = GetDlgItem(box, IDC_PLAYLIST_NAME);
+        SetWindowTextA(edit, "Ocean");
+        SendMessageA(edit, EM_SETSEL, 0, 0);
+        // Through the box's own loop, and so through the program's message filter.
+        PostMessageA(edit, WM_KEYDOWN, VK_DELETE, 0x01530001);
+        Then([&name, box, edit] {
+          char text[64] = {};
+          GetWindowTextA(edit, text, sizeof text);
+          name = text;
+          PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        });
+      });
+      SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADD_PLAYLIST, BN_CLICKED), 0);
+      itemsAfter = TreeView_GetCount(d.playlistTree);
+    });
+  });
+  EXPECT_EQ(name, "cean");
+  EXPECT_EQ(itemsAfter, itemsBefore);
+}
+
+TEST_F(SetupDialogTest, TheTreeReportsInAnsiAndWideRequestsAreLeftAlone) {
+  bool unicode = true;
+  wchar_t wide[8];
+  std::fill(std::begin(wide), std::end(wide), L'#');
+  Run(kHeader + "\a Sea\a\r\n Z:\\a.avi\r\n", [&](SetupDialog& d) {
+    unicode = TreeView_GetUnicodeFormat(d.playlistTree);
+    // A wide request for a movie's title, which this tree never makes, must not get ANSI text.
+    NMTVDISPINFOW request{};
+    request.hdr = {d.playlistTree, IDC_PLAYLIST_TREE, static_cast<UINT>(TVN_GETDISPINFOW)};
+    request.item.mask = TVIF_PARAM;
+    request.item.hItem = Find(d, "Z:\\a.avi");
+    TreeView_GetItem(d.playlistTree, reinterpret_cast<TVITEMA*>(&request.item));
+    request.item.mask = TVIF_TEXT;
+    request.item.pszText = wide;
+    request.item.cchTextMax = 8;
+    SendMessageA(d.hwnd(), WM_NOTIFY, IDC_PLAYLIST_TREE, reinterpret_cast<LPARAM>(&request));
+  });
+  EXPECT_FALSE(unicode);
+  EXPECT_EQ(wide[0], L'#');
 }
 
 }  // namespace

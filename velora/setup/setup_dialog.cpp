@@ -44,12 +44,17 @@ FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
   FW_ON_NOTIFY(TVN_BEGINLABELEDITA, IDC_PLAYLIST_TREE, OnBeginLabelEdit)
   FW_ON_NOTIFY(TVN_ENDLABELEDITA, IDC_PLAYLIST_TREE, OnEndLabelEdit)
   FW_ON_MESSAGE(WM_SYSCOMMAND, OnSysCommand)
+  // The dialog is an ANSI window, so its tree reports in ANSI codes and structures only.
   FW_ON_NOTIFY(TVN_SELCHANGEDA, IDC_PLAYLIST_TREE, OnSelectionChanged)
-  FW_ON_NOTIFY(TVN_SELCHANGEDW, IDC_PLAYLIST_TREE, OnSelectionChanged)
   FW_ON_NOTIFY(TVN_GETDISPINFOA, IDC_PLAYLIST_TREE, OnGetDisplayInfo)
-  FW_ON_NOTIFY(TVN_GETDISPINFOW, IDC_PLAYLIST_TREE, OnGetDisplayInfo)
   FW_ON_NOTIFY(TVN_DELETEITEMA, IDC_PLAYLIST_TREE, OnItemDeleted)
-  FW_ON_NOTIFY(TVN_DELETEITEMW, IDC_PLAYLIST_TREE, OnItemDeleted)
+  FW_ON_NOTIFY(NM_RCLICK, IDC_PLAYLIST_TREE, OnTreeRightClick)
+  FW_ON_COMMAND(CMD_ITEM_DELETE, OnItemDelete)
+  FW_ON_COMMAND(CMD_ITEM_RENAME, OnItemRename)
+  FW_ON_NOTIFY(TVN_BEGINDRAGA, IDC_PLAYLIST_TREE, OnBeginDrag)
+  FW_ON_MESSAGE(WM_MOUSEMOVE, OnMouseMove)
+  FW_ON_MESSAGE(WM_LBUTTONUP, OnLeftButtonUp)
+  FW_ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
 FW_END_MESSAGE_MAP()
 
@@ -151,15 +156,19 @@ HTREEITEM SetupDialog::AddPlaylistItem(const std::string& name) {
 HTREEITEM SetupDialog::AddMovieItem(HTREEITEM playlistItem, const std::string& path) {
   movies.emplace_back();
   movies.back().path = path;
+  return InsertMovie(playlistItem, TVI_LAST, &movies.back());
+}
+
+HTREEITEM SetupDialog::InsertMovie(HTREEITEM parent, HTREEITEM after, MovieItem* movie) {
   // Title and icon are asked for when the item is drawn: asking the shell for
   // thousands of files would keep a large playlist file from opening quickly.
   TVINSERTSTRUCTA insert{};
-  insert.hParent = playlistItem ? playlistItem : TVI_ROOT;
-  insert.hInsertAfter = TVI_LAST;
+  insert.hParent = parent ? parent : TVI_ROOT;
+  insert.hInsertAfter = after;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
   insert.item.pszText = LPSTR_TEXTCALLBACKA;
   insert.item.iImage = insert.item.iSelectedImage = I_IMAGECALLBACK;
-  insert.item.lParam = reinterpret_cast<LPARAM>(&movies.back());
+  insert.item.lParam = reinterpret_cast<LPARAM>(movie);
   return TreeView_InsertItem(playlistTree, &insert);
 }
 
@@ -391,7 +400,8 @@ LRESULT SetupDialog::OnItemPreview(fw::Message&) {
 
 LRESULT SetupDialog::OnPreviewMode(fw::Message& msg) {
   // A preview whose movie has ended, or that the user stopped, closes itself.
-  if (msg.lParam == MCI_MODE_STOP) SendMessageA(reinterpret_cast<HWND>(msg.wParam), WM_CLOSE, 0, 0);
+  // Posted: the preview is still inside its own notification.
+  if (msg.lParam == MCI_MODE_STOP) PostMessageA(reinterpret_cast<HWND>(msg.wParam), WM_CLOSE, 0, 0);
   return 0;
 }
 
@@ -463,10 +473,12 @@ LRESULT SetupDialog::OnItemDeleted(fw::Message& msg) {
   if (item == nowPlayingItem) nowPlayingItem = nullptr;
   if (item == contextItem) contextItem = nullptr;
   if (item == dragItem) dragItem = nullptr;
+  if (item == dropTarget) dropTarget = nullptr;
   return 0;
 }
 
 LRESULT SetupDialog::OnDestroy(fw::Message&) {
+  if (dragging) EndDrag();
   extractedIcons.clear();
   return Default();
 }

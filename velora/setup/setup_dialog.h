@@ -62,6 +62,14 @@ class SetupDialog : public fw::Dialog {
   LRESULT OnGetDisplayInfo(fw::Message& msg);
   LRESULT OnItemDeleted(fw::Message& msg);
   LRESULT OnDestroy(fw::Message& msg);
+  // The tree's mouse gestures (tree_gestures.cpp).
+  LRESULT OnTreeRightClick(fw::Message& msg);
+  LRESULT OnItemDelete(fw::Message& msg);
+  LRESULT OnItemRename(fw::Message& msg);
+  LRESULT OnBeginDrag(fw::Message& msg);
+  LRESULT OnMouseMove(fw::Message& msg);
+  LRESULT OnLeftButtonUp(fw::Message& msg);
+  LRESULT OnCaptureChanged(fw::Message& msg);
 
  private:
   void AddSystemMenuAbout();
@@ -79,6 +87,14 @@ class SetupDialog : public fw::Dialog {
     int image = 0;
   };
   MovieItem* MovieOf(HTREEITEM item) const;
+  HTREEITEM InsertMovie(HTREEITEM parent, HTREEITEM after, MovieItem* movie);
+  HIMAGELIST DragImageOf(HTREEITEM item);
+  // The tree item under a point of the screen, if any.
+  HTREEITEM ItemAt(POINT screen) const;
+  void MoveDraggedMovie(HTREEITEM target);
+  // Ends a drag, dropped or not: cursor, capture, drag image and highlight.
+  void EndDrag();
+  void HighlightDropTarget(HTREEITEM target);
   void Resolve(MovieItem& movie);
   HTREEITEM ParentOf(HTREEITEM item) const;
   std::string LabelOf(HTREEITEM item) const;
@@ -89,10 +105,13 @@ class SetupDialog : public fw::Dialog {
   HIMAGELIST imageList = nullptr;
   HTREEITEM rootItem = nullptr;
   HTREEITEM nowPlayingItem = nullptr;
-  // The item of the last right click: Location and Preview act on it.
+  // The item of the last right click: the context menu's commands act on it.
   HTREEITEM contextItem = nullptr;
   HTREEITEM dragItem = nullptr;
   bool dragging = false;
+  // Where the dragged movie would land: the item under the pointer at the last
+  // move, unless that is the root or the movie itself.
+  HTREEITEM dropTarget = nullptr;
   // The rename in progress; the box frees itself with the tree's edit control.
   LabelEditBox* editBox = nullptr;
   // How commands reach a movie preview window; tests watch them here, since

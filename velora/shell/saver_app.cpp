@@ -20,11 +20,7 @@ FW_END_MESSAGE_MAP()
 bool SaverApp::InitInstance() {
   Enable3dControls();
   SetRegistryKey("Orvane Systems");
-
-  OSVERSIONINFOA version{};
-  version.dwOSVersionInfoSize = sizeof version;
-  GetVersionExA(&version);
-  newShell = version.dwMajorVersion >= 4;
+  newShell = SystemHasNewShell();
 
   playbackSettings = ReadPlaybackSettings(Settings());
 
@@ -115,8 +111,12 @@ void SaverApp::EnableSetupAccelerators(SetupDialog* dialog) {
 bool SaverApp::ProcessMessageFilter(int code, MSG* msg) {
   // In the setup dialog the Delete key is a command before any control sees it,
   // so it deletes the selected tree item even while a label is being edited.
-  if (configMode && accelerators && MainWindow() && MainWindow()->hwnd() &&
-      TranslateAcceleratorA(MainWindow()->hwnd(), accelerators, msg))
+  // Keys meant for another window (the Add Playlist box, Options, the file
+  // dialog, a preview) or for a menu keep their own meaning.
+  HWND dialog = MainWindow() ? MainWindow()->hwnd() : nullptr;
+  const bool forSetupDialog =
+      dialog && code != MSGF_MENU && (msg->hwnd == dialog || IsChild(dialog, msg->hwnd));
+  if (configMode && accelerators && forSetupDialog && TranslateAcceleratorA(dialog, accelerators, msg))
     return true;
   return fw::App::ProcessMessageFilter(code, msg);
 }

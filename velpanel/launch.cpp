@@ -1,0 +1,88 @@
+#include "velpanel/launch.h"
+
+#include "framework/message_map.h"
+#include "velpanel/resources/resource_ids.h"
+
+namespace velpanel {
+
+namespace {
+
+const LaunchCommand kCommands[] = {
+    {ID_CONFIG, "Velora.scr -c", NORMAL_PRIORITY_CLASS, false},
+    {ID_PLAY, "Velora.scr -v", NORMAL_PRIORITY_CLASS, true},
+    {ID_ACTIVATE, "Velora.scr -s", IDLE_PRIORITY_CLASS, true},
+};
+
+void RestoreAfter(int command) {
+  const LaunchCommand* launched = FindLaunchCommand(command);
+  if (launched && launched->savesScreenSaver) SetScreenSaveActive(savedScreenSaveActive);
+}
+
+// Puts back the flag, releases the process and clears the state, in this order.
+void EndLaunch() {
+  RestoreAfter(launchState.runningCommand.load(std::memory_order_relaxed));
+  CloseHandle(launchState.process);
+  launchState.process = nullptr;
+  launchState.runningCommand.store(0, std::memory_order_release);
+}
+
+DWORD WINAPI WatchLaunch(void*) {
+  WaitForSingleObject(launchState.process, INFINITE);
+  // Taken before the state is cleared: from then on a new launch may fill it.
+  HWND window = launchState.window;
+  EndLaunch();
+  PostMessageA(window, WM_IDLEUPDATECMDUI, TRUE, 0);
+  return 0;
+}
+
+}  // namespace
+
+LaunchState launchState;
+BOOL savedScreenSaveActive = FALSE;
+StartProcessFunction startProcess = &CreateProcessA;
+
+const LaunchCommand* FindLaunchCommand(int id) {
+  for (const LaunchCommand& command : kCommands)
+    if (command.id == id) return &command;
+  return nullptr;
+}
+
+DWORD Launch(const LaunchCommand& command, HWND window) {
+  // The system may write into the command line it is given.
+  char commandLine[40];
+  lstrcpynA(commandLine, command.commandLine, sizeof commandLine);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!startProcess(nullptr, commandLine, nullptr, nullptr, FALSE, command.priorityClass, nullptr,
+                    nullptr, &startup, &started))
+    return GetLastError();
+  CloseHandle(started.hThread);
+
+  if (command.savesScreenSaver) {
+    savedScreenSaveActive = ScreenSaveActive();
+    SetScreenSaveActive(FALSE);
+  }
+  launchState.process = started.hProcess;
+  launchState.window = window;
+  launchState.runningCommand.store(command.id, std::memory_order_relaxed);
+  // Nothing waits for the worker: its handle is not needed.
+  HANDLE worker = CreateThread(nullptr, 0, &WatchLaunch, nullptr, 0, nullptr);
+  if (worker)
+    CloseHandle(worker);
+  else
+    EndLaunch();  // the program runs on, unwatched; the panel stays usable
+  return 0;
+}
+
+BOOL ScreenSaveActive() {
+  BOOL active = FALSE;
+  SystemParametersInfoA(SPI_GETSCREENSAVEACTIVE, 0, &active, 0);
+  return active;
+}
+
+void SetScreenSaveActive(BOOL active) {
+  SystemParametersInfoA(SPI_SETSCREENSAVEACTIVE, static_cast<UINT>(active), nullptr, 0);
+}
+
+}  // namespace velpanel

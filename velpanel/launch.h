@@ -1,0 +1,55 @@
+#pragma once
+// Starting velora's modes as separate processes and watching each until it
+// ends, and the system's screen-saver flag that Play and Activate switch off
+// meanwhile.
+//
+// The window thread and the worker that watches a started program share the
+// launch state. Its order of writes carries the protocol: the window thread
+// completes the state (and the saved flag) before it starts the worker; the
+// worker restores the flag, releases the process and only then clears
+// runningCommand, before it posts the refresh. runningCommand is atomic
+// (release on clearing, acquire on reading), so everything the worker did
+// before clearing it is visible to the window thread that sees 0, and a new
+// launch never overlaps the old worker's use of the state.
+#include <windows.h>
+
+#include <atomic>
+
+namespace velpanel {
+
+struct LaunchCommand {
+  int id;                   // ID_CONFIG, ID_PLAY or ID_ACTIVATE
+  const char* commandLine;  // "Velora.scr -c", found by the system's search order
+  DWORD priorityClass;
+  bool savesScreenSaver;    // the flag is off while the program runs
+};
+
+// The command of a launch button, or nullptr.
+const LaunchCommand* FindLaunchCommand(int id);
+
+struct LaunchState {
+  std::atomic<int> runningCommand{0};  // 0, or the id of the command whose program runs
+  HANDLE process = nullptr;            // the started program, owned by the worker
+  HWND window = nullptr;               // where the worker posts the refresh
+};
+
+// Process-wide: a worker may outlive the window, never the process.
+extern LaunchState launchState;
+extern BOOL savedScreenSaveActive;
+
+// CreateProcessA, or in tests something that records the call.
+using StartProcessFunction = decltype(&CreateProcessA);
+extern StartProcessFunction startProcess;
+
+// Only while nothing runs (runningCommand 0): starts the command's program
+// and its worker, which posts WM_IDLEUPDATECMDUI
+// to the window when the program has ended. Answers 0, or the system's error
+// code when the program cannot be started; then nothing has changed.
+DWORD Launch(const LaunchCommand& command, HWND window);
+
+// The system's screen-saver flag, never written to the user's profile: a
+// change lasts until the next logon.
+BOOL ScreenSaveActive();
+void SetScreenSaveActive(BOOL active);
+
+}  // namespace velpanel

@@ -1,0 +1,144 @@
+#include "velpanel/main_frame.h"
+
+#include <string>
+
+#include "framework/app.h"
+#include "framework/handles.h"
+#include "velpanel/core/panel_layout.h"
+#include "velpanel/launch.h"
+#include "velpanel/panel_app.h"
+
+namespace velpanel {
+
+namespace {
+
+const fw::ToolBarItem kItems[] = {
+    {ID_CONFIG, 0, true},   {fw::kSeparator}, {ID_PLAY, 1, true}, {fw::kSeparator},
+    {ID_ACTIVATE, 2, true}, {fw::kSeparator}, {ID_TOGGLE, 3, true},
+};
+constexpr int kItemCount = sizeof kItems / sizeof kItems[0];
+
+const char kPosition[] = "Position";
+
+FrameMetrics SystemFrameMetrics() {
+  FrameMetrics m;
+  m.cxBorder = GetSystemMetrics(SM_CXBORDER);
+  m.cyBorder = GetSystemMetrics(SM_CYBORDER);
+  m.cxDlgFrame = GetSystemMetrics(SM_CXDLGFRAME);
+  m.cyDlgFrame = GetSystemMetrics(SM_CYDLGFRAME);
+  m.cySmallCaption = GetSystemMetrics(SM_CYSMCAPTION);
+  m.cyCaption = GetSystemMetrics(SM_CYCAPTION);
+  // Before version 4 the window would have the system's full caption: this
+  // program draws no small caption of its own.
+  m.smallCaptionImageHeight = 0;
+  return m;
+}
+
+}  // namespace
+
+FW_BEGIN_MESSAGE_MAP(CMainFrame, fw::FrameWindow)
+  FW_ON_MESSAGE(WM_CREATE, OnCreate)
+  FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
+  FW_ON_COMMAND(ID_CONFIG, OnConfig)
+  FW_ON_COMMAND(ID_PLAY, OnPlay)
+  FW_ON_COMMAND(ID_ACTIVATE, OnActivate)
+  FW_ON_COMMAND(ID_TOGGLE, OnToggle)
+  FW_ON_UPDATE_COMMAND_UI(ID_CONFIG, OnUpdateLaunch)
+  FW_ON_UPDATE_COMMAND_UI(ID_PLAY, OnUpdateLaunch)
+  FW_ON_UPDATE_COMMAND_UI(ID_ACTIVATE, OnUpdateLaunch)
+  FW_ON_UPDATE_COMMAND_UI(ID_TOGGLE, OnUpdateToggle)
+FW_END_MESSAGE_MAP()
+
+bool CMainFrame::CreatePanel() {
+  unsigned options = kMoveFrame;
+  if (PanelApp::Get().newShell) options |= kSmallCaption;
+  const RECT empty{};
+  if (!CreateFrame(PanelApp::Get().AppName().c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, empty,
+                   nullptr, options))
+    return false;
+  SizeAndPlace();
+  UpdateWindow(hwnd());
+  ShowWindow(hwnd(), SW_SHOW);
+  return true;
+}
+
+LRESULT CMainFrame::OnCreate(fw::Message&) {
+  if (Default() == -1) return -1;
+  if (!toolBar.Create(hwnd()) || !toolBar.LoadBitmap(buttonImages) ||
+      !toolBar.SetItems(kItems, kItemCount))
+    return -1;
+  return 0;
+}
+
+void CMainFrame::SizeAndPlace() {
+  Extent content;
+  for (int i = 0; i < kItemCount; ++i) {
+    RECT item = toolBar.ItemRect(i);
+    content.width += item.right - item.left;
+    content.height = item.bottom - item.top;
+  }
+  Extent size = PanelWindowSize(content, SystemFrameMetrics(), PanelApp::Get().newShell);
+  const fw::RegistrySettings& settings = PanelApp::Get().Settings();
+  Position place = PlacePanel({settings.GetInt(kPosition, "Left", 100), settings.GetInt(kPosition, "Top", 100)},
+                              {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  SetWindowPos(hwnd(), nullptr, place.left, place.top, size.width, size.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CMainFrame::OnDestroy(fw::Message&) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  if (GetWindowPlacement(hwnd(), &placement)) {
+    const fw::RegistrySettings& settings = PanelApp::Get().Settings();
+    settings.WriteInt(kPosition, "Left", placement.rcNormalPosition.left);
+    settings.WriteInt(kPosition, "Top", placement.rcNormalPosition.top);
+  }
+  return Default();
+}
+
+LRESULT CMainFrame::OnConfig(fw::Message&) {
+  StartCommand(ID_CONFIG);
+  return 0;
+}
+
+LRESULT CMainFrame::OnPlay(fw::Message&) {
+  StartCommand(ID_PLAY);
+  return 0;
+}
+
+LRESULT CMainFrame::OnActivate(fw::Message&) {
+  StartCommand(ID_ACTIVATE);
+  return 0;
+}
+
+void CMainFrame::StartCommand(int id) {
+  // The buttons are disabled meanwhile; a command that arrives anyway must not
+  // start a second program over the state of the first.
+  if (launchState.runningCommand.load(std::memory_order_acquire) != 0) return;
+  if (DWORD error = Launch(*FindLaunchCommand(id), hwnd())) ShowStartError(error);
+}
+
+void CMainFrame::ShowStartError(DWORD error) {
+  char* text = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, error,
+                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
+  fw::UniqueLocalMemory owned(text);
+  // An error the system has no text for still gets a box, with its number.
+  std::string message = text ? text : "Error " + std::to_string(error);
+  PanelApp::Get().ShowMessage(message.c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+LRESULT CMainFrame::OnToggle(fw::Message&) {
+  SetScreenSaveActive(!ScreenSaveActive());
+  return 0;
+}
+
+void CMainFrame::OnUpdateLaunch(fw::CmdUi& ui) {
+  int running = launchState.runningCommand.load(std::memory_order_acquire);
+  ui.SetCheck(running == static_cast<int>(ui.id));
+  ui.Enable(running == 0);
+}
+
+void CMainFrame::OnUpdateToggle(fw::CmdUi& ui) { ui.SetCheck(ScreenSaveActive() != FALSE); }
+
+}  // namespace velpanel
