@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "velora/playback/mci_port.h"
+#include "velora/playback/movie_window.h"
 #include "velora/playlists/playlist_file.h"
 #include "velora/shell/playback_settings.h"
 
@@ -18,6 +19,8 @@ namespace velora {
 constexpr UINT_PTR kHintTimer = 1;
 constexpr UINT_PTR kSkipTimer = 2;
 constexpr UINT kTimerInterval = 5000;
+// The device for movie files whose extension names none.
+constexpr char kFallbackDeviceType[] = "MPEGVideo";
 
 class PlaybackEngine {
  public:
@@ -40,10 +43,15 @@ class PlaybackEngine {
 
  private:
   void PlayOrSkipLater(const std::string& path);
+  // Opens by extension, else on the fallback device; sets deviceId on success.
+  MCIERROR OpenMovie(const std::string& path);
+  bool CanPlayBackwards();
 
   MciPort& mci;
   const PlaybackSettings& settings;
   HWND window = nullptr;
+  // Where a device other than the AVI one draws the current movie.
+  UniqueMovieWindow movieWindow;
 };
 
 }  // namespace velora
