@@ -2,6 +2,7 @@
 
 #include <digitalv.h>
 
+#include "velora/playback/movie_device.h"
 #include "velora/playback/movie_file.h"
 #include "velora/playback/movie_geometry.h"
 
@@ -29,7 +30,7 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
   // Before the next device draws: a black repaint after its first picture would hide it.
   if (!aviFile) UpdateWindow(window);
 
-  if (OpenMovie(path) != 0) return -1;
+  if (OpenMovieFile(mci, path, deviceId) != 0) return -1;
 
   // A device without a picture refuses the picture steps and just plays its sound.
   MCI_DGV_RECT_PARMS source{};
@@ -68,35 +69,12 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
   MCI_PLAY_PARMS play{};
   play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
   DWORD_PTR flags = MCI_NOTIFY | MCI_FROM;
-  // The MPEG video device cannot play backwards: Windows refuses, and Wine
-  // reports the movie ended at once without showing it. Such movies play forwards.
-  if (settings.Reverse && (aviFile || CanPlayBackwards())) {
+  // A device that cannot play backwards plays the movie forwards.
+  if (settings.Reverse && (aviFile || CanPlayBackwards(mci, deviceId))) {
     flags |= MCI_DGV_PLAY_REVERSE;
     play.dwFrom = static_cast<DWORD>(length.dwReturn);
   }
   return mci.SendCommand(deviceId, MCI_PLAY, flags, &play) == 0 ? 0 : -1;
-}
-
-MCIERROR PlaybackEngine::OpenMovie(const std::string& path) {
-  MCI_OPEN_PARMSA open{};
-  open.lpstrElementName = path.c_str();
-  MCIERROR result = mci.SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT, &open);
-  // No device for the extension (MP4 on many systems): the MPEG video device
-  // plays what DirectShow can decode.
-  if (result == MCIERR_EXTENSION_NOT_FOUND) {
-    open = MCI_OPEN_PARMSA{};
-    open.lpstrElementName = path.c_str();
-    open.lpstrDeviceType = kFallbackDeviceType;
-    result = mci.SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_OPEN_TYPE, &open);
-  }
-  if (result == 0) deviceId = open.wDeviceID;
-  return result;
-}
-
-bool PlaybackEngine::CanPlayBackwards() {
-  MCI_GETDEVCAPS_PARMS caps{};
-  caps.dwItem = MCI_DGV_GETDEVCAPS_CAN_REVERSE;
-  return mci.SendCommand(deviceId, MCI_GETDEVCAPS, MCI_GETDEVCAPS_ITEM, &caps) == 0 && caps.dwReturn != 0;
 }
 
 void PlaybackEngine::PlayOrSkipLater(const std::string& path) {

@@ -19,8 +19,6 @@ namespace velora {
 constexpr UINT_PTR kHintTimer = 1;
 constexpr UINT_PTR kSkipTimer = 2;
 constexpr UINT kTimerInterval = 5000;
-// The device for movie files whose extension names none.
-constexpr char kFallbackDeviceType[] = "MPEGVideo";
 
 class PlaybackEngine {
  public:
@@ -43,9 +41,6 @@ class PlaybackEngine {
 
  private:
   void PlayOrSkipLater(const std::string& path);
-  // Opens by extension, else on the fallback device; sets deviceId on success.
-  MCIERROR OpenMovie(const std::string& path);
-  bool CanPlayBackwards();
 
   MciPort& mci;
   const PlaybackSettings& settings;
