@@ -342,6 +342,24 @@ TEST_F(PlaybackTest, SaverClosesOnAMoveAwayFromTheFirstPosition) {
   EXPECT_TRUE(IsWindow(*window));
 }
 
+// A movie device's own window, on a thread of this process, taking the
+// activation as a movie starts does not end the saver; any other window does.
+TEST_F(PlaybackTest, SaverStaysWhenTheActivationGoesToAWindowOfItsOwnProcess) {
+  Movies("");
+  Open<SaverWindow>();
+  Pump();
+  ClosePosted();
+  HWND own = CreateWindowA("STATIC", "device", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  SendMessageA(*window, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(own));
+  SendMessageA(*window, WM_ACTIVATEAPP, FALSE, GetCurrentThreadId());
+  EXPECT_FALSE(ClosePosted());
+  DestroyWindow(own);
+  SendMessageA(*window, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_TRUE(ClosePosted());
+  SendMessageA(*window, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_TRUE(ClosePosted());
+}
+
 TEST_F(PlaybackTest, ViewerClosesOnEscapeOnly) {
   Movies("");
   Open();
