@@ -4,7 +4,7 @@
 
 namespace velora {
 
-MCIERROR OpenMovieFile(MciPort& mci, const std::string& path, MCIDEVICEID& device) {
+MCIERROR OpenMovieFile(MciPort& mci, const std::string& path, MCIDEVICEID& device, bool* onFallback) {
   MCI_OPEN_PARMSA open{};
   open.lpstrElementName = path.c_str();
   MCIERROR result = mci.SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT, &open);
@@ -13,6 +13,7 @@ MCIERROR OpenMovieFile(MciPort& mci, const std::string& path, MCIDEVICEID& devic
     open.lpstrElementName = path.c_str();
     open.lpstrDeviceType = kFallbackDeviceType;
     result = mci.SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_OPEN_TYPE, &open);
+    if (onFallback) *onFallback = true;
   }
   if (result == 0) device = open.wDeviceID;
   return result;

@@ -97,12 +97,13 @@ FW_END_MESSAGE_MAP()
 bool OpenFallbackPreview(HWND owner, const std::string& path, bool reverse, MciPort& mci) {
   if (IsAviFile(path)) return false;
   MCIDEVICEID device = 0;
-  MCI_OPEN_PARMSA byExtension{};
-  byExtension.lpstrElementName = path.c_str();
-  const MCIERROR tried = mci.SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT, &byExtension);
+  bool onFallback = false;
+  if (OpenMovieFile(mci, path, device, &onFallback) != 0) return false;
   MCI_GENERIC_PARMS close{};
-  if (tried == 0) mci.SendCommand(byExtension.wDeviceID, MCI_CLOSE, 0, &close);
-  if (tried != MCIERR_EXTENSION_NOT_FOUND || OpenMovieFile(mci, path, device) != 0) return false;
+  if (!onFallback) {
+    mci.SendCommand(device, MCI_CLOSE, 0, &close);
+    return false;
+  }
 
   auto* preview = new FallbackPreview(mci, device);
   if (!preview->Open(owner, path, reverse)) {
