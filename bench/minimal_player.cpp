@@ -1,11 +1,15 @@
 // The smallest honest movie player, the yardstick for velora's start-up:
 // a black, topmost, full-screen popup that plays one movie, centred at its
 // own size, through the string form of MCI. No settings, no playlist file,
-// no framework. Usage: minimal_player.exe <movie path>
+// no framework. Usage: minimal_player.exe [/type DEVICE] <movie path>
+// With a device type (MPEGVideo for an MP4 file) it opens the file on that
+// device and draws in a child window at the movie's place, from 0, 0, which
+// Wine's MPEG device places right (it reads a destination as two corners).
 #include <windows.h>
 #include <mmsystem.h>
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -33,11 +37,23 @@ void MoviePath(const char* commandLine, char* path, size_t size) {
   path[n] = '\0';
 }
 
+// "/type DEVICE rest": the device type, and the command line after it.
+const char* DeviceType(const char* commandLine, char* type, size_t size) {
+  while (*commandLine == ' ') ++commandLine;
+  type[0] = '\0';
+  if (std::strncmp(commandLine, "/type ", 6) != 0) return commandLine;
+  commandLine += 6;
+  size_t n = 0;
+  for (; *commandLine && *commandLine != ' ' && n + 1 < size; ++commandLine) type[n++] = *commandLine;
+  type[n] = '\0';
+  return commandLine;
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-  char path[MAX_PATH];
-  MoviePath(commandLine, path, sizeof path);
+  char type[32], path[MAX_PATH];
+  MoviePath(DeviceType(commandLine, type, sizeof type), path, sizeof path);
 
   WNDCLASSA wc{};
   wc.lpfnWndProc = PlayerProc;
@@ -48,12 +64,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const int screenW = GetSystemMetrics(SM_CXSCREEN);
   const int screenH = GetSystemMetrics(SM_CYSCREEN);
   HWND window = CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "Minimal player",
-                                WS_POPUP | WS_VISIBLE, 0, 0, screenW, screenH, nullptr, nullptr,
+                                WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, screenW, screenH, nullptr, nullptr,
                                 instance, nullptr);
   if (!window) return 1;
 
   char command[MAX_PATH + 64];
-  std::snprintf(command, sizeof command, "open \"%s\" alias m", path);
+  if (type[0])
+    std::snprintf(command, sizeof command, "open \"%s\" type %s alias m", path, type);
+  else
+    std::snprintf(command, sizeof command, "open \"%s\" alias m", path);
   if (mciSendStringA(command, nullptr, 0, nullptr) != 0) return 1;
 
   // Centred at the movie's own size, like velora with Center set.
@@ -61,11 +80,18 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   int left = 0, top = 0, width = 0, height = 0;
   mciSendStringA("where m source", source, sizeof source, nullptr);
   std::sscanf(source, "%d %d %d %d", &left, &top, &width, &height);
+  int x = (screenW - width) / 2, y = (screenH - height) / 2;
+  HWND target = window;
+  if (type[0]) {
+    target = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | SS_BLACKRECT, x, y,
+                             width, height, window, nullptr, instance, nullptr);
+    UpdateWindow(target);  // black before the device draws, never after
+    x = y = 0;
+  }
   std::snprintf(command, sizeof command, "window m handle %u",
-                static_cast<unsigned>(reinterpret_cast<UINT_PTR>(window)));
+                static_cast<unsigned>(reinterpret_cast<UINT_PTR>(target)));
   mciSendStringA(command, nullptr, 0, nullptr);
-  std::snprintf(command, sizeof command, "put m destination at %d %d %d %d", (screenW - width) / 2,
-                (screenH - height) / 2, width, height);
+  std::snprintf(command, sizeof command, "put m destination at %d %d %d %d", x, y, width, height);
   mciSendStringA(command, nullptr, 0, nullptr);
   mciSendStringA("play m", nullptr, 0, nullptr);
 

@@ -21,15 +21,18 @@ trap '"$bench" stop "$demo" >/dev/null' EXIT
 windows=$WINEPREFIX/drive_c/windows
 clips=$WINEPREFIX/drive_c/clips
 mkdir -p "$clips"
-clip() {  # name, ffmpeg source
+clip() {  # name, ffmpeg source; AVI files in Cinepak, MP4 files in H.264
+  local codec=(-c:v cinepak)
+  [[ $1 == *.MP4 ]] && codec=(-c:v libx264 -pix_fmt yuv420p)
   [ -s "$clips/$1" ] || ffmpeg -hide_banner -loglevel error -y -f lavfi -i "$2" -t 6 \
-    -c:v cinepak "$clips/$1"
+    "${codec[@]}" "$clips/$1"
 }
 clip TESTCARD.AVI "testsrc=size=320x240:rate=15"
+clip SPIRAL.MP4 "mandelbrot=size=320x240:rate=15"
 clip RAINBOW.AVI "smptebars=size=320x240:rate=15"
 clip COLOURS.AVI "rgbtestsrc=size=320x240:rate=15"
 
-printf 'Velora PlayLists\r\n\r\n\a>Demo\a\r\n C:\\CLIPS\\TESTCARD.AVI\r\n C:\\CLIPS\\RAINBOW.AVI\r\n C:\\CLIPS\\COLOURS.AVI\r\n\r\n\a Empty\a\r\n' \
+printf 'Velora PlayLists\r\n\r\n\a>Demo\a\r\n C:\\CLIPS\\TESTCARD.AVI\r\n C:\\CLIPS\\SPIRAL.MP4\r\n C:\\CLIPS\\RAINBOW.AVI\r\n C:\\CLIPS\\COLOURS.AVI\r\n\r\n\a Empty\a\r\n' \
   >"$windows/velora.ini"
 
 scr=$root/build/win32/velora/velora.scr

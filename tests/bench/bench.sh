@@ -49,6 +49,9 @@ prepare_prefix() {
   WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
+  # MP4, WMV and MPEG movies: Wine's Direct3D video renderer crashes or shows
+  # black in a virtual display; the GDI one draws them.
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /d gdi /f >/dev/null 2>&1
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
   WINEPREFIX=$prefix wineserver -w
 }

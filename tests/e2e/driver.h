@@ -237,6 +237,9 @@ std::vector<std::string> FilesIn(const std::string& directory);
 // empty string when it cannot be made. Video-1 is quick to encode, and the
 // system's player shows colour channels of 0 and 255 in it exactly.
 std::string SolidColourClip(const Rgb& colour, int width, int height, int seconds);
+// The same as a movie of another type: "avi", "mp4" (H.264), "wmv" (WMV 8) or
+// "mpg" (MPEG-1); empty for any other type.
+std::string SolidColourMovie(const Rgb& colour, int width, int height, int seconds, const std::string& type);
 
 // Holds a file open without sharing, as another program would, until destroyed.
 class ExclusiveFileLock {

@@ -202,6 +202,87 @@ TEST_F(PlaybackTest, AFileThatCannotBePlayedIsSkippedAfterFiveSeconds) {
   ASSERT_NO_FATAL_FAILURE(CloseSaver());
 }
 
+// ---------------------------------------------------------------- MP4 and WMV
+
+// The MPEG video device loads its decoders on first use: the first picture
+// of a run may take a while.
+constexpr milliseconds kFirstMpegPicture{30000};
+
+TEST_F(PlaybackTest, Mp4AndWmvMoviesAreShownExactlyWhereAviMoviesAre) {
+  MoveMouseTo(20, 20);
+  struct Case {
+    const char* type;
+    DWORD zoom, center;
+    RECT where;
+  };
+  // Random at half size: 41 % 480 = 41 -> 40, 18467 % 360 = 107 -> 104.
+  const Case cases[] = {
+      {"mp4", 0, 1, RECT{240, 176, 400, 296}}, {"mp4", 2, 1, RECT{0, 0, 640, 480}},
+      {"mp4", 0, 0, RECT{40, 104, 200, 224}},  {"wmv", 0, 1, RECT{240, 176, 400, 296}},
+      {"wmv", 2, 1, RECT{0, 0, 640, 480}},     {"wmv", 0, 0, RECT{40, 104, 200, 224}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.type) + ", Zoom " + std::to_string(c.zoom) + ", Center " +
+                 std::to_string(c.center));
+    const std::string movie = SolidColourMovie(kGreen, 320, 240, 10, c.type);
+    ASSERT_FALSE(movie.empty()) << "cannot make the movie";
+    ASSERT_NO_FATAL_FAILURE(NowPlaying({movie}));
+    ASSERT_NO_FATAL_FAILURE(SetPlayBack("Zoom", c.zoom));
+    ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", c.center));
+    ASSERT_NO_FATAL_FAILURE(Open("/s"));
+    EXPECT_TRUE(MovieShownAt(kGreen, c.where, kFirstMpegPicture));
+    // At double size the click lands on the movie: it must still end the saver.
+    ASSERT_NO_FATAL_FAILURE(CloseSaver());
+  }
+}
+
+// Each MP4 or WMV movie's start may pass the activation to the device's
+// window for a moment: the saver stays, and a key still ends it.
+TEST_F(PlaybackTest, SaverPlaysAviMp4AndWmvInListOrderAndWraps) {
+  const std::string avi = Clip(kGreen, 2);
+  const std::string mp4 = SolidColourMovie(kBlue, 320, 240, 2, "mp4");
+  const std::string wmv = SolidColourMovie(kRed, 320, 240, 2, "wmv");
+  ASSERT_FALSE(avi.empty() || mp4.empty() || wmv.empty()) << "cannot make the movies";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({avi, mp4, wmv}));
+  MoveMouseTo(20, 20);
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+
+  // Random places from the same draws as for AVI movies alone.
+  ASSERT_TRUE(MovieShownAt(kGreen, RECT{40, 224, 360, 464}));
+  ASSERT_TRUE(MovieShownAt(kBlue, RECT{248, 96, 568, 336}, kFirstMpegPicture));
+  ASSERT_TRUE(MovieShownAt(kRed, RECT{288, 120, 608, 360}, kFirstMpegPicture));
+  // 11478 % 320 = 278 -> 272, 29358 % 240 = 78 -> 72.
+  EXPECT_TRUE(MovieShownAt(kGreen, RECT{272, 72, 592, 312}, kFirstMpegPicture));
+  // 26962 % 320 = 82 -> 80, 24464 % 240 = 224.
+  ASSERT_TRUE(MovieShownAt(kBlue, RECT{80, 224, 400, 464}, kFirstMpegPicture));
+  PressKeys("a");
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a letter"));
+}
+
+// The MPEG video device cannot play backwards; asked to, Wine's reports the
+// movie ended at once and Windows' refuses. The movie plays forwards instead.
+TEST_F(PlaybackTest, WithReverseOnAnMp4PlaysForwardsAndStaysOnScreen) {
+  const std::string mp4 = SolidColourMovie(kGreen, 320, 240, 10, "mp4");
+  ASSERT_FALSE(mp4.empty()) << "cannot make the movie";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({mp4}));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Reverse", 1));
+  MoveMouseTo(600, 20);
+  ASSERT_NO_FATAL_FAILURE(Open("/v"));
+  const RECT movie{160, 120, 480, 360};
+  ASSERT_TRUE(MovieShownAt(kGreen, movie, kFirstMpegPicture));
+  // A movie raced through would be closed and opened again, black meanwhile.
+  const Clock::time_point seen = Clock::now();
+  while (SecondsSince(seen) < 3.0) {
+    Screenshot screen = Screenshot::TakeRoot();
+    ASSERT_FALSE(screen.empty());
+    ASSERT_EQ(screen.Count(movie, kGreen, kTolerance), Area(movie))
+        << "the movie left the screen after " << SecondsSince(seen) << " s";
+  }
+  PressKeys("Escape");
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
+}
+
 // ---------------------------------------------------------------- no movies
 
 // The hint of the given run of draws: where its text cell starts.

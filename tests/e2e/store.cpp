@@ -114,11 +114,30 @@ std::vector<std::string> FilesIn(const std::string& directory) {
 }
 
 std::string SolidColourClip(const Rgb& colour, int width, int height, int seconds) {
+  return SolidColourMovie(colour, width, height, seconds, "avi");
+}
+
+std::string SolidColourMovie(const Rgb& colour, int width, int height, int seconds, const std::string& type) {
+  // Each type in the codec and container that people's files of it mostly have.
+  struct Encoding {
+    const char* type;
+    const char* arguments;
+  };
+  static const Encoding kEncodings[] = {
+      {"avi", ":r=5 -c:v msvideo1 -f avi"},
+      {"mp4", ":r=5 -c:v libx264 -pix_fmt yuv420p -f mp4"},
+      {"wmv", ":r=5 -c:v wmv2 -f asf"},
+      {"mpg", ":r=25 -c:v mpeg1video -f mpeg"},
+  };
+  const Encoding* encoding = nullptr;
+  for (const Encoding& e : kEncodings)
+    if (type == e.type) encoding = &e;
+  if (!encoding) return std::string();
   char hex[8];
   std::snprintf(hex, sizeof hex, "%02x%02x%02x", colour.r, colour.g, colour.b);
   const std::string directory = ScratchDirLinux() + "/e2e-clips";
   const std::string linuxPath = directory + "/" + hex + "-" + std::to_string(width) + "x" +
-                                std::to_string(height) + "-" + std::to_string(seconds) + "s.avi";
+                                std::to_string(height) + "-" + std::to_string(seconds) + "s." + type;
   const std::string path = WindowsPathFromLinux(linuxPath);
   if (FileExists(path)) return path;
   CreateDirectoryA(WindowsPathFromLinux(directory).c_str(), nullptr);
@@ -127,8 +146,8 @@ std::string SolidColourClip(const Rgb& colour, int width, int height, int second
   const std::string part = linuxPath + ".part";
   const std::string command = "/usr/bin/ffmpeg -nostdin -y -loglevel error -f lavfi -i color=c=0x" +
                               std::string(hex) + ":s=" + std::to_string(width) + "x" +
-                              std::to_string(height) + ":r=5 -t " + std::to_string(seconds) +
-                              " -c:v msvideo1 -f avi '" + part + "'";
+                              std::to_string(height) + encoding->arguments + " -t " +
+                              std::to_string(seconds) + " '" + part + "'";
   if (RunLinux(command, milliseconds(30000)) != 0 ||
       !MoveFileExA(WindowsPathFromLinux(part).c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
     return std::string();

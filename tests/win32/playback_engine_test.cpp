@@ -169,6 +169,7 @@ TEST_F(PlaybackTest, FailedOpenIsSkippedByTimerTwo) {
   mci.failOpen.insert("C:\\MISSING.AVI");
   Open();
   EXPECT_EQ(window->engine.deviceId, 0u);
+  EXPECT_EQ(mci.Count(MCI_OPEN), 1);  // only a file of unknown type is opened again
   EXPECT_EQ(mci.Count(MCI_WHERE), 0);
   ASSERT_TRUE(TimerRuns(2));
   SendMessageA(*window, WM_TIMER, 2, 0);
@@ -188,6 +189,93 @@ TEST_F(PlaybackTest, FailedPlayIsSkippedAndItsDeviceClosedThen) {
   Pump();
   EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 10u);
   EXPECT_EQ(mci.Last(MCI_OPEN)->text, "C:\\B.AVI");
+}
+
+// ---------------------------------------------------------------- MP4, WMV and MPEG files
+
+std::vector<MciCall> Opens(const RecordingMci& mci) {
+  std::vector<MciCall> opens;
+  for (const MciCall& c : mci.calls)
+    if (c.message == MCI_OPEN) opens.push_back(c);
+  return opens;
+}
+
+TEST_F(PlaybackTest, AFileOfATypeWithoutDeviceIsOpenedAgainOnTheMpegVideoDevice) {
+  Movies(" C:\\A.MP4\r\n C:\\GONE.MP4\r\n C:\\B.AVI\r\n");
+  mci.noDeviceForExtension = {"C:\\A.MP4", "C:\\GONE.MP4"};
+  mci.failOpen.insert("C:\\GONE.MP4|MPEGVideo");
+  Open();
+  std::vector<MciCall> opens = Opens(mci);
+  ASSERT_EQ(opens.size(), 2u);
+  EXPECT_EQ(opens[0].text, "C:\\A.MP4");
+  EXPECT_EQ(opens[1].text, "C:\\A.MP4|MPEGVideo");
+  EXPECT_EQ(opens[1].flags, static_cast<DWORD_PTR>(MCI_OPEN_ELEMENT | MCI_OPEN_TYPE));
+  EXPECT_EQ(window->engine.deviceId, 10u);
+  EXPECT_EQ(mci.Last(MCI_PLAY)->device, 10u);
+
+  // Neither open finds the file: skipped like any file that cannot be opened.
+  Notify(MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(Opens(mci).size(), 4u);
+  EXPECT_EQ(window->engine.deviceId, 10u);
+  ASSERT_TRUE(TimerRuns(2));
+  SendMessageA(*window, WM_TIMER, 2, 0);
+  Pump();
+  opens = Opens(mci);
+  ASSERT_EQ(opens.size(), 5u);  // an AVI file is opened once, by its extension
+  EXPECT_EQ(opens.back().text, "C:\\B.AVI");
+}
+
+// A device other than the AVI one is handed a window of the movie's own,
+// exactly over its place, and told to draw at 0, 0 in it.
+TEST_F(PlaybackTest, OtherDevicesDrawInAWindowOverTheMovieAndAviInThePlayer) {
+  Movies(" C:\\A.WMV\r\n C:\\B.AVI\r\n");
+  Open();
+  const HWND movie = mci.Last(MCI_WINDOW)->window;
+  ASSERT_NE(movie, window->hwnd());
+  EXPECT_EQ(GetParent(movie), window->hwnd());
+  EXPECT_FALSE(IsWindowEnabled(movie)) << "clicks over the movie would not reach the saver";
+  RECT r;
+  GetWindowRect(movie, &r);
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{160, 120, 480, 360}));
+  RECT put = mci.Last(MCI_PUT)->rect;
+  EXPECT_EQ((std::vector<LONG>{put.left, put.top, put.right, put.bottom}), (std::vector<LONG>{0, 0, 320, 240}));
+  EXPECT_EQ(mci.Count(MCI_GETDEVCAPS), 0);  // forwards: nothing to ask
+
+  Notify(MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_FALSE(IsWindow(movie)) << "the movie's window outlived its movie";
+  EXPECT_EQ(mci.Last(MCI_WINDOW)->window, window->hwnd());
+  put = mci.Last(MCI_PUT)->rect;
+  EXPECT_EQ((std::vector<LONG>{put.left, put.top, put.right, put.bottom}), (std::vector<LONG>{160, 120, 320, 240}));
+}
+
+TEST_F(PlaybackTest, ReverseGoesForwardOnDevicesThatCannotPlayBackwards) {
+  settings.Reverse = 1;
+  struct Case {
+    const char* path;
+    DWORD_PTR flags;
+    DWORD from;
+    int asked;  // capability questions sent
+  };
+  const Case cases[] = {
+      {"C:\\A.AVI", 0x20005, 4321, 0},  // never asked, as always
+      {"C:\\B.MP4", 0x5, 0, 1},
+      {"C:\\C.WMV", 0x20005, 4321, 1},
+  };
+  mci.canReverse.insert("C:\\C.WMV");
+  Movies(" C:\\A.AVI\r\n C:\\B.MP4\r\n C:\\C.WMV\r\n");
+  Open();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    ASSERT_EQ(mci.Last(MCI_OPEN)->text, c.path);
+    EXPECT_EQ(mci.Last(MCI_PLAY)->flags, c.flags);
+    EXPECT_EQ(mci.Last(MCI_PLAY)->from, c.from);
+    EXPECT_EQ(mci.Count(MCI_GETDEVCAPS), c.asked);
+    if (c.asked) {
+      EXPECT_EQ(mci.Last(MCI_GETDEVCAPS)->item, static_cast<DWORD>(MCI_DGV_GETDEVCAPS_CAN_REVERSE));
+    }
+    mci.calls.clear();
+    Notify(MCI_NOTIFY_SUCCESSFUL);
+  }
 }
 
 TEST_F(PlaybackTest, EmptyListOpensNoDeviceAndRunsTheHintTimer) {
@@ -252,6 +340,24 @@ TEST_F(PlaybackTest, SaverClosesOnAMoveAwayFromTheFirstPosition) {
   EXPECT_EQ(SendMessageA(*window, WM_SYSCOMMAND, SC_SCREENSAVE, 0), 0);
   EXPECT_EQ(SendMessageA(*window, WM_SYSCOMMAND, SC_CLOSE, 0), 0);
   EXPECT_TRUE(IsWindow(*window));
+}
+
+// A movie device's own window, on a thread of this process, taking the
+// activation as a movie starts does not end the saver; any other window does.
+TEST_F(PlaybackTest, SaverStaysWhenTheActivationGoesToAWindowOfItsOwnProcess) {
+  Movies("");
+  Open<SaverWindow>();
+  Pump();
+  ClosePosted();
+  HWND own = CreateWindowA("STATIC", "device", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  SendMessageA(*window, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(own));
+  SendMessageA(*window, WM_ACTIVATEAPP, FALSE, GetCurrentThreadId());
+  EXPECT_FALSE(ClosePosted());
+  DestroyWindow(own);
+  SendMessageA(*window, WM_ACTIVATE, WA_INACTIVE, 0);
+  EXPECT_TRUE(ClosePosted());
+  SendMessageA(*window, WM_ACTIVATEAPP, FALSE, 0);
+  EXPECT_TRUE(ClosePosted());
 }
 
 TEST_F(PlaybackTest, ViewerClosesOnEscapeOnly) {

@@ -29,6 +29,10 @@ class RecordingMci : public MciPort {
  public:
   std::vector<MciCall> calls;
   std::set<std::string> failOpen, failPlay;
+  // Opened without a device type, these fail as files of an unknown type do.
+  std::set<std::string> noDeviceForExtension;
+  // Opened paths whose device can play backwards.
+  std::set<std::string> canReverse;
   SIZE movieSize{320, 240};
   DWORD length = 4321;
 
@@ -49,9 +53,11 @@ class RecordingMci : public MciPort {
       case MCI_OPEN: {
         auto* p = static_cast<MCI_OPEN_PARMSA*>(params);
         call.text = p->lpstrElementName ? p->lpstrElementName : "";
-        if (p->lpstrDeviceType) call.text += "|type";
+        if (p->lpstrDeviceType) call.text += std::string("|") + p->lpstrDeviceType;
         if (failOpen.count(call.text)) {
           result = MCIERR_FILE_NOT_FOUND;
+        } else if (!p->lpstrDeviceType && noDeviceForExtension.count(call.text)) {
+          result = MCIERR_EXTENSION_NOT_FOUND;
         } else {
           p->wDeviceID = nextDevice++;
           openedPath = call.text;
@@ -74,6 +80,12 @@ class RecordingMci : public MciPort {
         auto* p = static_cast<MCI_STATUS_PARMS*>(params);
         call.item = p->dwItem;
         p->dwReturn = length;
+        break;
+      }
+      case MCI_GETDEVCAPS: {
+        auto* p = static_cast<MCI_GETDEVCAPS_PARMS*>(params);
+        call.item = p->dwItem;
+        p->dwReturn = p->dwItem == MCI_DGV_GETDEVCAPS_CAN_REVERSE && canReverse.count(openedPath);
         break;
       }
       case MCI_PLAY: {

@@ -296,9 +296,9 @@ TEST_F(SetupDialogTest, DeleteKeyWhileRenamingDeletesTheSelectedItem) {
   EXPECT_EQ(tree, "Play Lists\n  Nature\n  Sea\n");
 }
 
-// The clip the build made for the preview, as a Windows path.
-std::string PreviewClip() {
-  const char* unixPath = std::getenv("PREVIEW_CLIP");
+// A clip the build made for the preview, as a Windows path.
+std::string PreviewClip(const char* variable = "PREVIEW_CLIP") {
+  const char* unixPath = std::getenv(variable);
   if (!unixPath) return {};
   std::string path = std::string("Z:") + unixPath;
   for (char& c : path)
@@ -372,6 +372,52 @@ TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
   });
   EXPECT_EQ(forwards, (std::vector<UINT>{MCIWNDM_OPENA, MCI_PLAY}));
   EXPECT_EQ(backwards, (std::vector<UINT>{MCIWNDM_OPENA, MCIWNDM_PLAYREVERSE}));
+}
+
+// No device by extension: a window of the dialog's own plays it, forwards
+// even with Reverse on, and closes when the movie has played.
+TEST_F(SetupDialogTest, AnMp4PreviewPlaysForwardsInAWindowOfItsOwnAndCloses) {
+  const std::string clip = PreviewClip("PREVIEW_MP4");
+  ASSERT_FALSE(clip.empty()) << "PREVIEW_MP4 not set";
+  app.playbackSettings.Reverse = 1;
+  HWND preview = nullptr;
+  std::string caption;
+  bool openAfterASecond = false, closed = false, pictureSeen = false;
+  Run(kHeader + "\a Sea\a\r\n " + clip + "\r\n", [&](SetupDialog& d) {
+    TreeView_Expand(d.playlistTree, Find(d, "Sea"), TVE_EXPAND);
+    d.contextItem = TreeView_GetChild(d.playlistTree, Find(d, "Sea"));
+    SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+      if (GetWindow(w, GW_OWNER) == d.hwnd() && IsWindowVisible(w)) preview = w;
+    if (!preview) return;
+    char text[MAX_PATH] = {};
+    GetWindowTextA(preview, text, sizeof text);
+    caption = text;
+    const DWORD started = GetTickCount();
+    while (!closed && GetTickCount() - started < 15000) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      closed = !IsWindow(preview);
+      if (GetTickCount() - started < 1000) openAfterASecond = !closed;
+      if (!closed && !pictureSeen) {
+        RECT r;
+        GetClientRect(preview, &r);
+        POINT centre{r.right / 2, r.bottom / 2};
+        ClientToScreen(preview, &centre);
+        HDC screen = GetDC(nullptr);
+        const COLORREF c = GetPixel(screen, centre.x, centre.y);
+        ReleaseDC(nullptr, screen);
+        pictureSeen = GetRValue(c) < 40 && GetGValue(c) > 200 && GetBValue(c) < 40;
+      }
+      Sleep(20);
+    }
+  });
+  app.playbackSettings.Reverse = 0;
+  ASSERT_NE(preview, nullptr) << "no preview window";
+  EXPECT_EQ(caption, "preview-clip.mp4");
+  EXPECT_TRUE(pictureSeen) << "the clip's green never showed in the preview";
+  EXPECT_TRUE(openAfterASecond) << "the movie ended at once: played backwards?";
+  EXPECT_TRUE(closed) << "the preview stayed open after its movie ended";
 }
 
 TEST_F(SetupDialogTest, APausedPreviewStaysAndAStoppedOneCloses) {

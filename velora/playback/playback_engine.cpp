@@ -2,6 +2,8 @@
 
 #include <digitalv.h>
 
+#include "velora/playback/movie_device.h"
+#include "velora/playback/movie_file.h"
 #include "velora/playback/movie_geometry.h"
 
 namespace velora {
@@ -19,13 +21,16 @@ void PlaybackEngine::StartPlayback(HWND playerWindow, const PlaylistFile& playli
 }
 
 int PlaybackEngine::PlayMovie(const std::string& path) {
+  // AVI files keep the commands they always had; other devices (MPEG video
+  // for MP4, WMV and MPEG files) get their own window and the reverse rule.
+  const bool aviFile = IsAviFile(path);
   // The previous movie's area goes back to black.
+  movieWindow.reset();
   InvalidateRect(window, &movieRect, TRUE);
+  // Before the next device draws: a black repaint after its first picture would hide it.
+  if (!aviFile) UpdateWindow(window);
 
-  MCI_OPEN_PARMSA open{};
-  open.lpstrElementName = path.c_str();
-  if (mci.SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT, &open) != 0) return -1;
-  deviceId = open.wDeviceID;
+  if (OpenMovieFile(mci, path, deviceId) != 0) return -1;
 
   // A device without a picture refuses the picture steps and just plays its sound.
   MCI_DGV_RECT_PARMS source{};
@@ -34,14 +39,19 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
                                      GetSystemMetrics(SM_CYSCREEN), settings.Zoom, settings.Center,
                                      ProcessRandom());
 
-  MCI_DGV_WINDOW_PARMSA target{};
-  target.hWnd = window;
-  mci.SendCommand(deviceId, MCI_WINDOW, MCI_DGV_WINDOW_HWND, &target);
-
-  MCI_DGV_PUT_PARMS destination{};
-  destination.rc = {place.x, place.y, place.width, place.height};
-  mci.SendCommand(deviceId, MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, &destination);
   movieRect = {place.x, place.y, place.x + place.width, place.y + place.height};
+  MCI_DGV_WINDOW_PARMSA target{};
+  MCI_DGV_PUT_PARMS destination{};
+  if (aviFile) {
+    target.hWnd = window;
+    destination.rc = {place.x, place.y, place.width, place.height};
+  } else {
+    movieWindow = CreateMovieWindow(window, movieRect);
+    target.hWnd = movieWindow ? movieWindow.get() : window;
+    destination.rc = {0, 0, place.width, place.height};
+  }
+  mci.SendCommand(deviceId, MCI_WINDOW, MCI_DGV_WINDOW_HWND, &target);
+  mci.SendCommand(deviceId, MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, &destination);
 
   MCI_DGV_SET_PARMS speed{};
   speed.dwSpeed = static_cast<DWORD>(settings.Speed);
@@ -59,7 +69,8 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
   MCI_PLAY_PARMS play{};
   play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
   DWORD_PTR flags = MCI_NOTIFY | MCI_FROM;
-  if (settings.Reverse) {
+  // A device that cannot play backwards plays the movie forwards.
+  if (settings.Reverse && (aviFile || CanPlayBackwards(mci, deviceId))) {
     flags |= MCI_DGV_PLAY_REVERSE;
     play.dwFrom = static_cast<DWORD>(length.dwReturn);
   }
@@ -97,6 +108,7 @@ void PlaybackEngine::StopPlayback() {
     MCI_GENERIC_PARMS close{};
     mci.SendCommand(deviceId, MCI_CLOSE, 0, &close);
   }
+  movieWindow.reset();
   if (movieList.empty()) KillTimer(window, kHintTimer);
   movieList.clear();
   mci.SendString("close AVIVideo");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "velora/playback/mci_port.h"
+#include "velora/playback/movie_window.h"
 #include "velora/playlists/playlist_file.h"
 #include "velora/shell/playback_settings.h"
 
@@ -44,6 +45,8 @@ class PlaybackEngine {
   MciPort& mci;
   const PlaybackSettings& settings;
   HWND window = nullptr;
+  // Where a device other than the AVI one draws the current movie.
+  UniqueMovieWindow movieWindow;
 };
 
 }  // namespace velora

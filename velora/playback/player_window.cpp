@@ -48,7 +48,9 @@ bool PlayerWindow::CreateFullScreen() {
   const char* windowClass = RegisterPlayerClass();
   if (!windowClass) return false;
   RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (!Create(WS_EX_TOPMOST, windowClass, "Velora", WS_POPUP | WS_VISIBLE, screen, nullptr, 0)) return false;
+  // Clipping its children keeps the black of a repaint off a movie's own window.
+  if (!Create(WS_EX_TOPMOST, windowClass, "Velora", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, screen, nullptr, 0))
+    return false;
   // A movie device may show the window while it is being created, and the
   // window is then never activated: keys would not reach it, and losing an
   // activation it never had could not end the saver. Make it the active window.

@@ -35,13 +35,37 @@ LRESULT SaverWindow::OnNcActivate(fw::Message& msg) {
   return Default();
 }
 
+// A movie device's own video window (Wine's MPEG video device makes it on a
+// thread of this process) may take the activation for a moment as a movie
+// starts. That is no user's doing, and must not end the saver.
+namespace {
+
+bool OfThisProcess(HWND window) {
+  DWORD process = 0;
+  return window && GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId();
+}
+
+BOOL CALLBACK FindWindowOfThisProcess(HWND window, LPARAM found) {
+  if (!OfThisProcess(window)) return TRUE;
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
+}
+
+bool ThreadOfThisProcess(DWORD thread) {
+  bool found = false;
+  if (thread) EnumThreadWindows(thread, FindWindowOfThisProcess, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+}  // namespace
+
 LRESULT SaverWindow::OnActivate(fw::Message& msg) {
-  if (LOWORD(msg.wParam) == WA_INACTIVE) PostClose();
+  if (LOWORD(msg.wParam) == WA_INACTIVE && !OfThisProcess(reinterpret_cast<HWND>(msg.lParam))) PostClose();
   return 0;
 }
 
 LRESULT SaverWindow::OnActivateApp(fw::Message& msg) {
-  if (!msg.wParam) PostClose();
+  if (!msg.wParam && !ThreadOfThisProcess(static_cast<DWORD>(msg.lParam))) PostClose();
   return 0;
 }
 

@@ -6,10 +6,13 @@
 
 #include <cstdlib>
 
+#include "velora/playback/movie_device.h"
+#include "velora/playback/movie_file.h"
 #include "velora/playlists/playlist_model.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/playlists/playlist_format.h"
 #include "velora/setup/about_dialog.h"
+#include "velora/setup/fallback_preview.h"
 #include "velora/setup/file_selection.h"
 #include "velora/setup/options_dialog.h"
 #include "velora/setup/text_dialogs.h"
@@ -384,6 +387,8 @@ LRESULT SetupDialog::OnItemLocation(fw::Message&) {
 LRESULT SetupDialog::OnItemPreview(fw::Message&) {
   const std::string* path = contextItem ? PathOf(contextItem) : nullptr;
   if (!path) return 0;
+  const bool reverse = SaverApp::Get().playbackSettings.Reverse != 0;
+  if (OpenFallbackPreview(hwnd(), *path, reverse)) return 0;
   HWND preview = MCIWndCreateA(hwnd(), fw::App::Current()->Instance(),
                                WS_CAPTION | WS_THICKFRAME | MCIWNDF_NOMENU | MCIWNDF_SHOWNAME |
                                    MCIWNDF_NOTIFYMODE | MCIWNDF_NOOPEN,
@@ -391,7 +396,13 @@ LRESULT SetupDialog::OnItemPreview(fw::Message&) {
   if (!preview) return 0;
   sendToPreview(preview, MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(path->c_str()));
   ShowWindow(preview, SW_SHOW);
-  if (SaverApp::Get().playbackSettings.Reverse)
+  // A device that cannot play backwards (MPEG video) plays the movie forwards.
+  auto canPlayBackwards = [&] {
+    return IsAviFile(*path) ||
+           CanPlayBackwards(SystemMci(),
+                            static_cast<MCIDEVICEID>(sendToPreview(preview, MCIWNDM_GETDEVICEID, 0, 0)));
+  };
+  if (reverse && canPlayBackwards())
     sendToPreview(preview, MCIWNDM_PLAYREVERSE, 0, 0);
   else
     sendToPreview(preview, MCI_PLAY, 0, 0);

@@ -1,0 +1,14 @@
+#include "velora/playback/movie_file.h"
+
+namespace velora {
+
+bool IsAviFile(std::string_view path) {
+  const size_t nameStart = path.find_last_of("\\/:");
+  const std::string_view name = nameStart == std::string_view::npos ? path : path.substr(nameStart + 1);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos || name.size() - dot != 4) return false;
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return lower(name[dot + 1]) == 'a' && lower(name[dot + 2]) == 'v' && lower(name[dot + 3]) == 'i';
+}
+
+}  // namespace velora

@@ -1,0 +1,20 @@
+#pragma once
+// The window a movie device other than the AVI one draws in: a black child of
+// the player window exactly over the movie's place. Such a device is told to
+// draw at 0, 0 in a window of the movie's own size, which puts the picture in
+// the same place whether it reads its destination as a corner and a size or
+// as two corners. The window is disabled, so that clicks and pointer moves
+// over the movie still reach the saver.
+#include <windows.h>
+
+#include "framework/handles.h"
+
+namespace velora {
+
+inline void DestroyMovieWindow(HWND window) { DestroyWindow(window); }
+using UniqueMovieWindow = fw::Unique<HWND, fw::NullTraits<HWND, DestroyMovieWindow>>;
+
+// Created and painted black at once, before any device draws in it.
+UniqueMovieWindow CreateMovieWindow(HWND parent, const RECT& where);
+
+}  // namespace velora

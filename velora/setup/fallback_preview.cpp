@@ -1,0 +1,118 @@
+#include "velora/setup/fallback_preview.h"
+
+#include <digitalv.h>
+#include <vfw.h>
+
+#include "framework/window.h"
+#include "velora/playback/movie_device.h"
+#include "velora/playback/movie_file.h"
+
+namespace velora {
+
+namespace {
+
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+
+class FallbackPreview : public fw::Window {
+ public:
+  FallbackPreview(MciPort& mci, MCIDEVICEID device) : mci(mci), device(device) {}
+
+  bool Open(HWND owner, const std::string& path, bool reverse) {
+    MCI_DGV_RECT_PARMS source{};
+    mci.SendCommand(device, MCI_WHERE, MCI_DGV_WHERE_SOURCE, &source);
+    // At the movie's own size, a little below the owner's corner.
+    RECT owned{};
+    GetWindowRect(owner, &owned);
+    RECT frame{0, 0, source.rc.right, source.rc.bottom};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+    OffsetRect(&frame, owned.left + 24 - frame.left, owned.top + 24 - frame.top);
+    if (!Create(0, nullptr, FileName(path).c_str(), kStyle, frame, owner, 0)) return false;
+
+    MCI_DGV_WINDOW_PARMSA target{};
+    target.hWnd = hwnd();
+    mci.SendCommand(device, MCI_WINDOW, MCI_DGV_WINDOW_HWND, &target);
+    PlaceMovie();
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+
+    MCI_PLAY_PARMS play{};
+    play.dwCallback = reinterpret_cast<DWORD_PTR>(hwnd());
+    DWORD_PTR flags = MCI_NOTIFY;
+    if (reverse && CanPlayBackwards(mci, device)) flags |= MCI_DGV_PLAY_REVERSE;
+    mci.SendCommand(device, MCI_PLAY, flags, &play);
+    SendMessageA(owner, MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(hwnd()), MCI_MODE_PLAY);
+    return true;
+  }
+
+ protected:
+  FW_DECLARE_MESSAGE_MAP()
+
+  // The movie fills the client area, at any size the user gives the window.
+  LRESULT OnSize(fw::Message&) {
+    PlaceMovie();
+    return Default();
+  }
+
+  // Ended, failed or aborted: the movie has stopped, and the owner hears of it.
+  LRESULT OnMciNotify(fw::Message& msg) {
+    if (msg.wParam != MCI_NOTIFY_SUPERSEDED)
+      SendMessageA(GetWindow(hwnd(), GW_OWNER), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(hwnd()),
+                   MCI_MODE_STOP);
+    return 0;
+  }
+
+  LRESULT OnDestroy(fw::Message&) {
+    MCI_GENERIC_PARMS close{};
+    mci.SendCommand(device, MCI_CLOSE, 0, &close);
+    return Default();
+  }
+
+ private:
+  void PlaceMovie() {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    // Drawn from 0, 0, where a corner and a size and two corners agree.
+    MCI_DGV_PUT_PARMS destination{};
+    destination.rc = {0, 0, client.right, client.bottom};
+    mci.SendCommand(device, MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, &destination);
+  }
+
+  static std::string FileName(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+  }
+
+  MciPort& mci;
+  MCIDEVICEID device;
+};
+
+FW_BEGIN_MESSAGE_MAP(FallbackPreview, fw::Window)
+  FW_ON_MESSAGE(WM_SIZE, OnSize)
+  FW_ON_MESSAGE(MM_MCINOTIFY, OnMciNotify)
+  FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
+FW_END_MESSAGE_MAP()
+
+}  // namespace
+
+bool OpenFallbackPreview(HWND owner, const std::string& path, bool reverse, MciPort& mci) {
+  if (IsAviFile(path)) return false;
+  MCIDEVICEID device = 0;
+  bool onFallback = false;
+  if (OpenMovieFile(mci, path, device, &onFallback) != 0) return false;
+  MCI_GENERIC_PARMS close{};
+  if (!onFallback) {
+    mci.SendCommand(device, MCI_CLOSE, 0, &close);
+    return false;
+  }
+
+  auto* preview = new FallbackPreview(mci, device);
+  if (!preview->Open(owner, path, reverse)) {
+    mci.SendCommand(device, MCI_CLOSE, 0, &close);
+    delete preview;
+    return false;
+  }
+  preview->SelfDeleting();
+  return true;
+}
+
+}  // namespace velora
