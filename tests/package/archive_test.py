@@ -14,7 +14,7 @@ import tempfile
 import unittest
 import zipfile
 
-PROGRAMS = {"velora.scr", "fracsave.scr"}
+PROGRAMS = {"velora.scr", "fracsave.scr", "velpanel.exe"}
 TEXTS = {"README.txt", "LICENSE.txt"}
 SIZE_LIMIT = 256 * 1024
 # DLLs every Windows of the suite's generation has.
@@ -55,7 +55,7 @@ class Archive(unittest.TestCase):
                 self.assertIn(f"PRODUCTVERSION {numbers}\n", rc)
                 self.assertIn(f'VALUE "FileVersion", "{ARGS.version}"', rc)
                 self.assertIn(f'VALUE "ProductVersion", "{ARGS.version}"', rc)
-                self.assertIn(f'VALUE "OriginalFilename", "{program}"', rc)
+                self.assertIn(f'value "originalfilename", "{program}"', rc.lower())
 
     def test_programs_are_small_stripped_and_need_only_windows(self):
         for program in sorted(PROGRAMS):

@@ -22,7 +22,7 @@ const char kDesktopKey[] = "Control Panel\\Desktop";
 const char kUserKey[] = "Software\\Orvane Systems";
 const char kPlaybackKey[] = "Software\\Orvane Systems\\velora\\PlayBack";
 const char kFractalSection[] = "Screen Saver.Mandelbrot";
-const std::vector<std::string> kPrograms = {"velora.scr", "fracsave.scr"};
+const std::vector<std::string> kPrograms = {"velora.scr", "fracsave.scr", "velpanel.exe"};
 const std::string kPlaylists = "Velora PlayLists\r\n\r\n\a>Holiday\a\r\n C:\\CLIPS\\BEACH.AVI\r\n";
 constexpr milliseconds kSetupTimeout{120000};
 
@@ -163,7 +163,7 @@ class SetupProgramTest : public ::testing::Test {
   std::string setup_;
 };
 
-TEST_F(SetupProgramTest, SilentSetupInstallsTheSuiteAndTheInstalledSaverRuns) {
+TEST_F(SetupProgramTest, SilentSetupInstallsTheSuiteAndTheInstalledProgramsRun) {
   RunSetup("/S");
 
   DWORD programBytes = 0;
@@ -187,7 +187,10 @@ TEST_F(SetupProgramTest, SilentSetupInstallsTheSuiteAndTheInstalledSaverRuns) {
   ASSERT_TRUE(uninstall.has_value());
   EXPECT_TRUE(FileExists(uninstall->substr(1, uninstall->size() - 2))) << *uninstall;
 
-  // The Start menu: velora's setup and the uninstaller.
+  // The Start menu: Velpanel, velora's setup and the uninstaller.
+  const std::optional<Shortcut> panelShortcut = ReadShortcut(StartMenuFolder() + "\\Velora Control Panel.lnk");
+  ASSERT_TRUE(panelShortcut.has_value());
+  EXPECT_TRUE(SamePath(panelShortcut->target, InWindows("velpanel.exe"))) << panelShortcut->target;
   const std::optional<Shortcut> settings = ReadShortcut(StartMenuFolder() + "\\Velora Screen Saver Settings.lnk");
   ASSERT_TRUE(settings.has_value());
   EXPECT_TRUE(SamePath(settings->target, InWindows("velora.scr"))) << settings->target;
@@ -202,6 +205,11 @@ TEST_F(SetupProgramTest, SilentSetupInstallsTheSuiteAndTheInstalledSaverRuns) {
   Process saver = Process::Start(InWindows("velora.scr"), "/s");
   ASSERT_TRUE(saver.started());
   EXPECT_NE(WaitForWindow(saver.id(), "", "", milliseconds(30000)), nullptr) << "the installed saver shows no window";
+  saver.Terminate();
+
+  Process panel = Process::Start(InWindows("velpanel.exe"), "");
+  ASSERT_TRUE(panel.started());
+  EXPECT_NE(WaitForWindow(panel.id(), "", "Velora", milliseconds(30000)), nullptr) << "the installed Velpanel shows no window";
 }
 
 TEST_F(SetupProgramTest, CurrentSwitchMakesVeloraTheScreenSaver) {
