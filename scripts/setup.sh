@@ -15,6 +15,7 @@ packages=(
   # holds the MP4 container, -ugly the WMV one, -libav the decoders.
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gstreamer1.0-plugins-ugly:i386 gstreamer1.0-libav:i386
+  nsis unzip
 )
 
 missing=()

@@ -1,0 +1,97 @@
+#!/usr/bin/env python3
+"""The release archive: exactly the programs, the read-me and the licence;
+every program small, carrying the project's version and needing no DLL
+beyond Windows' own.
+
+    archive_test.py velora-<version>.zip --version V --windres W --objdump O
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+import tempfile
+import unittest
+import zipfile
+
+PROGRAMS = {"velora.scr", "fracsave.scr", "velpanel.exe"}
+TEXTS = {"README.txt", "LICENSE.txt"}
+SIZE_LIMIT = 256 * 1024
+# DLLs every Windows of the suite's generation has.
+WINDOWS_DLLS = {
+    "advapi32.dll", "avifil32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll",
+    "kernel32.dll", "msvcrt.dll", "msvfw32.dll", "ole32.dll", "shell32.dll",
+    "user32.dll", "version.dll", "winmm.dll",
+}
+
+ARGS = None
+
+
+class Archive(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.TemporaryDirectory()
+        with zipfile.ZipFile(ARGS.archive) as archive:
+            cls.names = archive.namelist()
+            archive.extractall(cls.tmp.name)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.tmp.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.tmp.name, name)
+
+    def test_holds_exactly_the_programs_readme_and_licence(self):
+        self.assertCountEqual(self.names, PROGRAMS | TEXTS)
+
+    def test_every_program_carries_the_project_version(self):
+        numbers = ", ".join(ARGS.version.split("."))
+        for program in sorted(PROGRAMS):
+            with self.subTest(program=program):
+                rc = subprocess.run([ARGS.windres, "-J", "coff", "-O", "rc", "-i", self.path(program)],
+                                    check=True, capture_output=True, text=True).stdout
+                self.assertIn(f"FILEVERSION {numbers}\n", rc)
+                self.assertIn(f"PRODUCTVERSION {numbers}\n", rc)
+                self.assertIn(f'VALUE "FileVersion", "{ARGS.version}"', rc)
+                self.assertIn(f'VALUE "ProductVersion", "{ARGS.version}"', rc)
+                self.assertIn(f'value "originalfilename", "{program}"', rc.lower())
+
+    def test_programs_are_small_stripped_and_need_only_windows(self):
+        for program in sorted(PROGRAMS):
+            with self.subTest(program=program):
+                self.assertLessEqual(os.path.getsize(self.path(program)), SIZE_LIMIT)
+                headers = subprocess.run([ARGS.objdump, "-p", "-h", self.path(program)],
+                                         check=True, capture_output=True, text=True).stdout
+                dlls = {name.lower() for name in re.findall(r"DLL Name: (\S+)", headers)}
+                self.assertTrue(dlls)
+                self.assertLessEqual(dlls, WINDOWS_DLLS)
+                self.assertNotRegex(headers, r"\.debug_|\.stab")
+
+    def test_texts_are_windows_text_files(self):
+        for text in sorted(TEXTS):
+            with self.subTest(text=text):
+                with open(self.path(text), "rb") as f:
+                    data = f.read()
+                self.assertIn(b"\r\n", data)
+                self.assertNotRegex(data, rb"(?<!\r)\n")
+        with open(self.path("README.txt"), "rb") as f:
+            readme = f.read().decode("ascii")
+        for program in PROGRAMS:
+            self.assertIn(program, readme)
+        self.assertIn(ARGS.version, readme)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("archive")
+    parser.add_argument("--version", required=True)
+    parser.add_argument("--windres", required=True)
+    parser.add_argument("--objdump", required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
