@@ -61,6 +61,36 @@ TEST(PlaylistFormat, HeaderMustMatchExactly) {
   EXPECT_EQ(ParsePlaylists(late).playlists[0].name, "A");
 }
 
+TEST(PlaylistFormat, AByteOrderMarkBeforeTheHeaderIsPassedOver) {
+  const std::string marked = "\xEF\xBB\xBF" + kExample;
+  EXPECT_EQ(ParsePlaylists(marked), ExampleSet());
+  EXPECT_EQ(ParseNowPlayingList(marked), ParseNowPlayingList(kExample));
+  EXPECT_FALSE(SaveWouldLoseText(marked));
+  // Only at the very start of the file.
+  EXPECT_EQ(ParsePlaylists(Lines({""}) + marked), PlaylistSet());
+}
+
+TEST(PlaylistFormat, SaveWouldLoseTextOnlyWhenTheLoadPassedSomethingOver) {
+  const std::string header = Lines({"Velora PlayLists"});
+  const std::pair<std::string, bool> cases[] = {
+      {kExample, false},
+      {"", false},
+      {Lines({"", "Velora PlayLists", "", "\a>B\a", ">C:\\B.AVI", "\a A\a", "", "\a>C"}, "\n"), false},
+      {kExample + "\x1a", false},  // the old end-of-file mark
+      {Lines({"Velora PlayList", "\a>A\a", " C:\\A.AVI"}), true},  // no header
+      {Lines({"; mine", "Velora PlayLists", "\a>A\a"}), true},
+      {header + Lines({"\a A\a", " " + std::string(kSetupLineLimit - 1, 'x')}), true},
+      {header + Lines({" C:\\STRAY.AVI", "\a A\a"}), true},
+      {header + Lines({"x\a A\a"}), true},
+      {header + Lines({"\a A\a after"}), true},
+      {header + Lines({"\a A\a", "C:\\NOMARK.AVI"}), true},
+      {header + Lines({"\a " + std::string(kMaxPlaylistName + 1, 'n') + "\a"}), true},
+      {header + Lines({"\a A\a", " C:\\X\rY.AVI"}), true},
+      {kExample + "\x1a more", true},
+  };
+  for (const auto& [file, loses] : cases) EXPECT_EQ(SaveWouldLoseText(file), loses) << file;
+}
+
 TEST(PlaylistFormat, LineEndsAndBlankLines) {
   const std::string lf = Lines({"", "Velora PlayLists", "", "", "\a>Nature\a", "", " C:\\CLIPS\\FISH.AVI",
                                 " C:\\CLIPS\\BIRDS.AVI", "", "\a Sea\a", "", ""}, "\n");
