@@ -11,6 +11,9 @@ packages=(
   libxcursor1:i386 libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386
   libfreetype6:i386 libfontconfig1:i386 libasound2:i386 libasound2-plugins:i386
   xvfb xauth xdotool imagemagick ffmpeg python3
+  # The sanitizer tree and the fuzz targets: clang, its sanitizer and libFuzzer
+  # runtimes, and the symbolizer that names the lines in their reports.
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()
