@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <initializer_list>
 
@@ -256,12 +255,10 @@ TEST(PlaylistFormat, LargeFileRoundTrips) {
   std::reverse(reversed.playlists.begin(), reversed.playlists.end());
   reversed.nowPlaying.playlist = 10000 - 1 - 9876;
 
-  const auto start = std::chrono::steady_clock::now();
   const PlaylistSet back = ParsePlaylists(FormatPlaylists(reversed));
   EXPECT_EQ(back, set);
   EXPECT_EQ(ParsePlaylists(FormatPlaylists(back)), set);
   EXPECT_EQ(ParseNowPlayingList(FormatPlaylists(back)), Paths{"C:\\3.AVI"});
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
 }  // namespace
