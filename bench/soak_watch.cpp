@@ -365,7 +365,7 @@ int main(int argc, char** argv) {
   }
   bench::ScreenPixel pixel;
   ScreenGrid grid;
-  std::vector<COLORREF> lastGrid = grid.Read();
+  std::vector<COLORREF> lastGrid = grid.Read(), previousGrid = lastGrid;
   bench::Target target(commandLine);
   if (!target.Started()) {
     std::printf("could not start %s\n", commandLine.c_str());
@@ -390,9 +390,12 @@ int main(int argc, char** argv) {
       step = which >= 0 && which != shown;
       if (step) shown = which;
     } else if (mode == Mode::Frames) {
+      // A frame counts once its picture holds still for two reads: a read in
+      // the middle of the copy to the screen must not count twice.
       std::vector<COLORREF> now = grid.Read();
-      step = now != lastGrid;
-      lastGrid = std::move(now);
+      step = now == previousGrid && now != lastGrid;
+      if (step) lastGrid = now;
+      previousGrid = std::move(now);
     } else {
       step = seen < 0 ? target.HasVisibleWindow() || now - start > 2000 : now - lastEvent >= kPreviewStepMs;
     }
