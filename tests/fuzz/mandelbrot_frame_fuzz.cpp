@@ -67,9 +67,18 @@ struct AbortAfter {
   }
 };
 
+// Any bit pattern: infinities, NaN and denormals too.
+double AnyDouble(FuzzedDataProvider& in) {
+  const uint64_t bits = in.ConsumeIntegral<uint64_t>();
+  double value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
 void CompareColumns(FuzzedDataProvider& in) {
-  const double cr = in.ConsumeFloatingPoint<double>(), ymax = in.ConsumeFloatingPoint<double>();
-  const double dy = in.ConsumeFloatingPoint<double>(), threshold = in.ConsumeFloatingPoint<double>();
+  const bool near = in.ConsumeBool();
+  auto number = [&](double range) { return near ? in.ConsumeFloatingPointInRange(-range, range) : AnyDouble(in); };
+  const double cr = number(3), ymax = number(3), dy = number(0.5), threshold = number(100);
   const int count = in.ConsumeIntegralInRange(0, 40), limit = in.ConsumeIntegralInRange(-8, 600);
   std::vector<int32_t> fast(size_t(count) + 1, 7), slow(size_t(count) + 1, 7);
   IterateColumn(cr, ymax, dy, count, limit, threshold, fast.data());
@@ -101,8 +110,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state.alterCount = in.ConsumeIntegralInRange(0, 300);
   const double step = in.ConsumeBool() ? 0.1 : -0.1;
   state.cornerSteps = {step, -step, step, -step};
-  state.mset = {in.ConsumeFloatingPointInRange(-3.0, 3.0), in.ConsumeFloatingPointInRange(-3.0, 3.0),
-                in.ConsumeFloatingPointInRange(-3.0, 3.0), in.ConsumeFloatingPointInRange(-3.0, 3.0)};
+  // Mostly regions near the set, sometimes any doubles at all (infinities and NaN included).
+  const bool anyRegion = in.ConsumeIntegralInRange(0, 7) == 0;
+  auto edge = [&] { return anyRegion ? AnyDouble(in) : in.ConsumeFloatingPointInRange(-3.0, 3.0); };
+  state.mset.xmax = edge();
+  state.mset.xmin = edge();
+  state.mset.ymax = edge();
+  state.mset.ymin = edge();
   const int64_t now = in.ConsumeIntegral<int64_t>();
   const int width = in.ConsumeIntegralInRange(-3, 40), height = in.ConsumeIntegralInRange(-3, 40);
   const int abortAfter = in.ConsumeIntegralInRange(0, 400);
