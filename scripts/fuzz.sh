@@ -1,6 +1,6 @@
 #!/bin/bash
-# Runs every fuzz target for as long as asked (default 600 seconds each, two at
-# a time), growing its corpus in build/fuzz/corpus/<target> and keeping what it
+# Runs every fuzz target for as long as asked (default 600 seconds each, one per
+# core at a time), growing its corpus in build/fuzz/corpus/<target> and keeping what it
 # finds in build/fuzz/findings/. Ends non-zero when anything was found.
 #
 #   bash scripts/fuzz.sh [seconds]
@@ -38,6 +38,7 @@ cmake --build build/sanitize -j "$(nproc)" || exit 1
 out=build/fuzz
 mkdir -p "$out/logs"
 targets=(build/sanitize/tests/fuzz/*_fuzz)
+jobs=$(nproc)
 status=0
 pids=()
 for target in "${targets[@]}"; do
@@ -45,8 +46,7 @@ for target in "${targets[@]}"; do
   run_one "$seconds" "$target" tests/fuzz/corpus/$name "$out/corpus/$name" "$out/findings" \
     >"$out/logs/$name.log" 2>&1 &
   pids+=("$!:$name")
-  # Two at a time: one per core.
-  if ((${#pids[@]} == 2)); then
+  if ((${#pids[@]} == jobs)); then
     for p in "${pids[@]}"; do
       wait "${p%%:*}" || { status=1; echo "FOUND something, see $out/logs/${p#*:}.log"; }
     done
