@@ -60,6 +60,9 @@ int App::Run(HINSTANCE instance, const char* commandLine) {
 }
 
 int App::MessageLoop() {
+  // A main window that went before the loop began leaves nothing to wait for.
+  if (!mainWindow_) return 0;
+  inMessageLoop_ = true;
   MSG msg;
   bool idle = true;
   long idleCount = 0;
@@ -68,7 +71,10 @@ int App::MessageLoop() {
       if (!OnIdle(idleCount++)) idle = false;
     }
     do {
-      if (GetMessageA(&msg, nullptr, 0, 0) <= 0) return static_cast<int>(msg.wParam);
+      if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+        inMessageLoop_ = false;
+        return static_cast<int>(msg.wParam);
+      }
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
       // Mouse moves and timer ticks do not change what idle work would show.
@@ -113,8 +119,10 @@ bool App::RouteCommand(Message& msg) {
 void App::WindowDestroyed(Window* window) {
   if (window != mainWindow_) return;
   mainWindow_ = nullptr;
-  // Without its main window the program has nothing left to do.
-  PostQuitMessage(0);
+  // Without its main window the program has nothing left to do. Only the loop
+  // is ended this way: a modal main window (the setup dialog) ends by itself,
+  // and a quit left in the queue would cut short the next modal loop.
+  if (inMessageLoop_) PostQuitMessage(0);
 }
 
 void App::SetRegistryKey(const char* company) {

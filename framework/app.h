@@ -75,6 +75,7 @@ class App : public CmdTarget {
   const char* commandLine_ = "";
   std::string appName_;
   Window* mainWindow_ = nullptr;
+  bool inMessageLoop_ = false;
   HHOOK filterHook_ = nullptr;
   std::unique_ptr<RegistrySettings> settings_;
   std::unique_ptr<Ctl3dLook> ctl3d_;

@@ -16,6 +16,9 @@ packages=(
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gstreamer1.0-plugins-ugly:i386 gstreamer1.0-libav:i386
   nsis unzip
+  # The sanitizer tree and the fuzz targets: clang, its sanitizer and libFuzzer
+  # runtimes, and the symbolizer that names the lines in their reports.
+  clang-14 libclang-rt-14-dev llvm-14
 )
 
 missing=()

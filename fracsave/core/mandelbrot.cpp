@@ -69,7 +69,8 @@ void IterateBlock(__m128d vcr, double ymax, double dy, int first, int count, int
       act[v] = _mm_and_pd(act[v], _mm_cmplt_pd(s[v], vthr));
       any = _mm_or_pd(any, act[v]);
     }
-    if (it == limit || _mm_movemask_pd(any) == 0) break;
+    // At or past the limit, as the scalar loop test, also for a limit below 0.
+    if (it >= limit || _mm_movemask_pd(any) == 0) break;
     for (int v = 0; v < V; ++v) {
       const __m128d t = _mm_mul_pd(_mm_mul_pd(two, x[v]), y[v]);
       x[v] = _mm_add_pd(_mm_sub_pd(x2[v], y2[v]), vcr);
@@ -147,7 +148,7 @@ void FlushColumns(PixelTarget& target, const std::vector<uint32_t>& stage, int r
 void DrawFrame(SaverState& state, const SaverSettings& settings, RegionHost& host,
                FrameScreen& screen, int width, int height) {
   // An abort that came before the frame skips it entirely.
-  if (state.abortFrame) return;
+  if (state.abortFrame || width > kMaxFrameSide || height > kMaxFrameSide) return;
   if (state.frameCount == 0) screen.FillBlack(width, height);
 
   const bool offscreen = !settings.showGen;
@@ -184,7 +185,8 @@ void DrawFrame(SaverState& state, const SaverSettings& settings, RegionHost& hos
         FlushColumns(target, stage, rows, height, groupStart, done);
         groupStart = c;
       }
-      uint32_t* out = &stage[size_t(c - groupStart) * size_t(rows)];
+      // No rows at all (height -2 or less) leaves the stage empty: no element to point at.
+      uint32_t* out = stage.data() + size_t(c - groupStart) * size_t(rows);
       int r = 0;
       if (!pump) {
         // Nothing can turn the table or abort inside a column without a pump.
@@ -236,8 +238,8 @@ SurfaceScreen::SurfaceScreen(int width, int height)
 
 void SurfaceScreen::FillBlack(int width, int height) {
   ++blackFills;
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) screen.Set(x, y, 0);
+  const int w = std::min(width, screen.width), h = std::min(height, screen.height);
+  for (int y = 0; y < h; ++y) std::fill_n(&screen.pixels[size_t(y) * size_t(screen.width)], size_t(std::max(w, 0)), 0u);
 }
 
 PixelTarget& SurfaceScreen::BeginTarget(bool offscreen, int width, int height) {

@@ -63,13 +63,25 @@ class FrameScreen {
   virtual void Pump() = 0;
 };
 
+// Frames wider or higher than this are not drawn (nothing is painted and no
+// counter changes): no screen is that large, and the frame's staging memory
+// grows with its height. Sizes of 0 or less draw no pixel.
+constexpr int kMaxFrameSide = 1 << 15;
+
 // One whole frame of the saver over state.mset, as DrawFractalFrame paints it.
 void DrawFrame(SaverState& state, const SaverSettings& settings, RegionHost& host,
                FrameScreen& screen, int width, int height);
 
-// A plain width x height pixel surface, black at first.
+// A plain width x height pixel surface, black at first. A size with a side of
+// 0 or less, or of more than kMaxSurfacePixels pixels, gives an empty 0 x 0
+// surface, on which every write is dropped.
 struct Surface {
-  Surface(int w, int h) : width(w), height(h), pixels(size_t(w > 0 && h > 0 ? w * h : 0), 0u) {}
+  static constexpr uint64_t kMaxSurfacePixels = uint64_t(1) << 28;
+  static bool Holds(int w, int h) {
+    return w > 0 && h > 0 && uint64_t(w) * uint64_t(h) <= kMaxSurfacePixels;
+  }
+  Surface(int w, int h)
+      : width(Holds(w, h) ? w : 0), height(Holds(w, h) ? h : 0), pixels(size_t(width) * size_t(height), 0u) {}
   uint32_t At(int x, int y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
   void Set(int x, int y, uint32_t c) {
     if (x >= 0 && y >= 0 && x < width && y < height) pixels[size_t(y) * size_t(width) + size_t(x)] = c;

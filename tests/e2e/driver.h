@@ -154,6 +154,8 @@ std::optional<int> RunLinux(const std::string& commandLine,
 // keyboard focus follows the active window of the program under test.
 void MoveMouseTo(int x, int y);
 void MoveMouseBy(int dx, int dy);
+// Waits until the system reports the pointer at x, y.
+bool WaitForPointerAt(int x, int y, milliseconds timeout = milliseconds(10000));
 void ClickAt(int x, int y, int button = 1);
 // Holds a button down where the pointer is, or lets it go: a drag is a press,
 // moves and a release.

@@ -19,6 +19,15 @@ void MoveMouseTo(int x, int y) {
   Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y));
 }
 
+bool WaitForPointerAt(int x, int y, milliseconds timeout) {
+  return WaitUntil(
+      [x, y] {
+        POINT at{};
+        return GetCursorPos(&at) && at.x == x && at.y == y;
+      },
+      timeout);
+}
+
 void MoveMouseBy(int dx, int dy) {
   // "--" lets negative distances through the option parser.
   Xdotool("mousemove_relative -- " + std::to_string(dx) + " " + std::to_string(dy));

@@ -204,6 +204,18 @@ TEST_F(SetupDialogTest, OkRewritesThePlaylistFileInItsOwnForm) {
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
   EXPECT_EQ(Saved(), kUntidyFileSaved);
   ExpectPlaybackDefaultsWritten();
+  // The stray movie is not saved, so the file as it was stays beside the new one.
+  EXPECT_EQ(ReadFileBytes(PlaylistFilePath() + ".bak"), kUntidyFile);
+}
+
+TEST_F(SetupDialogTest, OkKeepsThePlaylistsOfAFileSavedWithAByteOrderMark) {
+  ASSERT_TRUE(WriteFileBytes(PlaylistFilePath(), "\xEF\xBB\xBF" + ThreePlaylists('>')));
+  ASSERT_NO_FATAL_FAILURE(Open());
+  EXPECT_TRUE(WaitForTreeCount(kThreePlaylistsItems));
+  Click(GetDlgItem(dialog, IDOK));
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
+  EXPECT_EQ(Saved(), ThreePlaylists('>'));
+  EXPECT_FALSE(FileExists(PlaylistFilePath() + ".bak"));  // nothing was lost
 }
 
 TEST_F(SetupDialogTest, AMarkedMovieIsTheOnlyMarkAfterOk) {

@@ -35,6 +35,7 @@ class VeloraTest : public ::testing::Test {
   static void CleanUp() {
     DeleteKeyTree(HKEY_CURRENT_USER, kCompanyKey);
     DeleteFileIfPresent(PlaylistFilePath());
+    DeleteFileIfPresent(PlaylistFilePath() + ".bak");
   }
 
   void Start(const std::string& arguments) {

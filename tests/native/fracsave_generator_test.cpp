@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -276,12 +277,41 @@ TEST(FracGenerator, AbortBeforeAFrameSkipsItAndDuringAFrameStopsItAndStillShowsI
 }
 
 TEST(FracGenerator, OddSizesAndEmptyScreensAreHarmless) {
-  for (auto size : {std::pair<int, int>{0, 0}, {0, 5}, {5, 0}, {1, 1}, {-3, 4}, {4, -3}}) {
-    Frame f;
-    f.state.mset = kPresets[1];
-    SurfaceScreen screen(std::max(size.first, 0), std::max(size.second, 0));
-    DrawFrame(f.state, f.settings, f.host, screen, size.first, size.second);
-    EXPECT_EQ(f.state.frameCount, 2);
+  // Off-screen and straight on the screen; a frame too large for any screen is not drawn at all.
+  for (int showGen : {0, 1}) {
+    for (auto size : {std::pair<int, int>{0, 0}, {0, 5}, {5, 0}, {1, 1}, {-3, 4}, {4, -3}, {20, -2}, {20, -5},
+                      {4, INT_MIN}, {kMaxFrameSide + 1, 4}, {4, INT_MAX}}) {
+      Frame f;
+      f.settings.showGen = showGen;
+      f.state.mset = kPresets[1];
+      SurfaceScreen screen(size.first, size.second);
+      DrawFrame(f.state, f.settings, f.host, screen, size.first, size.second);
+      const bool drawable = size.first <= kMaxFrameSide && size.second <= kMaxFrameSide;
+      EXPECT_EQ(f.state.frameCount, drawable ? 2 : 1) << size.first << " x " << size.second;
+    }
+  }
+}
+
+TEST(FracGenerator, SurfacesTooLargeToHoldHaveNoPixels) {
+  for (auto size : {std::pair<int, int>{65536, 65537}, {INT_MAX, 2}, {-1, 5}}) {
+    Surface s(size.first, size.second);
+    EXPECT_TRUE(s.pixels.empty());
+    EXPECT_EQ(s.width * s.height, 0);
+    s.Set(0, 0, 1);  // dropped, as any write outside
+  }
+  SurfaceScreen screen(65536, 65537);
+  screen.FillBlack(65536, 65537);
+  EXPECT_TRUE(Surface::Holds(16384, 16384));
+}
+
+TEST(FracGenerator, ColumnsWithoutIterationsMatchTheReference) {
+  // A limit of 0 or less iterates nothing; inside the set or not, the column ends at once.
+  for (int limit : {0, -1, -512, INT_MIN}) {
+    std::vector<int32_t> fast(9, 7), ref(9, 7);
+    IterateColumn(0.0, 0.5, 0.125, 9, limit, 64, fast.data());
+    IterateColumnScalar(0.0, 0.5, 0.125, 9, limit, 64, ref.data());
+    EXPECT_EQ(fast, ref) << limit;
+    EXPECT_EQ(fast, std::vector<int32_t>(9, -1));
   }
 }
 

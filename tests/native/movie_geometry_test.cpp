@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <climits>
 
 namespace velora {
 namespace {
@@ -103,11 +104,47 @@ TEST(PlaceHint, UsesTwoDrawsWithoutAlignment) {
   EXPECT_EQ(full.y, 0);
 }
 
+TEST(ComputeMovieRect, SizesAMovieDeviceClaimsNeverOverflow) {
+  // Native size, screen size, zoom, centred -> the rectangle.
+  struct Case {
+    int nw, nh, sw, sh, zoom, center;
+    std::array<int, 4> xywh;
+  } cases[] = {
+      {1 << 30, 1 << 30, 640, 480, 2, 1, {0, 0, kMaxMovieSide, kMaxMovieSide}},
+      {INT_MAX, INT_MAX, 640, 480, 2, 0, {40, 18464, kMaxMovieSide, kMaxMovieSide}},
+      {INT_MIN, INT_MIN, 640, 480, 1, 1, {320, 240, 0, 0}},
+      {INT_MIN, 100, 640, 480, 0, 1, {320, 208, 0, 50}},
+      {320, 240, INT_MIN, INT_MAX, 1, 1, {0, (kMaxMovieSide - 240) / 2, 320, 240}},
+      {320, 240, INT_MAX, INT_MAX, 1, 0, {40, 18464, 320, 240}},
+  };
+  for (const Case& c : cases) {
+    SaverRandom r;
+    Placement p = ComputeMovieRect(c.nw, c.nh, c.sw, c.sh, c.zoom, c.center, r);
+    EXPECT_EQ((std::array<int, 4>{p.x, p.y, p.width, p.height}), c.xywh) << c.nw << " x " << c.nh;
+  }
+}
+
+TEST(PlaceHint, ExtremeSizesStayNonNegative) {
+  for (const auto& [tw, th, sw, sh] : {std::array<int, 4>{INT_MAX, INT_MAX, INT_MIN, INT_MIN},
+                                      std::array<int, 4>{INT_MIN, INT_MIN, INT_MAX, INT_MAX}}) {
+    SaverRandom r;
+    Placement p = PlaceHint(tw, th, sw, sh, r);
+    EXPECT_EQ(p.x, 41);
+    EXPECT_EQ(p.y, 18467);
+    EXPECT_GE(p.width, 0);
+  }
+}
+
 TEST(NextMovieIndex, WrapsToTheFirst) {
   EXPECT_EQ(NextMovieIndex(0, 3), 1);
   EXPECT_EQ(NextMovieIndex(2, 3), 0);
   EXPECT_EQ(NextMovieIndex(0, 1), 0);
   EXPECT_EQ(NextMovieIndex(7, 3), 0);
+  // Always an index of the list, whatever it is given.
+  EXPECT_EQ(NextMovieIndex(INT_MAX, INT_MAX), 0);
+  EXPECT_EQ(NextMovieIndex(INT_MAX - 2, INT_MAX), INT_MAX - 1);
+  EXPECT_EQ(NextMovieIndex(-5, 3), 0);
+  EXPECT_EQ(NextMovieIndex(0, INT_MIN), 0);
 }
 
 }  // namespace

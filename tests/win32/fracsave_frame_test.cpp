@@ -137,14 +137,16 @@ struct TestWindow {
     RegisterClassA(&wc);
     hwnd = CreateWindowExA(WS_EX_TOPMOST, "FracFrameTest", "frame", WS_POPUP | WS_VISIBLE, 0, 0, w, h,
                            nullptr, nullptr, wc.hInstance, nullptr);
-    Pump();
+    Settle();
   }
   ~TestWindow() { DestroyWindow(hwnd); }
-  static void Pump() {
+  // Until the window is shown and painted, so that no late paint covers a frame.
+  void Settle() {
     MSG msg;
-    for (int i = 0; i < 20; ++i) {
+    for (;;) {
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-      Sleep(10);
+      if (IsWindowVisible(hwnd) && !GetUpdateRect(hwnd, nullptr, FALSE)) return;
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
   }
   HWND hwnd;

@@ -230,4 +230,25 @@ TEST(App, ModalLoopsPassTheMessageFilter) {
   EXPECT_EQ(app.codes.front(), MSGF_DIALOGBOX);
 }
 
+// A modal dialog as main window (the configuration mode) ends by itself and
+// leaves no quit message that would cut short a later modal loop.
+class ModalMainWindowApp : public fw::App {
+ protected:
+  bool InitInstance() override {
+    fw::Dialog dialog(IDD_TEST_EMPTY);
+    SetMainWindow(&dialog);
+    SetTimer(nullptr, 0, 10, &PressEscapeThenOk);
+    dialog.DoModal();
+    SetMainWindow(nullptr);
+    return false;
+  }
+};
+
+TEST(App, AModalMainWindowLeavesNoQuitMessage) {
+  ModalMainWindowApp app;
+  app.Run(GetModuleHandleA(nullptr), "");
+  MSG msg;
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
 }  // namespace

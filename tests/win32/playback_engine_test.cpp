@@ -26,7 +26,7 @@ class PlaybackTest : public ::testing::Test {
     if (window && window->hwnd()) DestroyWindow(*window);
     window.reset();
     DeleteFileA(path.c_str());
-    // Destroying the window ends "the process's" loop: drop that quit message.
+    // Drop what the window left posted to itself.
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }
@@ -289,14 +289,32 @@ TEST_F(PlaybackTest, EmptyListOpensNoDeviceAndRunsTheHintTimer) {
   EXPECT_EQ(mci.calls.size(), 1u);
 }
 
-TEST_F(PlaybackTest, DestructionClosesTheMovieAndTheDriverAndQuits) {
+TEST_F(PlaybackTest, DestructionClosesTheMovieAndTheDriverAndLeavesTheLoopToTheApplication) {
   Movies(" C:\\A.AVI\r\n");
   Open();
   DestroyWindow(*window);
   EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 10u);
   EXPECT_EQ(mci.calls.back().text, "close AVIVideo");
   MSG msg;
-  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(PlaybackTest, AClosedDeviceIsForgottenSoAFailedOpenLeavesNothingToCloseOrRealize) {
+  Movies(" C:\\A.AVI\r\n C:\\MISSING.AVI\r\n");
+  mci.failOpen.insert("C:\\MISSING.AVI");
+  Open();
+  Notify(MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(window->engine.deviceId, 0u);
+  const int realized = mci.Count(MCI_REALIZE);
+  SendMessageA(*window, WM_QUERYNEWPALETTE, 0, 0);
+  EXPECT_EQ(mci.Count(MCI_REALIZE), realized);
+  ASSERT_TRUE(TimerRuns(2));
+  SendMessageA(*window, WM_TIMER, 2, 0);
+  Pump();
+  EXPECT_EQ(mci.Count(MCI_CLOSE), 1);  // device 10 once, never again
+  EXPECT_EQ(mci.Last(MCI_OPEN)->text, "C:\\A.AVI");
+  DestroyWindow(*window);
+  EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 11u);
 }
 
 TEST_F(PlaybackTest, PaletteMessagesRealizeTheMovie) {

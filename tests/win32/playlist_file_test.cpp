@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -107,12 +108,39 @@ TEST_F(PlaylistFileTest, ReadWaitsBrieflyForAnotherHolder) {
 
 TEST_F(PlaylistFileTest, SaveWritesTheWholeTextAndLeavesNothingElse) {
   Write(original);
-  PlaylistSet set;
+  PlaylistFile file(path);
+  PlaylistSet set = file.LoadPlaylists();
   set.playlists.push_back({"Nature", {{"C:\\CLIPS\\FISH.AVI"}}});
-  set.nowPlaying = {NowPlaying::Kind::Playlist, 0, -1};
-  EXPECT_TRUE(PlaylistFile(path).SavePlaylists(set));
-  EXPECT_EQ(Contents(), "Velora PlayLists\r\n\r\n\a>Nature\a\r\n C:\\CLIPS\\FISH.AVI\r\n");
-  EXPECT_EQ(FilesInDirectory(), 1);
+  set.nowPlaying = {NowPlaying::Kind::Playlist, 1, -1};
+  EXPECT_TRUE(file.SavePlaylists(set));
+  EXPECT_EQ(Contents(), "Velora PlayLists\r\n\r\n\a Old\a\r\n C:\\OLD.AVI\r\n\r\n\a>Nature\a\r\n C:\\CLIPS\\FISH.AVI\r\n");
+  EXPECT_EQ(FilesInDirectory(), 1);  // nothing was passed over: no backup
+}
+
+TEST_F(PlaylistFileTest, TextTheLoadDidNotTakeIsKeptAsBackupBeforeTheSave) {
+  const std::string bak = path + ".bak";
+  const std::string untidy = "; my notes\r\n" + original + "C:\\NOMARK.AVI\r\n";
+  // What the save replaces: text the load passed over, text changed since the load, text never loaded.
+  const std::function<void(PlaylistFile&)> cases[] = {
+      [&](PlaylistFile& f) { Write(untidy); f.LoadPlaylists(); },
+      [&](PlaylistFile& f) { Write(original); f.LoadPlaylists(); Write(untidy); },
+      [&](PlaylistFile&) { Write(untidy); },
+  };
+  for (const auto& prepare : cases) {
+    Clean();
+    PlaylistFile file(path);
+    prepare(file);
+    EXPECT_TRUE(file.SavePlaylists(PlaylistSet{}));
+    EXPECT_EQ(Contents(), "Velora PlayLists\r\n");
+    EXPECT_EQ(PlaylistFile(bak).ReadBytes(), untidy);
+    EXPECT_EQ(FilesInDirectory(), 2);
+  }
+  // Without the backup nothing is replaced.
+  SetFileAttributesA(bak.c_str(), FILE_ATTRIBUTE_READONLY);
+  Write(untidy);
+  EXPECT_FALSE(PlaylistFile(path).SavePlaylists(PlaylistSet{}));
+  EXPECT_EQ(Contents(), untidy);
+  SetFileAttributesA(bak.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(PlaylistFileTest, SaveCreatesAMissingFile) {

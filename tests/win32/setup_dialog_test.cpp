@@ -65,11 +65,8 @@ class SetupDialogTest : public ::testing::Test {
   }
   void TearDown() override {
     DeleteFileA(path.c_str());
+    DeleteFileA((path + ".bak").c_str());
     DeleteFileA(existing.c_str());
-    // A dialog that ran as the main window leaves the quit message behind.
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
   }
   static void WriteFile(const std::string& file, const std::string& bytes) {
     HANDLE f = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -344,7 +341,8 @@ TEST_F(SetupDialogTest, PreviewPlaysInItsOwnWindowAndClosesWhenTheMovieEnds) {
       std::vector<HWND> open = Previews(d.hwnd());
       if (open.size() == 2) ++twoAtOnce;
       closed = open.empty();
-      Sleep(20);
+      // Until the next message or a moment later, when the previews are looked at again.
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
     }
   });
   EXPECT_EQ(opened, 2u);

@@ -1,5 +1,7 @@
 #pragma once
 // Where a movie goes on the screen, and where the no-movies hint goes.
+#include <cstdint>
+
 #include "velora/playback/saver_random.h"
 
 namespace velora {
@@ -7,6 +9,11 @@ namespace velora {
 struct Placement {
   int x = 0, y = 0, width = 0, height = 0;
 };
+
+// Sizes come from the movie device and the screen and are not trusted: each
+// side is held to 0 .. kMaxMovieSide (far beyond any screen), so that every
+// position and every far edge (x + width, y + height) fits an int.
+constexpr int kMaxMovieSide = 1 << 27;
 
 // The movie's size by zoom (0 half, 2 double, anything else its own size) and
 // its place: centred when center is non-zero, else random from two draws.
@@ -19,9 +26,10 @@ Placement PlaceHint(int textWidth, int textHeight, int screenWidth, int screenHe
 
 // The remainder of a draw divided by the free room (sign of the draw, so never
 // negative); no room at all leaves the only place inside the screen, 0.
-int RandomOffset(int draw, int room);
+int RandomOffset(int draw, std::int64_t room);
 
-// The movie after `current` in a list of `count`, wrapping to the first.
+// The movie after `current` in a list of `count`, wrapping to the first; always
+// a valid index of a non-empty list.
 int NextMovieIndex(int current, int count);
 
 }  // namespace velora

@@ -85,10 +85,7 @@ void PlaybackEngine::AdvanceToNextMovie(WPARAM notification) {
   // Superseded, aborted and failed movies stay where they are.
   if (notification != MCI_NOTIFY_SUCCESSFUL || movieList.empty()) return;
   currentIndex = NextMovieIndex(currentIndex, static_cast<int>(movieList.size()));
-  if (deviceId != 0) {
-    MCI_GENERIC_PARMS close{};
-    mci.SendCommand(deviceId, MCI_CLOSE, 0, &close);
-  }
+  CloseMovie();
   PlayOrSkipLater(movieList[static_cast<size_t>(currentIndex)]);
 }
 
@@ -103,16 +100,21 @@ void PlaybackEngine::RealizePalette() {
   mci.SendCommand(deviceId, MCI_REALIZE, MCI_DGV_REALIZE_NORM, &realize);
 }
 
+void PlaybackEngine::CloseMovie() {
+  if (deviceId == 0) return;
+  MCI_GENERIC_PARMS close{};
+  mci.SendCommand(deviceId, MCI_CLOSE, 0, &close);
+  // A closed id may be given to another device; a later failed open must not close or realize it.
+  deviceId = 0;
+}
+
 void PlaybackEngine::StopPlayback() {
-  if (deviceId != 0) {
-    MCI_GENERIC_PARMS close{};
-    mci.SendCommand(deviceId, MCI_CLOSE, 0, &close);
-  }
+  CloseMovie();
   movieWindow.reset();
   if (movieList.empty()) KillTimer(window, kHintTimer);
   movieList.clear();
   mci.SendString("close AVIVideo");
-  PostQuitMessage(0);
+  // The application ends its loop when its main window goes.
 }
 
 }  // namespace velora

@@ -41,6 +41,8 @@ class PlaybackEngine {
 
  private:
   void PlayOrSkipLater(const std::string& path);
+  // Closes the movie device, if one is open, and forgets its id.
+  void CloseMovie();
 
   MciPort& mci;
   const PlaybackSettings& settings;

@@ -54,6 +54,31 @@ std::string DirectoryOf(const std::string& path) {
   return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// Writes a whole new file beside `path` and moves it over `path` only once it is complete.
+bool WriteReplacing(const std::string& path, std::string_view bytes) {
+  // A file the user made read-only stays as it is.
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  std::string directory = DirectoryOf(path);
+  char temporary[MAX_PATH] = {};
+  if (!GetTempFileNameA(directory.c_str(), "vel", 0, temporary)) return false;
+  bool complete = false;
+  {
+    fw::UniqueFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    complete = file && WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+  }
+  if (complete) {
+    complete = WhileHeld([&] {
+      return MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    });
+  }
+  if (!complete) DeleteFileA(temporary);
+  return complete;
+}
+
 }  // namespace
 
 PlaylistFile PlaylistFile::InWindowsDirectory() {
@@ -79,27 +104,22 @@ std::optional<std::string> PlaylistFile::ReadBytes() const {
 }
 
 bool PlaylistFile::ReplaceBytes(std::string_view bytes) const {
-  if (!path_) return false;
-  // A file the user made read-only stays as it is.
-  DWORD attributes = GetFileAttributesA(path_->c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  std::string directory = DirectoryOf(*path_);
-  char temporary[MAX_PATH] = {};
-  if (!GetTempFileNameA(directory.c_str(), "vel", 0, temporary)) return false;
-  bool complete = false;
-  {
-    fw::UniqueFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    complete = file && WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
-  }
-  if (complete) {
-    complete = WhileHeld([&] {
-      return MoveFileExA(temporary, path_->c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
-    });
-  }
-  if (!complete) DeleteFileA(temporary);
-  return complete;
+  return path_ && WriteReplacing(*path_, bytes);
+}
+
+std::optional<std::string> PlaylistFile::BackupPath() const {
+  if (!path_) return std::nullopt;
+  return *path_ + ".bak";
+}
+
+bool PlaylistFile::KeepBackupIfNeeded() const {
+  if (!Exists(*path_)) return true;
+  std::optional<std::string> current = ReadBytes();
+  // A file that is there but cannot be read cannot be checked: leave it alone.
+  if (!current) return false;
+  if (current->find_first_not_of("\r\n") == std::string::npos) return true;
+  if (current == loaded_ && !SaveWouldLoseText(*current)) return true;
+  return WriteReplacing(*BackupPath(), *current);
 }
 
 void PlaylistFile::ReadNowPlayingList(std::vector<std::string>& movieList) const {
@@ -108,13 +128,13 @@ void PlaylistFile::ReadNowPlayingList(std::vector<std::string>& movieList) const
   for (std::string& path : ParseNowPlayingList(*bytes)) movieList.push_back(std::move(path));
 }
 
-PlaylistSet PlaylistFile::LoadPlaylists() const {
-  std::optional<std::string> bytes = ReadBytes();
-  return bytes ? ParsePlaylists(*bytes) : PlaylistSet{};
+PlaylistSet PlaylistFile::LoadPlaylists() {
+  loaded_ = ReadBytes();
+  return loaded_ ? ParsePlaylists(*loaded_) : PlaylistSet{};
 }
 
 bool PlaylistFile::SavePlaylists(const PlaylistSet& set) const {
-  return ReplaceBytes(FormatPlaylists(set));
+  return path_ && KeepBackupIfNeeded() && ReplaceBytes(FormatPlaylists(set));
 }
 
 }  // namespace velora

@@ -23,20 +23,31 @@ class PlaylistFile {
   // the file is missing, locked or has no header.
   void ReadNowPlayingList(std::vector<std::string>& movieList) const;
 
-  // The whole model, empty when the file cannot be read.
-  PlaylistSet LoadPlaylists() const;
+  // The whole model, empty when the file cannot be read. What was read is
+  // kept, so that the save can tell whether it replaces the same text.
+  PlaylistSet LoadPlaylists();
 
   // Rewrites the file from the model. The new text goes to a file beside it
   // and replaces the old one only once it is complete: a failure at any point
-  // leaves the old file as it was.
+  // leaves the old file as it was. When the file about to be replaced holds
+  // anything the model does not (text the load passed over, or text that the
+  // load did not read at all), it is first kept as BackupPath(); without that
+  // copy nothing is replaced.
   bool SavePlaylists(const PlaylistSet& set) const;
+
+  // "velora.ini.bak" beside the file.
+  std::optional<std::string> BackupPath() const;
 
   // The raw steps, for the operations above and for tests.
   std::optional<std::string> ReadBytes() const;
   bool ReplaceBytes(std::string_view bytes) const;
 
  private:
+  bool KeepBackupIfNeeded() const;
+
   std::optional<std::string> path_;
+  // The text the last load read; nothing when it read none.
+  std::optional<std::string> loaded_;
 };
 
 // How long an open retries while another process holds the file.

@@ -12,6 +12,8 @@ constexpr char kBel = '\a';
 constexpr char kEndOfText = '\x1a';  // Ctrl-Z: nothing after it is read
 constexpr char kNowPlayingMark = '>';
 constexpr char kPlainMark = ' ';
+// What several editors put before the first line of a text they save as UTF-8.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 // A playlist or movie line after the header, as both readers see it.
 struct FileEntry {
@@ -20,20 +22,31 @@ struct FileEntry {
   std::string_view text;  // the playlist's name or the movie's path
 };
 
-// Splits the file into lines and classifies them; the one place that knows the line rules.
+// Splits the file into lines and classifies them; the one place that knows the line rules. It also notes
+// whether it passed over anything a user may have written (Dropped), which a rewrite would then lose.
 class EntryReader {
  public:
-  EntryReader(std::string_view bytes, size_t lineLimit)
-      : rest_(bytes.substr(0, bytes.find(kEndOfText))), lineLimit_(lineLimit) {}
+  EntryReader(std::string_view bytes, size_t lineLimit) : lineLimit_(lineLimit) {
+    if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) bytes.remove_prefix(kByteOrderMark.size());
+    const size_t end = bytes.find(kEndOfText);
+    rest_ = bytes.substr(0, end);
+    // A single Ctrl-Z at the very end is the old end-of-file mark; anything after it is unread text.
+    dropped_ = end != std::string_view::npos && end + 1 < bytes.size();
+  }
 
   // The next playlist or movie line, skipping blank, overlong and pre-header lines.
   bool Next(FileEntry& entry) {
     std::string_view text;
     while (NextLine(text)) {
-      if (text.size() + 1 > lineLimit_ || text.empty()) continue;
+      if (text.empty()) continue;
+      if (text.size() + 1 > lineLimit_) {
+        dropped_ = true;
+        continue;
+      }
       if (!headerSeen_) {
         // A header without its line end can only be the last line, so nothing would follow it anyway.
         headerSeen_ = text == kHeader;
+        dropped_ = dropped_ || !headerSeen_;
         continue;
       }
       Classify(text, entry);
@@ -41,6 +54,8 @@ class EntryReader {
     }
     return false;
   }
+
+  bool Dropped() const { return dropped_; }
 
  private:
   // The next line without its line end; CR LF and a bare LF both end a line, a lone CR is text.
@@ -54,26 +69,35 @@ class EntryReader {
     return true;
   }
 
-  static void Classify(std::string_view text, FileEntry& entry) {
+  void Classify(std::string_view text, FileEntry& entry) {
     const size_t bel = text.find(kBel);
     entry.isPlaylist = bel != std::string_view::npos;
     if (!entry.isPlaylist) {
+      NoteMark(text.front());
       entry.marked = text.front() == kNowPlayingMark;
       entry.text = text.substr(1);
       return;
     }
     // Text before the first BEL is ignored; the mark follows it. Extra BELs before the name are skipped, and
-    // a name without its closing BEL runs to the end of the line.
+    // a name without its closing BEL runs to the end of the line; text after the closing BEL is ignored.
+    dropped_ = dropped_ || bel > 0;
     std::string_view afterBel = text.substr(bel + 1);
+    if (!afterBel.empty() && afterBel.front() != kBel) NoteMark(afterBel.front());
     entry.marked = !afterBel.empty() && afterBel.front() == kNowPlayingMark;
     std::string_view name = afterBel.substr(afterBel.empty() ? 0 : 1);
     name.remove_prefix(std::min(name.find_first_not_of(kBel), name.size()));
-    entry.text = name.substr(0, name.find(kBel));
+    const size_t close = name.find(kBel);
+    dropped_ = dropped_ || (close != std::string_view::npos && close + 1 < name.size());
+    entry.text = name.substr(0, close);
   }
+
+  // Any mark but the two the writer uses is most likely the first letter of a hand-written line.
+  void NoteMark(char mark) { dropped_ = dropped_ || (mark != kNowPlayingMark && mark != kPlainMark); }
 
   std::string_view rest_;
   size_t lineLimit_;
   bool headerSeen_ = false;
+  bool dropped_ = false;
 };
 
 std::string StorableText(std::string_view text, size_t limit) {
@@ -137,6 +161,19 @@ std::vector<std::string> ParseNowPlayingList(std::string_view fileBytes) {
     }
   }
   return paths;
+}
+
+bool SaveWouldLoseText(std::string_view fileBytes) {
+  EntryReader reader(fileBytes, kSetupLineLimit);
+  bool inPlaylist = false;
+  for (FileEntry entry; reader.Next(entry);) {
+    inPlaylist = inPlaylist || entry.isPlaylist;
+    // Stray movies are shown but never saved.
+    if (!inPlaylist) return true;
+    const size_t room = entry.isPlaylist ? kMaxPlaylistName : kMaxMoviePath;
+    if (StorableText(entry.text, room) != entry.text) return true;
+  }
+  return reader.Dropped();
 }
 
 std::string StorablePlaylistName(std::string_view name) { return StorableText(name, kMaxPlaylistName); }

@@ -19,7 +19,8 @@ inline constexpr size_t kSetupLineLimit = 255, kPlayerLineLimit = 259;
 
 // Setup side: the whole file in, the model out. Playlists land at their alphabetical place as they are read,
 // movies in file order; movies before the first playlist are held as stray movies; the last marked line
-// decides what is now playing. A file without its header line gives an empty set.
+// decides what is now playing. A file without its header line gives an empty set. A UTF-8 byte-order mark
+// at the start of the file is passed over (both readers).
 PlaylistSet ParsePlaylists(std::string_view fileBytes);
 
 // Player side: in file order, the path of every movie under a marked playlist or itself marked, once each.
@@ -28,6 +29,12 @@ std::vector<std::string> ParseNowPlayingList(std::string_view fileBytes);
 // The file for the model, byte for byte. Stray movies are not saved; at most one line carries the now-playing
 // mark. Names and paths go through the two functions below.
 std::string FormatPlaylists(const PlaylistSet& set);
+
+// Whether loading these bytes into the model and saving it again would lose anything written in them: lines
+// before the header or without any header, overlong lines, stray movies, text around a playlist line's BELs,
+// marks other than the writer's, names and paths the writer would cut, text after a Ctrl-Z. Marks moving to
+// the last marked line and playlists moving to their alphabetical place do not count.
+bool SaveWouldLoseText(std::string_view fileBytes);
 
 // A name or path as the file stores it: without the bytes that would break the line (CR, LF, BEL, Ctrl-Z),
 // cut to the line's room. The setup dialog can use these to show what will be saved.

@@ -64,6 +64,11 @@ class FracsaveTest : public ::testing::Test {
     window = WaitForWindow(saver.id(), kSaverClass, kSaverTitle, kStartTimeout);
     ASSERT_NE(window, nullptr) << "no saver window for '" << arguments << "'";
   }
+  // Until the saver window is active and the saver has handled all input so far.
+  void WaitUntilTakingInput() {
+    ASSERT_TRUE(WaitUntil([&] { return ActiveOfThreadOf(window) == window; }, kStartTimeout));
+    saver.WaitForInputIdle(kStartTimeout);
+  }
   void ExpectEndsWith0(const std::string& after) {
     std::optional<DWORD> code = saver.WaitForExit(kExitTimeout);
     ASSERT_TRUE(code.has_value()) << "still running after " << after;

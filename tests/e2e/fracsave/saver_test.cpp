@@ -144,7 +144,7 @@ TEST_F(FracsaveTest, AWrongPasswordIsRefusedAndCancelResumesWithANewScene) {
   SetFlag("PWProtected", "1");
   SetStoredPassword(Scrambled("fractal").c_str());
   ASSERT_NO_FATAL_FAILURE(OpenSaver());
-  Sleep(1500);
+  ASSERT_NO_FATAL_FAILURE(WaitUntilTakingInput());
   PressKeys("space");
   HWND prompt = WaitForPrompt(saver.id());
   ASSERT_NE(prompt, nullptr);
@@ -174,7 +174,7 @@ TEST_F(FracsaveTest, AWrongPasswordIsRefusedAndCancelResumesWithANewScene) {
       milliseconds(10000), milliseconds(200)));
   EXPECT_TRUE(saver.Running());
   // The mouse has to move again before the next prompt: nothing else ends it.
-  Sleep(500);
+  saver.WaitForInputIdle(kStartTimeout);
   EXPECT_EQ(FindWindowA("#32770", "Screen Saver Password"), nullptr);
 }
 
@@ -201,9 +201,10 @@ TEST_F(FracsaveTest, WithoutAPasswordAKeyEndsTheSaverAlsoInTheMiddleOfAFrame) {
 
 TEST_F(FracsaveTest, TheFirstMouseReportIsTheReferenceAndAOnePixelMoveEnds) {
   ASSERT_NO_FATAL_FAILURE(OpenSaver());
-  Sleep(1000);
+  ASSERT_NO_FATAL_FAILURE(WaitUntilTakingInput());
   MoveMouseTo(320, 240);
-  Sleep(1000);
+  ASSERT_TRUE(WaitForPointerAt(320, 240));
+  saver.WaitForInputIdle(kStartTimeout);
   ASSERT_TRUE(saver.Running()) << "the first mouse report ended the saver";
   MoveMouseBy(1, 0);
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a move of one pixel"));
