@@ -216,7 +216,7 @@ TEST_F(PlaybackTest, AFileOfATypeWithoutDeviceIsOpenedAgainOnTheMpegVideoDevice)
   // Neither open finds the file: skipped like any file that cannot be opened.
   Notify(MCI_NOTIFY_SUCCESSFUL);
   EXPECT_EQ(Opens(mci).size(), 4u);
-  EXPECT_EQ(window->engine.deviceId, 10u);
+  EXPECT_EQ(window->engine.deviceId, 0u);  // the closed device is forgotten
   ASSERT_TRUE(TimerRuns(2));
   SendMessageA(*window, WM_TIMER, 2, 0);
   Pump();
