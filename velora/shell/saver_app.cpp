@@ -4,8 +4,10 @@
 
 #include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "velora/playback/player_window.h"
+#include "velora/playback/preview_window.h"
 #include "velora/playback/saver_window.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/setup/setup_dialog.h"
@@ -82,8 +84,16 @@ bool SaverApp::RunFullScreen(SaverMode mode) {
 bool SaverApp::RunPreview() {
   HWND parent = WindowAfter('p');
   if (!parent) return false;
-  // The preview window comes with the preview; until then nothing is shown.
-  return false;
+  RECT client{};
+  GetClientRect(parent, &client);
+  std::unique_ptr<PreviewWindow> window(new (std::nothrow) PreviewWindow);
+  // No message loop without a window: a parent gone by now ends the preview too.
+  if (!window || !window->CreatePreview(parent, client)) return false;
+  PreviewWindow* preview = window.release();
+  SetMainWindow(preview->SelfDeleting());
+  // Its destruction by the parent ends the message loop and the process.
+  preview->SetupPreview();
+  return true;
 }
 
 void SaverApp::ShowChangePassword() {
