@@ -1,5 +1,6 @@
 #include "velora/shell/saver_app.h"
 
+#include <commctrl.h>
 #include <vfw.h>
 
 #include <cstdlib>
@@ -59,6 +60,10 @@ bool SaverApp::RunMode(SaverMode mode) {
 
 void SaverApp::RunConfiguration() {
   AVIFileInit();
+  // The setup dialog's tree and now-playing list are common controls, whose
+  // library velora.scr loads only when it first calls it.
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&classes);
   {
     SetupDialog dialog;
     EnableSetupAccelerators(&dialog);
