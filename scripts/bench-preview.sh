@@ -13,11 +13,13 @@
 #  4. a picture of the preview, moved onto the desktop, in
 #     build/bench-preview/preview.png (and three times as large, preview-x3.png).
 # Results are printed and kept in build/bench-preview/results.txt.
-#   RUNS=15 CPU_SECONDS=60 SOAK_SECONDS=600 SOAK_EVERY=60 scripts/bench-preview.sh
+# Other work on the machine slows single runs by up to a few times: the ratio
+# of each round's two runs, which share the machine's load, is the steadier figure.
+#   RUNS=31 CPU_SECONDS=60 SOAK_SECONDS=600 SOAK_EVERY=60 scripts/bench-preview.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-runs=${RUNS:-15}
+runs=${RUNS:-31}
 cpu_seconds=${CPU_SECONDS:-60}
 soak_seconds=${SOAK_SECONDS:-600}
 soak_every=${SOAK_EVERY:-60}
@@ -55,11 +57,14 @@ say() { echo "$*" | tee -a "$results"; }
 linux_pid() {
   local want=$1 d first
   for d in /proc/[0-9]*; do
-    first=$({ tr '\0' '\n' <"$d/cmdline" | head -n1; } 2>/dev/null) || continue
+    # Whole reads, no early-closing readers: under pipefail a writer cut
+    # short by one would fail the test.
+    first=$(tr '\0' '\n' 2>/dev/null <"$d/cmdline") || continue
+    first=${first%%$'\n'*}
     first=${first##*[\\/]}
     # shellcheck disable=SC2053
     [[ ${first,,} == ${want,,} ]] || continue
-    { tr '\0' '\n' <"$d/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; } 2>/dev/null || continue
+    tr '\0' '\n' 2>/dev/null <"$d/environ" | grep -xF "WINEPREFIX=$WINEPREFIX" >/dev/null || continue
     echo "${d#/proc/}"
     return 0
   done
