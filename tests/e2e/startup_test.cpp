@@ -32,14 +32,6 @@ class QuietStartupTest : public VeloraTest {
   }
 };
 
-// The preview window does not exist yet: the preview mode checks its handle
-// and ends. The preview work replaces this test.
-TEST_F(QuietStartupTest, PreviewEndsAtOnceWithExit0AndShowsNoWindow) {
-  HostWindow host;
-  ASSERT_NE(host.hwnd(), nullptr);
-  ExpectQuiet({"/p " + host.HandleText(), "/p " + host.HandleText() + " more"});
-}
-
 TEST_F(QuietStartupTest, ArgumentsThatMatchNoModeEndAtOnce) {
   HostWindow host;
   ASSERT_NE(host.hwnd(), nullptr);

@@ -1,11 +1,14 @@
 #include "velora/shell/saver_app.h"
 
+#include <commctrl.h>
 #include <vfw.h>
 
 #include <cstdlib>
 #include <memory>
+#include <new>
 
 #include "velora/playback/player_window.h"
+#include "velora/playback/preview_window.h"
 #include "velora/playback/saver_window.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/setup/setup_dialog.h"
@@ -53,6 +56,10 @@ bool SaverApp::RunMode(SaverMode mode) {
 
 void SaverApp::RunConfiguration() {
   AVIFileInit();
+  // The setup dialog's tree and now-playing list are common controls, whose
+  // library velora.scr loads only when it first calls it.
+  INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+  InitCommonControlsEx(&classes);
   {
     SetupDialog dialog;
     EnableSetupAccelerators(&dialog);
@@ -78,8 +85,16 @@ bool SaverApp::RunFullScreen(SaverMode mode) {
 bool SaverApp::RunPreview() {
   HWND parent = WindowAfter('p');
   if (!parent) return false;
-  // The preview window comes with the preview; until then nothing is shown.
-  return false;
+  RECT client{};
+  GetClientRect(parent, &client);
+  std::unique_ptr<PreviewWindow> window(new (std::nothrow) PreviewWindow);
+  // No message loop without a window: a parent gone by now ends the preview too.
+  if (!window || !window->CreatePreview(parent, client)) return false;
+  PreviewWindow* preview = window.release();
+  SetMainWindow(preview->SelfDeleting());
+  // Its destruction by the parent ends the message loop and the process.
+  preview->SetupPreview();
+  return true;
 }
 
 void SaverApp::ShowChangePassword() {

@@ -1,0 +1,45 @@
+#include "velora/playback/preview_layout.h"
+
+#include <algorithm>
+#include <climits>
+
+namespace velora {
+
+std::string MovieName(std::string_view path) {
+  // A drive letter without a backslash ("C:FISH.AVI") ends the directory part too.
+  const size_t separator = path.find_last_of("\\/:");
+  std::string_view name = separator == std::string_view::npos ? path : path.substr(separator + 1);
+  while (!name.empty() && name.back() == '.') name.remove_suffix(1);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string_view::npos) name = name.substr(0, dot);
+  return std::string(name);
+}
+
+bool NameStripFits(int width, int height, int bitsPerPixel) {
+  if (width <= 0 || height <= 0 || bitsPerPixel <= 0) return false;
+  // Rows of device bitmaps are padded to whole 16-bit words.
+  const unsigned long long rowBytes = (static_cast<unsigned long long>(width) * bitsPerPixel + 15) / 16 * 2;
+  return rowBytes * static_cast<unsigned long long>(height) <= kNameStripMaxBytes;
+}
+
+void PreviewScroll::Start(std::size_t names, int marqueeHeight) {
+  // No list is long enough to reach these limits in practice; they only keep
+  // the arithmetic whole.
+  const long long rows = static_cast<long long>(std::min<std::size_t>(names, INT_MAX)) * kPreviewLinePitch;
+  lineCount = static_cast<int>(std::min<std::size_t>(names, INT_MAX));
+  topMargin = marqueeHeight + kPreviewNameGap;
+  stripHeight = static_cast<int>(std::min<long long>(rows + topMargin, INT_MAX));
+  scrollPos = topMargin;
+  marqueeFrame = 0;
+}
+
+void PreviewScroll::Tick() {
+  marqueeFrame = 1 - marqueeFrame;
+  // Once the strip's end has been shown, start again from the first name.
+  if (scrollPos >= stripHeight)
+    scrollPos = topMargin;
+  else
+    ++scrollPos;
+}
+
+}  // namespace velora

@@ -1,0 +1,52 @@
+#pragma once
+// The live sample in the system's screen-saver settings: on black, the
+// marquee sign with its chasing lights, and below it the names of the
+// now-playing movies scrolling slowly up and starting over.
+#include <string>
+#include <vector>
+
+#include "framework/handles.h"
+#include "framework/window.h"
+#include "velora/playback/preview_layout.h"
+#include "velora/playlists/playlist_file.h"
+
+namespace velora {
+
+class PreviewWindow : public fw::Window {
+ public:
+  PreviewWindow();
+  // For tests: another playlist file.
+  explicit PreviewWindow(PlaylistFile playlistFile);
+
+  // A visible child of `parent` covering `rect`, as the settings page asks;
+  // it keeps that size whatever the parent does later. Answers whether the
+  // window was created.
+  bool CreatePreview(HWND parent, const RECT& rect);
+
+  // Reads the now-playing movies, draws their names once and starts the
+  // tick. Answers the timer, 0 if it could not be started.
+  UINT_PTR SetupPreview();
+
+  // Whether the names could be drawn; without them the name area stays black.
+  bool HasNameStrip() const { return static_cast<bool>(nameStrip); }
+
+  std::vector<std::string> movieList;
+  PreviewScroll scroll;
+
+ protected:
+  FW_DECLARE_MESSAGE_MAP()
+  LRESULT OnEraseBackground(fw::Message& msg);
+  LRESULT OnPaint(fw::Message& msg);
+  LRESULT OnTimer(fw::Message& msg);
+  LRESULT OnDestroy(fw::Message& msg);
+
+ private:
+  fw::UniqueBitmap DrawNameStrip(int width) const;
+  void DrawMarquee(HDC frame, int width) const;
+  void DrawNames(HDC frame, int width, int height) const;
+
+  PlaylistFile playlistFile;
+  fw::UniqueBitmap nameStrip;
+};
+
+}  // namespace velora
