@@ -28,16 +28,21 @@ Window::~Window() {
 
 const char* Window::DefaultClassName() { return RegisterPlainClass("FwWindow"); }
 
-const char* Window::RegisterPlainClass(const char* name) {
+const char* Window::RegisterClassOnce(const char* name, UINT style, HCURSOR cursor, HBRUSH background) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA wc{};
   if (GetClassInfoA(instance, name, &wc)) return name;
-  wc.style = CS_DBLCLKS;
+  wc.style = style;
   wc.lpfnWndProc = DefWindowProcA;
   wc.hInstance = instance;
-  wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hCursor = cursor;
+  wc.hbrBackground = background;
   wc.lpszClassName = name;
   return RegisterClassA(&wc) ? name : nullptr;
+}
+
+const char* Window::RegisterPlainClass(const char* name) {
+  return RegisterClassOnce(name, CS_DBLCLKS, LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)), nullptr);
 }
 
 bool Window::Create(DWORD exStyle, const char* className, const char* title, DWORD style,

@@ -22,8 +22,10 @@ class Window : public CmdTarget {
 
   // The framework's default class for child and plain windows.
   static const char* DefaultClassName();
-  // Registers a class once: double-click notification, arrow cursor, no
-  // background brush, no icon. Answers the name, or nullptr on failure.
+  // Registers a class of this program once (a second call finds it) and
+  // answers its name, or null when it cannot be registered.
+  static const char* RegisterClassOnce(const char* name, UINT style, HCURSOR cursor, HBRUSH background);
+  // Double-click notification, arrow cursor, no background, no icon.
   static const char* RegisterPlainClass(const char* name);
 
   bool Create(DWORD exStyle, const char* className, const char* title, DWORD style,

@@ -27,14 +27,7 @@ soak_every=${SOAK_EVERY:-60}
 bash scripts/build.sh
 
 dir=$root/build/bench-preview
-bench=$root/tests/bench/bench.sh
-"$bench" start "$dir" 640x480
-trap '"$bench" stop "$dir" >/dev/null' EXIT
-# shellcheck disable=SC1091
-. "$dir/env"
-export WINEDEBUG=-all
-
-winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+. tests/bench/session.sh "$dir"
 velora=$(winpath "$root/build/win32/velora/velora.scr")
 programs=$root/build/win32/benchmarks
 minimal=$(winpath "$programs/minimal_preview.exe")

@@ -20,14 +20,7 @@ goal=(--max-private-kb 64 --max-handles 0)
 bash scripts/build.sh || exit 1
 
 dir=$root/build/soak
-bench=$root/tests/bench/bench.sh
-"$bench" start "$dir" 640x480 || exit 1
-trap '"$bench" stop "$dir" >/dev/null' EXIT
-# shellcheck disable=SC1091
-. "$dir/env"
-export WINEDEBUG=-all
-
-winpath() { local p="Z:$1"; echo "${p//\//\\}"; }
+. tests/bench/session.sh "$dir"
 velora=$(winpath "$root/build/win32/velora/velora.scr")
 fracsave=$(winpath "$root/build/win32/fracsave/fracsave.scr")
 watch=$root/build/win32/benchmarks/soak_watch.exe

@@ -1,5 +1,7 @@
 #include "velora/playback/movie_window.h"
 
+#include "framework/window.h"
+
 namespace velora {
 
 namespace {
@@ -7,14 +9,7 @@ namespace {
 const char kClassName[] = "VeloraMovie";
 
 const char* RegisterMovieClass() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc{};
-  if (GetClassInfoA(instance, kClassName, &wc)) return kClassName;
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = instance;
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  wc.lpszClassName = kClassName;
-  return RegisterClassA(&wc) ? kClassName : nullptr;
+  return fw::Window::RegisterClassOnce(kClassName, 0, nullptr, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
 }
 
 }  // namespace

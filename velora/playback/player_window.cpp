@@ -12,16 +12,9 @@ namespace {
 const char kClassName[] = "VeloraPlayer";
 
 const char* RegisterPlayerClass() {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  WNDCLASSA wc{};
-  if (GetClassInfoA(instance, kClassName, &wc)) return kClassName;
-  wc.style = CS_HREDRAW | CS_VREDRAW;
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = instance;
   // Every pixel transparent: no pointer over the movies.
-  wc.hCursor = LoadCursorA(instance, MAKEINTRESOURCEA(IDR_INVISIBLE_CURSOR));
-  wc.lpszClassName = kClassName;
-  return RegisterClassA(&wc) ? kClassName : nullptr;
+  HCURSOR invisible = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_INVISIBLE_CURSOR));
+  return fw::Window::RegisterClassOnce(kClassName, CS_HREDRAW | CS_VREDRAW, invisible, nullptr);
 }
 
 }  // namespace
