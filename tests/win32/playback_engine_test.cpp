@@ -202,7 +202,8 @@ std::vector<MciCall> Opens(const RecordingMci& mci) {
 
 TEST_F(PlaybackTest, AFileOfATypeWithoutDeviceIsOpenedAgainOnTheMpegVideoDevice) {
   Movies(" C:\\A.MP4\r\n C:\\GONE.MP4\r\n C:\\B.AVI\r\n");
-  mci.noDeviceForExtension = {"C:\\A.MP4", "C:\\GONE.MP4"};
+  // Even without a device for its extension an AVI file gets its one open.
+  mci.noDeviceForExtension = {"C:\\A.MP4", "C:\\GONE.MP4", "C:\\B.AVI"};
   mci.failOpen.insert("C:\\GONE.MP4|MPEGVideo");
   Open();
   std::vector<MciCall> opens = Opens(mci);
@@ -223,6 +224,7 @@ TEST_F(PlaybackTest, AFileOfATypeWithoutDeviceIsOpenedAgainOnTheMpegVideoDevice)
   opens = Opens(mci);
   ASSERT_EQ(opens.size(), 5u);  // an AVI file is opened once, by its extension
   EXPECT_EQ(opens.back().text, "C:\\B.AVI");
+  EXPECT_TRUE(TimerRuns(2));
 }
 
 // A device other than the AVI one is handed a window of the movie's own,

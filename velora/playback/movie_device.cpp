@@ -2,13 +2,17 @@
 
 #include <digitalv.h>
 
+#include "velora/playback/movie_file.h"
+
 namespace velora {
 
 MCIERROR OpenMovieFile(MciPort& mci, const std::string& path, MCIDEVICEID& device, bool* onFallback) {
   MCI_OPEN_PARMSA open{};
   open.lpstrElementName = path.c_str();
   MCIERROR result = mci.SendCommand(0, MCI_OPEN, MCI_OPEN_ELEMENT, &open);
-  if (result == MCIERR_EXTENSION_NOT_FOUND) {
+  // An AVI file belongs to the AVI device alone: drawn by the other device at
+  // the AVI device's destination it would land in the wrong place.
+  if (result == MCIERR_EXTENSION_NOT_FOUND && !IsAviFile(path)) {
     open = MCI_OPEN_PARMSA{};
     open.lpstrElementName = path.c_str();
     open.lpstrDeviceType = kFallbackDeviceType;

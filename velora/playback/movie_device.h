@@ -15,9 +15,9 @@ namespace velora {
 constexpr char kFallbackDeviceType[] = "MPEGVideo";
 
 // Opens the file on the device its extension names or, when the system knows
-// no device for the extension, on the fallback device (and then sets
-// `*onFallback`). On success `device` is the new device; the result is that
-// of the last open tried.
+// no device for the extension and it is not an AVI file, on the fallback
+// device (and then sets `*onFallback`). On success `device` is the new
+// device; the result is that of the last open tried.
 MCIERROR OpenMovieFile(MciPort& mci, const std::string& path, MCIDEVICEID& device, bool* onFallback = nullptr);
 
 // Whether the device says it can play backwards. The MPEG video device cannot:
