@@ -1,9 +1,6 @@
 #include "velpanel/main_frame.h"
 
-#include <string>
-
 #include "framework/app.h"
-#include "framework/handles.h"
 #include "velpanel/core/panel_layout.h"
 #include "velpanel/launch.h"
 #include "velpanel/panel_app.h"
@@ -115,17 +112,7 @@ void CMainFrame::StartCommand(int id) {
   // The buttons are disabled meanwhile; a command that arrives anyway must not
   // start a second program over the state of the first.
   if (launchState.runningCommand.load(std::memory_order_acquire) != 0) return;
-  if (DWORD error = Launch(*FindLaunchCommand(id), hwnd())) ShowStartError(error);
-}
-
-void CMainFrame::ShowStartError(DWORD error) {
-  char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, error,
-                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
-  fw::UniqueLocalMemory owned(text);
-  // An error the system has no text for still gets a box, with its number.
-  std::string message = text ? text : "Error " + std::to_string(error);
-  PanelApp::Get().ShowMessage(message.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  if (DWORD error = Launch(*FindLaunchCommand(id), hwnd())) PanelApp::Get().ShowStartError(error);
 }
 
 LRESULT CMainFrame::OnToggle(fw::Message&) {

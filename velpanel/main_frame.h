@@ -33,7 +33,6 @@ class CMainFrame : public fw::FrameWindow {
  private:
   void SizeAndPlace();
   void StartCommand(int id);
-  void ShowStartError(DWORD error);
 
   UINT buttonImages;
 };

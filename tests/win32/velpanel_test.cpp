@@ -1,6 +1,7 @@
 // The control panel's window in-process: its toolbar, the button states, the
-// toggle, a missing bitmap, and the launches through a recording start seam
-// (Wine starts every program at normal priority, so the class is checked here).
+// toggle, a missing bitmap, and the launches and the setup switch through a
+// recording start seam (Wine starts every program at normal priority, so the
+// class is checked here).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -254,6 +255,19 @@ TEST_F(PanelTest, LaunchesStartTheirCommandLineAndAreWatchedUntilTheProgramEnds)
     EXPECT_FALSE(IsOpen(call.process));
     EXPECT_EQ(States().substr(0, 9), "E- E- E- ");
   }
+}
+
+TEST_F(PanelTest, SetupSwitchStartsVelorasSetupAndEndsWithoutAWindow) {
+  PanelApp startMenuEntry;
+  EXPECT_EQ(startMenuEntry.Run(GetModuleHandleA(nullptr), "/c"), 0);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].commandLine, "Velora.scr -c");
+  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+  EXPECT_TRUE(calls[0].plain);
+  EXPECT_FALSE(IsOpen(calls[0].process));
+  EXPECT_FALSE(IsOpen(calls[0].thread));
+  EXPECT_EQ(launchState.runningCommand.load(), 0);
+  EXPECT_EQ(FindWindowA(fw::FrameWindow::ClassName(), "Velora"), nullptr);
 }
 
 }  // namespace
