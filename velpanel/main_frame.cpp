@@ -80,12 +80,14 @@ void CMainFrame::SizeAndPlace() {
                               {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
   SetWindowPos(hwnd(), nullptr, place.left, place.top, size.width, size.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
+  placed = true;
 }
 
 LRESULT CMainFrame::OnDestroy(fw::Message&) {
+  // A window whose creation failed was never placed: the stored place stays.
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
-  if (GetWindowPlacement(hwnd(), &placement)) {
+  if (placed && GetWindowPlacement(hwnd(), &placement)) {
     const fw::RegistrySettings& settings = PanelApp::Get().Settings();
     settings.WriteInt(kPosition, "Left", placement.rcNormalPosition.left);
     settings.WriteInt(kPosition, "Top", placement.rcNormalPosition.top);

@@ -35,6 +35,7 @@ class CMainFrame : public fw::FrameWindow {
   void StartCommand(int id);
 
   UINT buttonImages;
+  bool placed = false;  // sized and placed from the stored position
 };
 
 }  // namespace velpanel

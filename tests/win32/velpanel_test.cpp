@@ -203,11 +203,16 @@ TEST_F(PanelTest, ToggleTwiceBringsTheFlagBackAndLeavesTheProfileAlone) {
   EXPECT_EQ(profileValue(), profile);
 }
 
-TEST_F(PanelTest, WithoutItsBitmapThereIsNoWindow) {
+TEST_F(PanelTest, WithoutItsBitmapThereIsNoWindowAndTheStoredPlaceStays) {
+  const fw::RegistrySettings& settings = PanelApp::Get().Settings();
+  settings.WriteInt("Position", "Left", 300);
+  settings.WriteInt("Position", "Top", -20);
   CMainFrame broken(999);
   EXPECT_FALSE(broken.CreatePanel());
   EXPECT_EQ(broken.hwnd(), nullptr);
   EXPECT_EQ(FindWindowA(fw::FrameWindow::ClassName(), "Velora"), nullptr);
+  EXPECT_EQ(settings.GetInt("Position", "Left", 100), 300);
+  EXPECT_EQ(settings.GetInt("Position", "Top", 100), -20);
 }
 
 TEST_F(PanelTest, LaunchesStartTheirCommandLineAndAreWatchedUntilTheProgramEnds) {
