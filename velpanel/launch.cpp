@@ -35,6 +35,19 @@ DWORD WINAPI WatchLaunch(void*) {
   return 0;
 }
 
+// Answers 0, or the system's error code; on success the caller owns the handles.
+DWORD StartProgram(const LaunchCommand& command, PROCESS_INFORMATION* started) {
+  // The system may write into the command line it is given.
+  char commandLine[40];
+  lstrcpynA(commandLine, command.commandLine, sizeof commandLine);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  if (!startProcess(nullptr, commandLine, nullptr, nullptr, FALSE, command.priorityClass, nullptr,
+                    nullptr, &startup, started))
+    return GetLastError();
+  return 0;
+}
+
 }  // namespace
 
 LaunchState launchState;
@@ -48,15 +61,8 @@ const LaunchCommand* FindLaunchCommand(int id) {
 }
 
 DWORD Launch(const LaunchCommand& command, HWND window) {
-  // The system may write into the command line it is given.
-  char commandLine[40];
-  lstrcpynA(commandLine, command.commandLine, sizeof commandLine);
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
-  if (!startProcess(nullptr, commandLine, nullptr, nullptr, FALSE, command.priorityClass, nullptr,
-                    nullptr, &startup, &started))
-    return GetLastError();
+  if (DWORD error = StartProgram(command, &started)) return error;
   CloseHandle(started.hThread);
 
   if (command.savesScreenSaver) {
@@ -72,6 +78,14 @@ DWORD Launch(const LaunchCommand& command, HWND window) {
     CloseHandle(worker);
   else
     EndLaunch();  // the program runs on, unwatched; the panel stays usable
+  return 0;
+}
+
+DWORD StartUnwatched(const LaunchCommand& command) {
+  PROCESS_INFORMATION started{};
+  if (DWORD error = StartProgram(command, &started)) return error;
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
   return 0;
 }
 

@@ -47,6 +47,10 @@ extern StartProcessFunction startProcess;
 // code when the program cannot be started; then nothing has changed.
 DWORD Launch(const LaunchCommand& command, HWND window);
 
+// Starts the command's program and lets it run on its own: no worker, no
+// launch state. Answers 0, or the system's error code.
+DWORD StartUnwatched(const LaunchCommand& command);
+
 // The system's screen-saver flag, never written to the user's profile: a
 // change lasts until the next logon.
 BOOL ScreenSaveActive();

@@ -1,9 +1,6 @@
 #include "velpanel/main_frame.h"
 
-#include <string>
-
 #include "framework/app.h"
-#include "framework/handles.h"
 #include "velpanel/core/panel_layout.h"
 #include "velpanel/launch.h"
 #include "velpanel/panel_app.h"
@@ -83,12 +80,14 @@ void CMainFrame::SizeAndPlace() {
                               {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
   SetWindowPos(hwnd(), nullptr, place.left, place.top, size.width, size.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
+  placed = true;
 }
 
 LRESULT CMainFrame::OnDestroy(fw::Message&) {
+  // A window whose creation failed was never placed: the stored place stays.
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
-  if (GetWindowPlacement(hwnd(), &placement)) {
+  if (placed && GetWindowPlacement(hwnd(), &placement)) {
     const fw::RegistrySettings& settings = PanelApp::Get().Settings();
     settings.WriteInt(kPosition, "Left", placement.rcNormalPosition.left);
     settings.WriteInt(kPosition, "Top", placement.rcNormalPosition.top);
@@ -115,17 +114,7 @@ void CMainFrame::StartCommand(int id) {
   // The buttons are disabled meanwhile; a command that arrives anyway must not
   // start a second program over the state of the first.
   if (launchState.runningCommand.load(std::memory_order_acquire) != 0) return;
-  if (DWORD error = Launch(*FindLaunchCommand(id), hwnd())) ShowStartError(error);
-}
-
-void CMainFrame::ShowStartError(DWORD error) {
-  char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, error,
-                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
-  fw::UniqueLocalMemory owned(text);
-  // An error the system has no text for still gets a box, with its number.
-  std::string message = text ? text : "Error " + std::to_string(error);
-  PanelApp::Get().ShowMessage(message.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  if (DWORD error = Launch(*FindLaunchCommand(id), hwnd())) PanelApp::Get().ShowStartError(error);
 }
 
 LRESULT CMainFrame::OnToggle(fw::Message&) {

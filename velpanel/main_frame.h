@@ -33,9 +33,9 @@ class CMainFrame : public fw::FrameWindow {
  private:
   void SizeAndPlace();
   void StartCommand(int id);
-  void ShowStartError(DWORD error);
 
   UINT buttonImages;
+  bool placed = false;  // sized and placed from the stored position
 };
 
 }  // namespace velpanel

@@ -1,7 +1,11 @@
 #include "velpanel/panel_app.h"
 
 #include <memory>
+#include <string>
 
+#include "framework/handles.h"
+#include "velpanel/core/panel_command_line.h"
+#include "velpanel/launch.h"
 #include "velpanel/main_frame.h"
 
 namespace velpanel {
@@ -14,11 +18,29 @@ void PanelApp::StartUp() {
 
 bool PanelApp::InitInstance() {
   StartUp();
+  if (AsksForSetup(CommandLine())) {
+    StartSetup();
+    return false;
+  }
   auto frame = std::make_unique<CMainFrame>();
   // Without its toolbar there is no window and nothing to do.
   if (!frame->CreatePanel()) return false;
   SetMainWindow(frame.release()->SelfDeleting());
   return true;
+}
+
+void PanelApp::StartSetup() const {
+  if (DWORD error = StartUnwatched(*FindLaunchCommand(ID_CONFIG))) ShowStartError(error);
+}
+
+void PanelApp::ShowStartError(DWORD error) const {
+  char* text = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, error,
+                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
+  fw::UniqueLocalMemory owned(text);
+  // An error the system has no text for still gets a box, with its number.
+  std::string message = text ? text : "Error " + std::to_string(error);
+  ShowMessage(message.c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace velpanel

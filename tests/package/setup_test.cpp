@@ -191,9 +191,11 @@ TEST_F(SetupProgramTest, SilentSetupInstallsTheSuiteAndTheInstalledProgramsRun) 
   const std::optional<Shortcut> panelShortcut = ReadShortcut(StartMenuFolder() + "\\Velora Control Panel.lnk");
   ASSERT_TRUE(panelShortcut.has_value());
   EXPECT_TRUE(SamePath(panelShortcut->target, InWindows("velpanel.exe"))) << panelShortcut->target;
+  // velora's setup through Velpanel: the shell would start a shortcut to the
+  // saver itself with the saver's own switch.
   const std::optional<Shortcut> settings = ReadShortcut(StartMenuFolder() + "\\Velora Screen Saver Settings.lnk");
   ASSERT_TRUE(settings.has_value());
-  EXPECT_TRUE(SamePath(settings->target, InWindows("velora.scr"))) << settings->target;
+  EXPECT_TRUE(SamePath(settings->target, InWindows("velpanel.exe"))) << settings->target;
   EXPECT_EQ(settings->arguments, "/c");
   const std::optional<Shortcut> remove = ReadShortcut(StartMenuFolder() + "\\Uninstall Velora.lnk");
   ASSERT_TRUE(remove.has_value());
@@ -210,6 +212,20 @@ TEST_F(SetupProgramTest, SilentSetupInstallsTheSuiteAndTheInstalledProgramsRun) 
   Process panel = Process::Start(InWindows("velpanel.exe"), "");
   ASSERT_TRUE(panel.started());
   EXPECT_NE(WaitForWindow(panel.id(), "", "Velora", milliseconds(30000)), nullptr) << "the installed Velpanel shows no window";
+
+  // The settings entry opens velora's setup dialog and leaves no panel behind.
+  Process entry = Process::Start(settings->target, settings->arguments);
+  std::vector<WindowInfo> panelWindows;
+  const std::optional<DWORD> entryCode = entry.WaitForExit(milliseconds(30000), &panelWindows);
+  ASSERT_TRUE(entryCode.has_value()) << "the settings entry did not end";
+  EXPECT_EQ(*entryCode, 0u);
+  EXPECT_TRUE(panelWindows.empty());
+  HWND setupDialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (setupDialog = FindWindowA("#32770", "Velora Setup")) != nullptr; },
+                        milliseconds(30000)))
+      << "no setup dialog";
+  PostMessageA(setupDialog, WM_COMMAND, IDCANCEL, 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindow(setupDialog); }, milliseconds(30000)));
 }
 
 TEST_F(SetupProgramTest, CurrentSwitchMakesVeloraTheScreenSaver) {
@@ -270,7 +286,9 @@ TEST_P(UninstallerTest, RemovesTheSuiteKeepsTheUsersDataAndUnsetsOnlyOurSaver) {
 INSTANTIATE_TEST_SUITE_P(CurrentSavers, UninstallerTest,
                          ::testing::Values(CurrentSaver{"C:\\WINDOWS\\VELORA.SCR", true},
                                            CurrentSaver{"C:\\windows\\fracsave.scr", true},
-                                           CurrentSaver{"C:\\windows\\system32\\ssmystify.scr", false}));
+                                           CurrentSaver{"C:\\windows\\system32\\ssmystify.scr", false},
+                                           // a copy of velora elsewhere stays in use
+                                           CurrentSaver{"C:\\windows\\system32\\velora.scr", false}));
 
 }  // namespace
 }  // namespace e2e

@@ -1,6 +1,7 @@
 // The control panel's window in-process: its toolbar, the button states, the
-// toggle, a missing bitmap, and the launches through a recording start seam
-// (Wine starts every program at normal priority, so the class is checked here).
+// toggle, a missing bitmap, and the launches and the setup switch through a
+// recording start seam (Wine starts every program at normal priority, so the
+// class is checked here).
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -202,11 +203,16 @@ TEST_F(PanelTest, ToggleTwiceBringsTheFlagBackAndLeavesTheProfileAlone) {
   EXPECT_EQ(profileValue(), profile);
 }
 
-TEST_F(PanelTest, WithoutItsBitmapThereIsNoWindow) {
+TEST_F(PanelTest, WithoutItsBitmapThereIsNoWindowAndTheStoredPlaceStays) {
+  const fw::RegistrySettings& settings = PanelApp::Get().Settings();
+  settings.WriteInt("Position", "Left", 300);
+  settings.WriteInt("Position", "Top", -20);
   CMainFrame broken(999);
   EXPECT_FALSE(broken.CreatePanel());
   EXPECT_EQ(broken.hwnd(), nullptr);
   EXPECT_EQ(FindWindowA(fw::FrameWindow::ClassName(), "Velora"), nullptr);
+  EXPECT_EQ(settings.GetInt("Position", "Left", 100), 300);
+  EXPECT_EQ(settings.GetInt("Position", "Top", 100), -20);
 }
 
 TEST_F(PanelTest, LaunchesStartTheirCommandLineAndAreWatchedUntilTheProgramEnds) {
@@ -254,6 +260,19 @@ TEST_F(PanelTest, LaunchesStartTheirCommandLineAndAreWatchedUntilTheProgramEnds)
     EXPECT_FALSE(IsOpen(call.process));
     EXPECT_EQ(States().substr(0, 9), "E- E- E- ");
   }
+}
+
+TEST_F(PanelTest, SetupSwitchStartsVelorasSetupAndEndsWithoutAWindow) {
+  PanelApp startMenuEntry;
+  EXPECT_EQ(startMenuEntry.Run(GetModuleHandleA(nullptr), "/c"), 0);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].commandLine, "Velora.scr -c");
+  EXPECT_EQ(calls[0].flags, static_cast<DWORD>(NORMAL_PRIORITY_CLASS));
+  EXPECT_TRUE(calls[0].plain);
+  EXPECT_FALSE(IsOpen(calls[0].process));
+  EXPECT_FALSE(IsOpen(calls[0].thread));
+  EXPECT_EQ(launchState.runningCommand.load(), 0);
+  EXPECT_EQ(FindWindowA(fw::FrameWindow::ClassName(), "Velora"), nullptr);
 }
 
 }  // namespace
