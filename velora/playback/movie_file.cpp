@@ -2,9 +2,13 @@
 
 namespace velora {
 
+std::string_view FileNamePart(std::string_view path) {
+  const size_t separator = path.find_last_of("\\/:");
+  return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
 bool IsAviFile(std::string_view path) {
-  const size_t nameStart = path.find_last_of("\\/:");
-  const std::string_view name = nameStart == std::string_view::npos ? path : path.substr(nameStart + 1);
+  const std::string_view name = FileNamePart(path);
   const size_t dot = name.rfind('.');
   if (dot == std::string_view::npos || name.size() - dot != 4) return false;
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };

@@ -5,6 +5,10 @@
 
 namespace velora {
 
+// The file-name part of a path: what follows its last backslash, slash or
+// drive colon ("C:FISH.AVI" gives "FISH.AVI").
+std::string_view FileNamePart(std::string_view path);
+
 // True for a path whose file name ends in ".avi", in any letter case: the
 // system opens these on the AVI video device.
 bool IsAviFile(std::string_view path);

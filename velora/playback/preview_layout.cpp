@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <climits>
 
+#include "velora/playback/movie_file.h"
+
 namespace velora {
 
 std::string MovieName(std::string_view path) {
-  // A drive letter without a backslash ("C:FISH.AVI") ends the directory part too.
-  const size_t separator = path.find_last_of("\\/:");
-  std::string_view name = separator == std::string_view::npos ? path : path.substr(separator + 1);
+  std::string_view name = FileNamePart(path);
   while (!name.empty() && name.back() == '.') name.remove_suffix(1);
   const size_t dot = name.rfind('.');
   if (dot != std::string_view::npos) name = name.substr(0, dot);

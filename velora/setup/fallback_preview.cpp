@@ -26,7 +26,7 @@ class FallbackPreview : public fw::Window {
     RECT frame{0, 0, source.rc.right, source.rc.bottom};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     OffsetRect(&frame, owned.left + 24 - frame.left, owned.top + 24 - frame.top);
-    if (!Create(0, nullptr, FileName(path).c_str(), kStyle, frame, owner, 0)) return false;
+    if (!Create(0, nullptr, std::string(FileNamePart(path)).c_str(), kStyle, frame, owner, 0)) return false;
 
     MCI_DGV_WINDOW_PARMSA target{};
     target.hWnd = hwnd();
@@ -75,11 +75,6 @@ class FallbackPreview : public fw::Window {
     MCI_DGV_PUT_PARMS destination{};
     destination.rc = {0, 0, client.right, client.bottom};
     mci.SendCommand(device, MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, &destination);
-  }
-
-  static std::string FileName(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/:");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
   }
 
   MciPort& mci;
