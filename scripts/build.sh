@@ -1,14 +1,30 @@
 #!/bin/bash
-# Configures and builds both trees: build/native (portable code and its unit
-# tests) and build/win32 (the Windows programs and the Win32 tests).
+# Configures and builds the named trees, by default native and win32:
+#   native    build/native: portable code and its unit tests (host compiler)
+#   win32     build/win32: the Windows programs and the Win32 tests (MinGW)
+#   sanitize  build/sanitize: the portable code, its unit tests and the fuzz
+#             targets with clang under AddressSanitizer and UBSan
+#   bash scripts/build.sh [native] [win32] [sanitize]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
 
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/native -j "$jobs"
+configure() {  # tree, cmake arguments...
+  local tree=$1
+  shift
+  cmake -S . -B "build/$tree" -G Ninja "$@" >/dev/null
+  cmake --build "build/$tree" -j "$jobs"
+}
 
-cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build build/win32 -j "$jobs"
+trees=("$@")
+((${#trees[@]})) || trees=(native win32)
+for tree in "${trees[@]}"; do
+  case $tree in
+    native) configure native -DCMAKE_BUILD_TYPE=Release ;;
+    win32) configure win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" ;;
+    sanitize) configure sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_SANITIZE=ON \
+                -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 ;;
+    *) echo "build.sh: unknown tree $tree" >&2; exit 2 ;;
+  esac
+done

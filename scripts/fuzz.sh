@@ -31,9 +31,7 @@ cd "$root"
 export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
 seconds=${1:-600}
 bash scripts/setup.sh || exit 1
-cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_SANITIZE=ON \
-  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null || exit 1
-cmake --build build/sanitize -j "$(nproc)" || exit 1
+bash scripts/build.sh sanitize || exit 1
 
 out=build/fuzz
 mkdir -p "$out/logs"

@@ -10,10 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 bash scripts/setup.sh || exit 1
-bash scripts/build.sh || exit 1
-cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELORA_SANITIZE=ON \
-  -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null || exit 1
-cmake --build build/sanitize -j "$(nproc)" || exit 1
+bash scripts/build.sh native win32 sanitize || exit 1
 
 # Sanitizer and fuzzer reports name the source lines.
 export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
