@@ -31,6 +31,21 @@ FrameMetrics SystemFrameMetrics() {
   return m;
 }
 
+Desktop DesktopAround(Position stored, Extent window) {
+  Desktop desktop;
+  desktop.monitorCount = GetSystemMetrics(SM_CMONITORS);
+  desktop.screen = {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  const RECT at{stored.left, stored.top, stored.left + window.width, stored.top + window.height};
+  HMONITOR monitor = MonitorFromRect(&at, MONITOR_DEFAULTTONULL);
+  if (!monitor) monitor = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  RECT work{0, 0, desktop.screen.width, desktop.screen.height};
+  if (GetMonitorInfoA(monitor, &info)) work = info.rcWork;
+  desktop.workArea = {work.left, work.top, work.right, work.bottom};
+  return desktop;
+}
+
 }  // namespace
 
 FW_BEGIN_MESSAGE_MAP(CMainFrame, fw::FrameWindow)
@@ -76,8 +91,8 @@ void CMainFrame::SizeAndPlace() {
   }
   Extent size = PanelWindowSize(content, SystemFrameMetrics(), PanelApp::Get().newShell);
   const fw::RegistrySettings& settings = PanelApp::Get().Settings();
-  Position place = PlacePanel({settings.GetInt(kPosition, "Left", 100), settings.GetInt(kPosition, "Top", 100)},
-                              {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+  const Position stored{settings.GetInt(kPosition, "Left", 100), settings.GetInt(kPosition, "Top", 100)};
+  Position place = PlacePanel(stored, size, DesktopAround(stored, size));
   SetWindowPos(hwnd(), nullptr, place.left, place.top, size.width, size.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
   placed = true;

@@ -2,6 +2,7 @@
 
 #include "fracsave/resources/resource_ids.h"
 #include "fracsave/settings/saver_settings_io.h"
+#include "framework/screen_layout.h"
 
 namespace fracsave {
 
@@ -113,9 +114,29 @@ INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wP
   }
 }
 
+namespace {
+
+// A dialog stands relative to its owner's corner. The saver window covers
+// every monitor, so its corner may lie on another monitor than the primary:
+// the prompt goes where it stands when the primary is the only monitor.
+void PlaceOnPrimaryMonitor(HWND dialog) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  if (!owner) return;
+  POINT corner{0, 0};
+  ClientToScreen(owner, &corner);
+  const RECT primary = fw::CurrentScreenLayout().primary;
+  RECT at;
+  GetWindowRect(dialog, &at);
+  SetWindowPos(dialog, nullptr, at.left - corner.x + primary.left, at.top - corner.y + primary.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
 INT_PTR CALLBACK DlgGetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
+      PlaceOnPrimaryMonitor(dialog);
       LimitPasswordEdit(dialog, IDC_PASSWORD);
       SetTimer(dialog, kPromptTimer, kPromptTimeoutMs, nullptr);
       return 1;

@@ -5,6 +5,7 @@
 #include "fracsave/dialogs/saver_dialogs.h"
 #include "fracsave/settings/saver_settings_io.h"
 #include "fracsave/win32/fractal_frame.h"
+#include "framework/screen_layout.h"
 
 namespace fracsave {
 
@@ -14,7 +15,10 @@ namespace {
 
 void PostToSelf(HWND window, UINT message) { PostMessageA(window, message, 0, 0); }
 
-void TakeReference() { GetCursorPos(&g_shell.reference); }
+void TakeReference() {
+  GetCursorPos(&g_shell.reference);
+  g_shell.referenceTaken = 1;
+}
 
 // A new scene: a new region at once, and the AlterCorners count from 0.
 void StartNewScene() {
@@ -38,6 +42,50 @@ int PumpSaverMessagesPaced(HWND window) {
   return PumpSaverMessages(window);
 }
 
+// The frame's size and place: the primary monitor's, in the saver window.
+void TakePrimaryMonitor(const fw::ScreenLayout& layout) {
+  const RECT primary = layout.PrimaryInWindow();
+  g_saverState.screenWidth = fw::WidthOf(primary);
+  g_saverState.screenHeight = fw::HeightOf(primary);
+  g_shell.frameOrigin = {primary.left, primary.top};
+}
+
+// Every monitor but the primary stays black; the primary shows the frames
+// (WM_ERASEBKGND erases nothing, so a repaint leaves the picture as it is).
+void PaintOtherMonitorsBlack(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  const RECT& dirty = paint.rcPaint;
+  ExcludeClipRect(dc, g_shell.frameOrigin.x, g_shell.frameOrigin.y,
+                  g_shell.frameOrigin.x + g_saverState.screenWidth, g_shell.frameOrigin.y + g_saverState.screenHeight);
+  PatBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, BLACKNESS);
+  EndPaint(window, &paint);
+}
+
+// A new scene now, or, during a frame, once that frame has unwound.
+void StartNewSceneSoon() {
+  if (g_shell.frameDepth > 0) {
+    // Abandon the frame; the tick that runs it starts the new scene once it
+    // has unwound. Ticks stay dropped meanwhile.
+    g_saverState.abortFrame = 1;
+    g_shell.resumeAfterFrame = 1;
+  } else {
+    StartNewScene();
+  }
+}
+
+// Monitors came, went or moved: cover them all again, and a new scene at the
+// primary monitor's new size.
+void FitToMonitors(HWND window) {
+  const fw::ScreenLayout layout = fw::CurrentScreenLayout();
+  const RECT& all = layout.virtualScreen;
+  SetWindowPos(window, nullptr, all.left, all.top, fw::WidthOf(all), fw::HeightOf(all),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  TakePrimaryMonitor(layout);
+  InvalidateRect(window, nullptr, FALSE);
+  StartNewSceneSoon();
+}
+
 LRESULT Tick(HWND window) {
   if (g_saverState.frameBusy || g_saverState.abortFrame) return 0;
   // No frame while the password prompt is up: a frame pumps only this
@@ -51,6 +99,9 @@ LRESULT Tick(HWND window) {
   g_saverState.frameBusy = 1;
   ++g_shell.frameDepth;
   HDC dc = GetDC(window);
+  // The picture goes on the primary monitor, where it stands when that is the only one.
+  SetViewportOrgEx(dc, g_shell.frameOrigin.x, g_shell.frameOrigin.y, nullptr);
+  IntersectClipRect(dc, 0, 0, g_saverState.screenWidth, g_saverState.screenHeight);
   DrawFractalFrame(dc, g_saverState.screenWidth, g_saverState.screenHeight, window);
   ReleaseDC(window, dc);
   --g_shell.frameDepth;
@@ -108,9 +159,10 @@ LRESULT CALLBACK SaverInputProc(HWND window, UINT message, WPARAM wParam, LPARAM
         SetCursor(nullptr);
         POINT now;
         GetCursorPos(&now);
-        if (g_shell.reference.x == -1 || g_shell.reference.y == -1)
+        if (!g_shell.referenceTaken) {
           g_shell.reference = now;
-        else if (now.x != g_shell.reference.x || now.y != g_shell.reference.y)
+          g_shell.referenceTaken = 1;
+        } else if (now.x != g_shell.reference.x || now.y != g_shell.reference.y)
           PostToSelf(window, WM_SAVER_CHECKCLOSE);
       }
       break;
@@ -146,9 +198,10 @@ int SaverEntry(HINSTANCE instance, HINSTANCE, const char* commandLine, int) {
   wc.lpszClassName = kSaverClass;
   if (!RegisterClassA(&wc)) return 1;
 
-  HWND window = CreateWindowExA(0, kSaverClass, kSaverTitle, WS_POPUP | WS_VISIBLE, 0, 0,
-                                GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                nullptr, nullptr, instance, nullptr);
+  // Every monitor is covered; the frames are drawn on the primary.
+  const RECT all = fw::CurrentScreenLayout().virtualScreen;
+  HWND window = CreateWindowExA(0, kSaverClass, kSaverTitle, WS_POPUP | WS_VISIBLE, all.left, all.top,
+                                fw::WidthOf(all), fw::HeightOf(all), nullptr, nullptr, instance, nullptr);
   if (!window) return 1;
   g_mainWindow = window;
 
@@ -167,8 +220,7 @@ using namespace fracsave;
 LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      g_saverState.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-      g_saverState.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+      TakePrimaryMonitor(fw::CurrentScreenLayout());
       SetTimer(window, kFrameTimer, kFrameIntervalMs, nullptr);
       g_saverState.newImage = 1;
       g_saverState.abortFrame = 0;
@@ -187,14 +239,13 @@ LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_TIMER:
       return Tick(window);
     case WM_SAVER_RESUME:
-      if (g_shell.frameDepth > 0) {
-        // Refused during a frame: abandon it; the tick that runs it starts
-        // the new scene once it has unwound. Ticks stay dropped meanwhile.
-        g_saverState.abortFrame = 1;
-        g_shell.resumeAfterFrame = 1;
-      } else {
-        StartNewScene();
-      }
+      StartNewSceneSoon();
+      break;
+    case WM_PAINT:
+      PaintOtherMonitorsBlack(window);
+      return 0;
+    case WM_DISPLAYCHANGE:
+      FitToMonitors(window);
       break;
     default:
       break;

@@ -34,7 +34,11 @@ void UseSaverPump();
 
 // Process-wide shell state, visible for the tests.
 struct ShellState {
-  POINT reference{-1, -1};  // cursor position to compare moves with; -1: none yet
+  POINT reference{-1, -1};  // cursor position to compare moves with
+  // Whether the reference was taken: with a monitor left of or above the
+  // primary, -1 is a real cursor position.
+  int32_t referenceTaken = 0;
+  POINT frameOrigin{0, 0};  // the primary monitor's corner in the saver window, where frames are drawn
   int32_t promptActive = 0; // set while the password check of a close request runs
   int32_t frameDepth = 0;   // frames running (never more than one)
   int32_t resumeAfterFrame = 0;  // a refused close arrived during a frame

@@ -58,5 +58,35 @@ TEST(PlacePanel, BringsBackOnlyWhatLiesBeyondTheRightOrBottomEdge) {
   }
 }
 
+TEST(PlacePanel, OnSeveralMonitorsKeepsTheWholeWindowInTheWorkAreaItStandsOn) {
+  const Extent window{150, 40};
+  // A monitor left of the primary, its taskbar at the bottom; one monitor keeps the old rule.
+  const Desktop left{2, {1024, 768}, {-1280, 0, 0, 984}};
+  const Desktop single{1, {1024, 768}, {0, 0, 1024, 738}};
+  struct Case {
+    const char* what;
+    Desktop desktop;
+    Position stored, placed;
+  } cases[] = {
+      {"inside the second monitor", left, {-900, 300}, {-900, 300}},
+      {"over its left edge", left, {-1300, 300}, {-1280, 300}},
+      {"under its taskbar", left, {-900, 970}, {-900, 944}},
+      {"across its right edge", left, {-30, -20}, {-150, 0}},
+      {"unplugged: the primary's work area", {2, {1024, 768}, {0, 0, 1024, 738}}, {-3000, 5000}, {0, 698}},
+      {"one monitor: beyond is brought back", single, {5000, 5000}, {874, 668}},
+      {"one monitor: negative is kept", single, {-40, -3000}, {-40, -3000}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Position placed = PlacePanel(c.stored, window, c.desktop);
+    EXPECT_EQ(placed.left, c.placed.left);
+    EXPECT_EQ(placed.top, c.placed.top);
+  }
+  // A window larger than the work area keeps its left and top edges inside.
+  Position big = PlacePanel({-2000, 100}, {2000, 2000}, left);
+  EXPECT_EQ(big.left, -1280);
+  EXPECT_EQ(big.top, 0);
+}
+
 }  // namespace
 }  // namespace velpanel

@@ -11,6 +11,7 @@
 #include "fracsave/settings/saver_settings_io.h"
 #include "fracsave/shell/saver_shell.h"
 #include "fracsave/win32/fractal_frame.h"
+#include "framework/screen_layout.h"
 
 using namespace fracsave;
 
@@ -217,3 +218,31 @@ TEST_F(FracsaveShell, PumpPassesTheQuitMessageOn) {
 }
 
 }  // namespace
+
+// A second monitor plugged in left of the primary while a frame is drawn: the
+// window covers both, the frame under way is abandoned, and the next one is
+// drawn at the primary's size and place.
+fw::ScreenLayout TwoMonitors() { return {{-32, 0, 80, 48}, {0, 0, 80, 48}}; }
+
+TEST_F(FracsaveShell, ADisplayChangeDuringAFrameCoversTheNewDesktopAndStartsANewScene) {
+  fw::SetScreenLayoutSource(TwoMonitors);
+  g_watch.injectAt = 50;
+  g_watch.inject = WM_DISPLAYCHANGE;
+  g_saverState.alterCount = 5;
+  Tick();
+  fw::SetScreenLayoutSource(nullptr);
+  RECT r;
+  GetWindowRect(window, &r);
+  EXPECT_EQ(r.left, -32);
+  EXPECT_EQ(r.right, 80);
+  EXPECT_EQ(g_saverState.screenWidth, 80);
+  EXPECT_EQ(g_saverState.screenHeight, 48);
+  EXPECT_EQ(g_shell.frameOrigin.x, 32);
+  EXPECT_EQ(g_shell.frameOrigin.y, 0);
+  EXPECT_LT(g_watch.callsAfterInject, 100);  // the old frame stopped soon after
+  EXPECT_EQ(g_saverState.newImage, 1);
+  EXPECT_EQ(g_saverState.alterCount, 0);
+  g_watch = PumpWatch{};
+  Tick();
+  EXPECT_EQ(g_watch.calls, 80 * (48 / 2 + 1));  // a whole frame at the new size
+}

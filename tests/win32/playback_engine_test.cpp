@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "framework/screen_layout.h"
 #include "recording_mci.h"
 #include "velora/playback/player_window.h"
 #include "velora/playback/saver_window.h"
@@ -391,6 +392,66 @@ TEST_F(PlaybackTest, ViewerClosesOnEscapeOnly) {
   EXPECT_FALSE(ClosePosted());
   SendMessageA(*window, WM_KEYDOWN, VK_ESCAPE, 0);
   EXPECT_TRUE(ClosePosted());
+}
+
+// Monitor layouts played through the metrics seam: a 640 x 480 primary with a
+// second monitor right of it, then left of it, then alone at 800 x 600.
+fw::ScreenLayout g_layout;
+fw::ScreenLayout PlayedLayout() { return g_layout; }
+
+class MonitorsTest : public PlaybackTest {
+ protected:
+  void SetUp() override {
+    PlaybackTest::SetUp();
+    Use({0, 0, 1280, 480});
+    fw::SetScreenLayoutSource(PlayedLayout);
+  }
+  void TearDown() override {
+    PlaybackTest::TearDown();
+    fw::SetScreenLayoutSource(nullptr);
+  }
+  static void Use(const RECT& all, const RECT& primary = {0, 0, 640, 480}) { g_layout = {all, primary}; }
+  std::vector<LONG> WindowRect() {
+    RECT r;
+    GetWindowRect(*window, &r);
+    return {r.left, r.top, r.right, r.bottom};
+  }
+  std::vector<LONG> LastPut() {
+    RECT r = mci.Last(MCI_PUT)->rect;
+    return {r.left, r.top, r.right, r.bottom};
+  }
+};
+
+TEST_F(MonitorsTest, TheWindowCoversEveryMonitorAndTheMovieKeepsItsPlaceOnThePrimary) {
+  Movies(" C:\\A.AVI\r\n");
+  Open<SaverWindow>();
+  Pump();
+  EXPECT_EQ(WindowRect(), (std::vector<LONG>{0, 0, 1280, 480}));
+  EXPECT_EQ(LastPut(), (std::vector<LONG>{160, 120, 320, 240}));  // centred on the primary only
+  auto* saver = static_cast<SaverWindow*>(window.get());
+  saver->lastMouseX = 700;
+  saver->lastMouseY = 10;
+  const size_t calls = mci.calls.size();
+
+  // The second monitor moves to the left: the window's origin goes to -640.
+  Use({-640, 0, 640, 480});
+  SendMessageA(*window, WM_DISPLAYCHANGE, 32, MAKELPARAM(640, 480));
+  EXPECT_EQ(WindowRect(), (std::vector<LONG>{-640, 0, 640, 480}));
+  EXPECT_EQ(LastPut(), (std::vector<LONG>{800, 120, 320, 240}));
+  EXPECT_EQ(mci.calls.size(), calls + 1);  // the same movie goes on: only its place is put anew
+  // The pointer stayed where it was on the screen: no move, no close.
+  EXPECT_EQ(saver->lastMouseX, 1340);
+  SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(1340, 10));
+  EXPECT_FALSE(ClosePosted());
+
+  // Unplugged, and the primary grows: the movie stays at its place on it, the
+  // next one is centred on the new size.
+  Use({0, 0, 800, 600}, {0, 0, 800, 600});
+  SendMessageA(*window, WM_DISPLAYCHANGE, 32, MAKELPARAM(800, 600));
+  EXPECT_EQ(WindowRect(), (std::vector<LONG>{0, 0, 800, 600}));
+  EXPECT_EQ(LastPut(), (std::vector<LONG>{160, 120, 320, 240}));
+  Notify(MCI_NOTIFY_SUCCESSFUL);
+  EXPECT_EQ(LastPut(), (std::vector<LONG>{240, 176, 320, 240}));
 }
 
 }  // namespace

@@ -31,27 +31,26 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
   if (!aviFile) UpdateWindow(window);
 
   if (OpenMovieFile(mci, path, deviceId) != 0) return -1;
+  drawsAtWindowOrigin = !aviFile;
 
   // A device without a picture refuses the picture steps and just plays its sound.
   MCI_DGV_RECT_PARMS source{};
   mci.SendCommand(deviceId, MCI_WHERE, MCI_DGV_WHERE_SOURCE, &source);
-  Placement place = ComputeMovieRect(source.rc.right, source.rc.bottom, GetSystemMetrics(SM_CXSCREEN),
-                                     GetSystemMetrics(SM_CYSCREEN), settings.Zoom, settings.Center,
-                                     ProcessRandom());
+  Placement place = ComputeMovieRect(source.rc.right, source.rc.bottom, screen.right - screen.left,
+                                     screen.bottom - screen.top, settings.Zoom, settings.Center, ProcessRandom());
+  place.x += screen.left;
+  place.y += screen.top;
 
   movieRect = {place.x, place.y, place.x + place.width, place.y + place.height};
   MCI_DGV_WINDOW_PARMSA target{};
-  MCI_DGV_PUT_PARMS destination{};
   if (aviFile) {
     target.hWnd = window;
-    destination.rc = {place.x, place.y, place.width, place.height};
   } else {
     movieWindow = CreateMovieWindow(window, movieRect);
     target.hWnd = movieWindow ? movieWindow.get() : window;
-    destination.rc = {0, 0, place.width, place.height};
   }
   mci.SendCommand(deviceId, MCI_WINDOW, MCI_DGV_WINDOW_HWND, &target);
-  mci.SendCommand(deviceId, MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, &destination);
+  PutDestination();
 
   MCI_DGV_SET_PARMS speed{};
   speed.dwSpeed = static_cast<DWORD>(settings.Speed);
@@ -75,6 +74,29 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
     play.dwFrom = static_cast<DWORD>(length.dwReturn);
   }
   return mci.SendCommand(deviceId, MCI_PLAY, flags, &play) == 0 ? 0 : -1;
+}
+
+void PlaybackEngine::PutDestination() {
+  MCI_DGV_PUT_PARMS destination{};
+  const LONG width = movieRect.right - movieRect.left, height = movieRect.bottom - movieRect.top;
+  if (drawsAtWindowOrigin)
+    destination.rc = {0, 0, width, height};
+  else
+    destination.rc = {movieRect.left, movieRect.top, width, height};
+  mci.SendCommand(deviceId, MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, &destination);
+}
+
+void PlaybackEngine::MoveScreen(const RECT& newScreen) {
+  const int dx = newScreen.left - screen.left, dy = newScreen.top - screen.top;
+  screen = newScreen;
+  if (dx == 0 && dy == 0) return;
+  OffsetRect(&movieRect, dx, dy);
+  if (deviceId == 0) return;
+  if (drawsAtWindowOrigin)
+    SetWindowPos(movieWindow.get(), nullptr, movieRect.left, movieRect.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  else
+    PutDestination();
 }
 
 void PlaybackEngine::PlayOrSkipLater(const std::string& path) {

@@ -33,6 +33,13 @@ class PlaybackEngine {
   void SkipFailedMovie();
   void RealizePalette();
   void StopPlayback();
+  // The screen moved within the window (monitors added, removed or rearranged):
+  // the current movie keeps its place on it.
+  void MoveScreen(const RECT& newScreen);
+
+  // Where movies are placed, in window coordinates: the primary monitor, which
+  // is the whole window on a single monitor.
+  RECT screen{};
 
   MCIDEVICEID deviceId = 0;
   RECT movieRect{};
@@ -41,6 +48,9 @@ class PlaybackEngine {
 
  private:
   void PlayOrSkipLater(const std::string& path);
+  // Tells the device where to draw the current movie: at movieRect in the
+  // window, or filling the movie's own window.
+  void PutDestination();
   // Closes the movie device, if one is open, and forgets its id.
   void CloseMovie();
 
@@ -49,6 +59,8 @@ class PlaybackEngine {
   HWND window = nullptr;
   // Where a device other than the AVI one draws the current movie.
   UniqueMovieWindow movieWindow;
+  // The current device draws at 0, 0 of the movie's own window (every device but the AVI one).
+  bool drawsAtWindowOrigin = false;
 };
 
 }  // namespace velora

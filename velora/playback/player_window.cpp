@@ -1,6 +1,7 @@
 #include "velora/playback/player_window.h"
 
 #include "framework/handles.h"
+#include "framework/screen_layout.h"
 #include "velora/playback/movie_geometry.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/shell/saver_app.h"
@@ -29,6 +30,7 @@ FW_BEGIN_MESSAGE_MAP(PlayerWindow, fw::Window)
   FW_ON_MESSAGE(WM_PALETTECHANGED, OnPaletteChanged)
   FW_ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
+  FW_ON_MESSAGE(WM_DISPLAYCHANGE, OnDisplayChange)
 FW_END_MESSAGE_MAP()
 
 PlayerWindow::PlayerWindow()
@@ -40,9 +42,12 @@ PlayerWindow::PlayerWindow(MciPort& mci, const PlaybackSettings& settings, Playl
 bool PlayerWindow::CreateFullScreen() {
   const char* windowClass = RegisterPlayerClass();
   if (!windowClass) return false;
-  RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  // Every monitor is covered, so that none shows the desktop; the movies play on the primary.
+  const fw::ScreenLayout layout = fw::CurrentScreenLayout();
+  engine.screen = layout.PrimaryInWindow();
   // Clipping its children keeps the black of a repaint off a movie's own window.
-  if (!Create(WS_EX_TOPMOST, windowClass, "Velora", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, screen, nullptr, 0))
+  if (!Create(WS_EX_TOPMOST, windowClass, "Velora", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, layout.virtualScreen,
+              nullptr, 0))
     return false;
   // A movie device may show the window while it is being created, and the
   // window is then never activated: keys would not reach it, and losing an
@@ -76,11 +81,11 @@ void PlayerWindow::PaintNoMoviesHint(HDC dc) {
   std::string hint = fw::LoadResourceString(IDS_NO_MOVIES);
   SIZE text{};
   GetTextExtentPointA(dc, hint.c_str(), static_cast<int>(hint.size()), &text);
-  Placement at = PlaceHint(text.cx, text.cy, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                           ProcessRandom());
+  const RECT& screen = engine.screen;
+  Placement at = PlaceHint(text.cx, text.cy, fw::WidthOf(screen), fw::HeightOf(screen), ProcessRandom());
   SetBkColor(dc, RGB(0, 0, 0));
   SetTextColor(dc, RGB(255, 0, 0));
-  TextOutA(dc, at.x, at.y, hint.c_str(), static_cast<int>(hint.size()));
+  TextOutA(dc, screen.left + at.x, screen.top + at.y, hint.c_str(), static_cast<int>(hint.size()));
 }
 
 LRESULT PlayerWindow::OnTimer(fw::Message& msg) {
@@ -113,6 +118,18 @@ LRESULT PlayerWindow::OnKeyDown(fw::Message& msg) {
 LRESULT PlayerWindow::OnDestroy(fw::Message&) {
   engine.StopPlayback();
   return Default();
+}
+
+LRESULT PlayerWindow::OnDisplayChange(fw::Message&) {
+  // Monitors came, went or moved: cover them all again; the movie keeps its
+  // place on the primary monitor, wherever that now is in the window.
+  const fw::ScreenLayout layout = fw::CurrentScreenLayout();
+  const RECT& all = layout.virtualScreen;
+  SetWindowPos(hwnd(), nullptr, all.left, all.top, fw::WidthOf(all), fw::HeightOf(all),
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  engine.MoveScreen(layout.PrimaryInWindow());
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  return 0;
 }
 
 }  // namespace velora

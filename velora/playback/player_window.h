@@ -12,7 +12,7 @@ class PlayerWindow : public fw::Window {
   // For tests: another MCI port, settings record and playlist file.
   PlayerWindow(MciPort& mci, const PlaybackSettings& settings, PlaylistFile playlistFile);
 
-  // Covers the screen; answers whether the window was created.
+  // Covers every monitor; answers whether the window was created.
   virtual bool CreateFullScreen();
 
   PlaybackEngine engine;
@@ -28,6 +28,7 @@ class PlayerWindow : public fw::Window {
   LRESULT OnPaletteChanged(fw::Message& msg);
   LRESULT OnKeyDown(fw::Message& msg);
   LRESULT OnDestroy(fw::Message& msg);
+  LRESULT OnDisplayChange(fw::Message& msg);
 
  private:
   void PaintNoMoviesHint(HDC dc);

@@ -16,6 +16,7 @@ FW_BEGIN_MESSAGE_MAP(SaverWindow, PlayerWindow)
   FW_ON_MESSAGE(WM_RBUTTONDOWN, OnInput)
   FW_ON_MESSAGE(WM_KEYDOWN, OnInput)
   FW_ON_MESSAGE(WM_SYSKEYDOWN, OnInput)
+  FW_ON_MESSAGE(WM_DISPLAYCHANGE, OnDisplayChange)
 FW_END_MESSAGE_MAP()
 
 LRESULT SaverWindow::OnSysCommand(fw::Message& msg) {
@@ -84,6 +85,20 @@ LRESULT SaverWindow::OnMouseMove(fw::Message& msg) {
 LRESULT SaverWindow::OnInput(fw::Message&) {
   PostClose();
   return 0;
+}
+
+LRESULT SaverWindow::OnDisplayChange(fw::Message& msg) {
+  RECT before{}, after{};
+  GetWindowRect(hwnd(), &before);
+  LRESULT result = PlayerWindow::OnDisplayChange(msg);
+  GetWindowRect(hwnd(), &after);
+  // The pointer has not moved because the window did: the first position,
+  // kept in window coordinates, moves with the window's origin.
+  if (lastMouseX != -1 || lastMouseY != -1) {
+    lastMouseX += before.left - after.left;
+    lastMouseY += before.top - after.top;
+  }
+  return result;
 }
 
 }  // namespace velora

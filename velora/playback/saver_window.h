@@ -9,7 +9,8 @@ class SaverWindow : public PlayerWindow {
  public:
   using PlayerWindow::PlayerWindow;
 
-  // Where the pointer was first reported; -1 until then.
+  // Where the pointer was first reported, in window coordinates (never
+  // negative: the window covers every monitor); -1 until then.
   int lastMouseX = -1;
   int lastMouseY = -1;
 
@@ -22,6 +23,7 @@ class SaverWindow : public PlayerWindow {
   LRESULT OnActivateApp(fw::Message& msg);
   LRESULT OnMouseMove(fw::Message& msg);
   LRESULT OnInput(fw::Message& msg);
+  LRESULT OnDisplayChange(fw::Message& msg);
 };
 
 }  // namespace velora

@@ -1,5 +1,7 @@
 #include "velpanel/core/panel_layout.h"
 
+#include <algorithm>
+
 namespace velpanel {
 
 Extent PanelWindowSize(Extent content, const FrameMetrics& m, bool newShell) {
@@ -18,6 +20,15 @@ Position PlacePanel(Position stored, Extent screen) {
   Position place = stored;
   if (place.left > screen.width) place.left = screen.width - 150;
   if (place.top > screen.height) place.top = screen.height - 100;
+  return place;
+}
+
+Position PlacePanel(Position stored, Extent window, const Desktop& desktop) {
+  if (desktop.monitorCount <= 1) return PlacePanel(stored, desktop.screen);
+  const Area& work = desktop.workArea;
+  Position place = stored;
+  place.left = std::max(std::min(place.left, work.right - window.width), work.left);
+  place.top = std::max(std::min(place.top, work.bottom - window.height), work.top);
   return place;
 }
 

@@ -14,6 +14,19 @@ struct Position {
   int top = 0;
 };
 
+struct Area {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// The desktop around the stored place.
+struct Desktop {
+  int monitorCount = 1;
+  Extent screen;  // the primary monitor's size
+  // The work area of the monitor the window at its stored place lies on most;
+  // the primary's when it lies on none (its monitor was unplugged).
+  Area workArea;
+};
+
 // The system's metrics that frame the toolbar.
 struct FrameMetrics {
   int cxBorder = 0, cyBorder = 0;      // SM_CXBORDER, SM_CYBORDER
@@ -32,5 +45,11 @@ Extent PanelWindowSize(Extent content, const FrameMetrics& metrics, bool newShel
 // The stored position, brought back only when it lies beyond the screen's
 // right or bottom edge; a position on the edge or a negative one is kept.
 Position PlacePanel(Position stored, Extent screen);
+
+// One monitor: PlacePanel, as ever. Several: the whole window is kept inside
+// the desktop's work area (its left and top edges first, when it is larger),
+// so a place on a second monitor stays there and one on an unplugged monitor
+// comes back onto the primary.
+Position PlacePanel(Position stored, Extent window, const Desktop& desktop);
 
 }  // namespace velpanel

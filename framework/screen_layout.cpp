@@ -1,0 +1,36 @@
+#include "framework/screen_layout.h"
+
+namespace fw {
+
+namespace {
+
+ScreenLayoutSource g_source = nullptr;
+
+}  // namespace
+
+RECT ScreenLayout::PrimaryInWindow() const {
+  RECT r = primary;
+  OffsetRect(&r, -virtualScreen.left, -virtualScreen.top);
+  return r;
+}
+
+ScreenLayout ReadScreenLayout() {
+  ScreenLayout layout;
+  layout.primary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (GetMonitorInfoA(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) layout.primary = info.rcMonitor;
+  const RECT all{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                 GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                 GetSystemMetrics(SM_YVIRTUALSCREEN) + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+  // A system without the virtual-screen metrics answers 0 (an empty rectangle,
+  // which the union leaves out): then the primary is all there is.
+  UnionRect(&layout.virtualScreen, &all, &layout.primary);
+  return layout;
+}
+
+ScreenLayout CurrentScreenLayout() { return g_source ? g_source() : ReadScreenLayout(); }
+
+void SetScreenLayoutSource(ScreenLayoutSource source) { g_source = source; }
+
+}  // namespace fw
