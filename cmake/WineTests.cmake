@@ -11,6 +11,15 @@ set_tests_properties(bench.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)
 add_test(NAME bench.stop COMMAND ${BENCH_SCRIPT} stop ${BENCH_DIR})
 set_tests_properties(bench.stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
 
+# Another bench, of a size and monitor layout of its own (see bench.sh), as
+# the fixture `name` for the tests that ask for it.
+function(add_wine_bench name dir size layout)
+  add_test(NAME bench.start.${layout} COMMAND ${BENCH_SCRIPT} start ${dir} ${size} ${layout})
+  set_tests_properties(bench.start.${layout} PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 180)
+  add_test(NAME bench.stop.${layout} COMMAND ${BENCH_SCRIPT} stop ${dir})
+  set_tests_properties(bench.stop.${layout} PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 60)
+endfunction()
+
 include(GoogleTest)
 
 # One ctest entry per test case, each run as its own Wine process on the bench.

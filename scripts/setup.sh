@@ -11,6 +11,8 @@ packages=(
   libxcursor1:i386 libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386
   libfreetype6:i386 libfontconfig1:i386 libasound2:i386 libasound2-plugins:i386
   xvfb xauth xdotool imagemagick ffmpeg python3
+  # xrandr: the test bench's displays of two monitors.
+  x11-xserver-utils
   # Wine plays MP4 (H.264), WMV and MPEG-4 movies through GStreamer: -good
   # holds the MP4 container, -ugly the WMV one, -libav the decoders.
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386

@@ -1,7 +1,11 @@
 #!/bin/bash
 # The Wine test bench: a private Wine prefix and a private Xvfb display per run.
-#   bench.sh start DIR [WxH]   make DIR/prefix, start Xvfb, write DIR/env
+#   bench.sh start DIR [WxH [LAYOUT]]
+#                              make DIR/prefix, start Xvfb, write DIR/env
 #                              (with BENCH_USE_DISPLAY set, that display instead of Xvfb)
+#                              LAYOUT (or $BENCH_LAYOUT): "single" (the default), or two
+#                              monitors of WxH: "right" (the second right of the primary)
+#                              or "left" (left of it: the virtual screen starts at -W)
 #   bench.sh run DIR CMD...    run CMD inside the bench (WINEPREFIX, DISPLAY set)
 #   bench.sh stop DIR          end this bench's Wine processes and its Xvfb, by PID
 # Nothing outside DIR is touched, and only processes this bench started are ended.
@@ -28,6 +32,22 @@ stop_bench() {
   rm -f "$dir/env"
 }
 
+# Two monitors side by side on one X screen of twice the width. Wine reads the
+# monitors (through Xinerama, once XRandR is off for the prefix) when its
+# server starts, so this comes before any Wine program runs. Without -noreset,
+# Xvfb would forget them when its last client goes.
+set_monitors() {
+  local layout=$1 w=${2%x*} h=${2#*x} primary_x second_x
+  case $layout in
+    right) primary_x=0 second_x=$w ;;
+    left) primary_x=$w second_x=0 ;;
+  esac
+  # Physical sizes at 96 pixels per inch, in millimetres.
+  local mm="${w}/$((w * 254 / 960))x${h}/$((h * 254 / 960))"
+  DISPLAY=$BENCH_DISPLAY xrandr --setmonitor '*P' "${mm}+${primary_x}+0" screen >/dev/null
+  DISPLAY=$BENCH_DISPLAY xrandr --setmonitor S "${mm}+${second_x}+0" none >/dev/null
+}
+
 start_xvfb() {
   local size=$1 fd_file=$dir/display
   rm -f "$fd_file"
@@ -44,10 +64,13 @@ start_xvfb() {
 }
 
 prepare_prefix() {
-  local prefix=$1
+  local prefix=$1 layout=$2
   rm -rf "$prefix"
   WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  if [ "$layout" != single ]; then
+    WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
+  fi
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
   # MP4, WMV and MPEG movies: Wine's Direct3D video renderer crashes or shows
   # black in a virtual display; the GDI one draws them.
@@ -59,13 +82,22 @@ prepare_prefix() {
 case $cmd in
   start)
     size=${1:-640x480}
+    layout=${2:-${BENCH_LAYOUT:-single}}
+    case $layout in
+      single | right | left) ;;
+      *) echo "bench: unknown layout $layout (single, right or left)" >&2; exit 2 ;;
+    esac
     mkdir -p "$dir"
     stop_bench
     if [ -n "${BENCH_USE_DISPLAY:-}" ]; then
+      [ "$layout" = single ] || { echo "bench: a layout of two monitors needs the bench's own Xvfb" >&2; exit 2; }
       BENCH_DISPLAY=$BENCH_USE_DISPLAY
       BENCH_XVFB_PID=
-    else
+    elif [ "$layout" = single ]; then
       start_xvfb "$size"
+    else
+      start_xvfb "$((${size%x*} * 2))x${size#*x}"
+      set_monitors "$layout" "$size"
     fi
     prefix=$dir/prefix
     cat >"$dir/env" <<ENV
@@ -74,12 +106,13 @@ export DISPLAY='$BENCH_DISPLAY'
 export BENCH_XVFB_PID=$BENCH_XVFB_PID
 export BENCH_DIR='$dir'
 export BENCH_SCREEN='$size'
+export BENCH_LAYOUT='$layout'
 ENV
-    DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix"
+    DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix" "$layout"
     # A persistent server saves every test program a server start-up.
     WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
     DISPLAY=$BENCH_DISPLAY WINEPREFIX=$prefix wine cmd /c ver </dev/null >/dev/null 2>&1 || true
-    echo "bench ready: display $BENCH_DISPLAY ($size), prefix $prefix"
+    echo "bench ready: display $BENCH_DISPLAY ($size, $layout), prefix $prefix"
     ;;
   run)
     [ -f "$dir/env" ] || { echo "bench: not started in $dir" >&2; exit 1; }

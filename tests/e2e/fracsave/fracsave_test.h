@@ -10,6 +10,9 @@
 #include <string>
 
 #include "driver.h"
+#include "fracsave/core/colour_table.h"
+#include "fracsave/core/mandelbrot.h"
+#include "fracsave/core/password.h"
 
 namespace e2e {
 
@@ -24,6 +27,38 @@ inline const char kSection[] = "Screen Saver.Mandelbrot";
 inline std::string FracsavePath() {
   const char* path = std::getenv("FRACSAVE_SCR");
   return path ? WindowsPathFromLinux(path) : std::string();
+}
+
+class NoRegionHost : public fracsave::RegionHost {
+ public:
+  int64_t NowSeconds() override { return 0; }
+  void WriteSetInfo(const std::string&) override {}
+};
+
+// The saver's first picture at the screen's size: preset 1, full mode, the
+// colour wheel as built.
+inline fracsave::Surface ExpectedFirstFrame(int width, int height) {
+  fracsave::SaverState state{};
+  fracsave::SaverSettings settings{};
+  fracsave::BuildColourTable(state.colourTable);
+  state.newImage = 1;
+  state.presetIndex = 1;
+  NoRegionHost host;
+  fracsave::SurfaceScreen screen(width, height);
+  fracsave::DrawFrame(state, settings, host, screen, width, height);
+  return screen.screen;
+}
+
+// A password as CONTROL.INI keeps it.
+inline std::string Scrambled(const char* typed) {
+  char text[fracsave::kPasswordMax + 1] = {};
+  lstrcpynA(text, typed, sizeof text);
+  fracsave::ScramblePasswordWith(text, [](char* t) { CharUpperA(t); });
+  return text;
+}
+
+inline HWND WaitForPrompt(DWORD processId) {
+  return WaitForWindow(processId, "#32770", "Screen Saver Password", milliseconds(10000));
 }
 
 inline std::string IniText(const char* section, const char* key) {

@@ -3,44 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "fracsave/core/colour_table.h"
-#include "fracsave/core/mandelbrot.h"
-#include "fracsave/core/password.h"
 #include "fracsave_test.h"
 
 namespace e2e {
 namespace {
-
-class NoRegionHost : public fracsave::RegionHost {
- public:
-  int64_t NowSeconds() override { return 0; }
-  void WriteSetInfo(const std::string&) override {}
-};
-
-// The saver's first picture at the screen's size: preset 1, full mode, the
-// colour wheel as built.
-fracsave::Surface ExpectedFirstFrame(int width, int height) {
-  fracsave::SaverState state{};
-  fracsave::SaverSettings settings{};
-  fracsave::BuildColourTable(state.colourTable);
-  state.newImage = 1;
-  state.presetIndex = 1;
-  NoRegionHost host;
-  fracsave::SurfaceScreen screen(width, height);
-  fracsave::DrawFrame(state, settings, host, screen, width, height);
-  return screen.screen;
-}
-
-std::string Scrambled(const char* typed) {
-  char text[fracsave::kPasswordMax + 1] = {};
-  lstrcpynA(text, typed, sizeof text);
-  fracsave::ScramblePasswordWith(text, [](char* t) { CharUpperA(t); });
-  return text;
-}
-
-HWND WaitForPrompt(DWORD processId) {
-  return WaitForWindow(processId, "#32770", "Screen Saver Password", milliseconds(10000));
-}
 
 TEST_F(FracsaveTest, SaverSwitchesStartTheSaverOverTheWholeScreen) {
   for (const char* arguments : {"/s", "-S", "s", "Sx"}) {
