@@ -16,6 +16,7 @@
 #include "fracsave/dialogs/saver_dialogs.h"
 #include "fracsave/settings/saver_settings_io.h"
 #include "fracsave/shell/saver_shell.h"
+#include "framework/screen_layout.h"
 #include "timing.h"
 
 using namespace fracsave;
@@ -105,8 +106,10 @@ int Rate(int seconds) {
     SetFlag("FastGen", fast ? "1" : "0");
     g_saverState = SaverState{};
     g_shell = ShellState{};
-    HWND window = CreateWindowExA(0, wc.lpszClassName, "rate", WS_POPUP | WS_VISIBLE, 0, 0, width,
-                                  height, nullptr, nullptr, g_instance, nullptr);
+    // Over every monitor, as the saver's own window.
+    const RECT all = fw::CurrentScreenLayout().virtualScreen;
+    HWND window = CreateWindowExA(0, wc.lpszClassName, "rate", WS_POPUP | WS_VISIBLE, all.left, all.top,
+                                  fw::WidthOf(all), fw::HeightOf(all), nullptr, nullptr, g_instance, nullptr);
     const double t0 = NowMs();
     UINT_PTR stop = SetTimer(nullptr, 0, UINT(seconds * 1000), StopLoop);
     MSG msg;

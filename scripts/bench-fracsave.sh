@@ -6,7 +6,9 @@
 #  2. the frame rate of the running saver window, full and fast mode, against
 #     the bare computation of a frame in the same run.
 # Results are printed and kept in build/bench-fracsave/results.txt.
-#   REPEATS=15 SECONDS=10 scripts/bench-fracsave.sh
+# LAYOUTS lists the monitor layouts to run on, one bench each (see
+# tests/bench/bench.sh): "single right" compares a second monitor's cost.
+#   REPEATS=15 SECONDS=10 LAYOUTS=single scripts/bench-fracsave.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -19,11 +21,12 @@ mkdir -p "$dir"
 bash scripts/build.sh >/dev/null
 
 bench=$root/tests/bench/bench.sh
-"$bench" start "$dir" 1024x768 >/dev/null
 trap '"$bench" stop "$dir" >/dev/null' EXIT
 run() { "$bench" run "$dir" wine build/win32/benchmarks/fracsave_bench.exe "$@" | tr -d '\r'; }
-{
-  echo "== Wine, 1024x768"
+for layout in ${LAYOUTS:-single}; do
+  "$bench" start "$dir" 1024x768 "$layout" >/dev/null
+  echo "== Wine, primary monitor 1024x768, monitors: $layout; load $(cut -d' ' -f1-3 /proc/loadavg)"
   run exit "Z:$(echo "$root/build/win32/fracsave/fracsave.scr" | tr / '\\')" "$repeats"
   run rate "$seconds"
-} | tee "$dir/results.txt"
+  "$bench" stop "$dir" >/dev/null
+done | tee "$dir/results.txt"

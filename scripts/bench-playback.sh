@@ -12,7 +12,9 @@
 #  4. flatness: velora.scr /s through CHANGES movie changes of two short
 #     clips, sampling its memory, handles and windows.
 # Results are printed and kept in build/bench-playback/results.txt.
-#   RUNS=15 GAP_CHANGES=20 CHANGES=50 scripts/bench-playback.sh
+# LAYOUT=right or left runs all of it on two monitors (see tests/bench/bench.sh),
+# in build/bench-playback-LAYOUT.
+#   RUNS=15 GAP_CHANGES=20 CHANGES=50 [LAYOUT=right] scripts/bench-playback.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -22,8 +24,14 @@ gap_changes=${GAP_CHANGES:-20}
 
 bash scripts/build.sh
 
+layout=${LAYOUT:-single}
 dir=$root/build/bench-playback
-. tests/bench/session.sh "$dir"
+[ "$layout" = single ] || dir=$dir-$layout
+. tests/bench/session.sh "$dir" 640x480 "$layout"
+# The X server counts from the virtual screen's corner: with the second
+# monitor on the left, the primary starts 640 pixels in.
+x11_left=0
+[ "$layout" = left ] && x11_left=640
 velora=$(winpath "$root/build/win32/velora/velora.scr")
 programs=$root/build/win32/benchmarks
 minimal=$(winpath "$programs/minimal_player.exe")
@@ -63,7 +71,7 @@ probe_rgb() {  # the centre pixel as the watchers read it: r g b
   echo $((16#${hex:0:2})) $((16#${hex:2:2})) $((16#${hex:4:2}))
 }
 x11_rgb() {  # the centre pixel as the X server shows it: r g b
-  import -window root -depth 8 -crop 1x1+320+240 txt:- | tail -n1 |
+  import -window root -depth 8 -crop "1x1+$((x11_left + 320))+240" txt:- | tail -n1 |
     sed -E 's/^[^(]*\(([0-9]+),([0-9]+),([0-9]+).*/\1 \2 \3/'
 }
 wine "$programs/minimal_player.exe" 'C:\clips\GREEN.AVI' >/dev/null 2>&1 &
@@ -77,8 +85,9 @@ done
 read -r xr xg xb < <(x11_rgb)
 kill "$player" 2>/dev/null || true
 wait "$player" 2>/dev/null || true
+echo "monitors: $layout" | tee "$results"
 echo "screen check, centre pixel with the clip on screen: desktop DC $r,$g,$b; X server $xr,$xg,$xb" \
-  | tee "$results"
+  | tee -a "$results"
 if ! green "$r" "$g" "$b" || ! green "$xr" "$xg" "$xb"; then
   echo "the desktop DC does not see the clip as the X server shows it: no measurement" \
     | tee -a "$results"

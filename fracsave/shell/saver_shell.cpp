@@ -82,7 +82,8 @@ void FitToMonitors(HWND window) {
   SetWindowPos(window, nullptr, all.left, all.top, fw::WidthOf(all), fw::HeightOf(all),
                SWP_NOZORDER | SWP_NOACTIVATE);
   TakePrimaryMonitor(layout);
-  InvalidateRect(window, nullptr, FALSE);
+  // Black first, also where a frame under way still lands as it is abandoned.
+  g_shell.clearBeforeFrame = 1;
   StartNewSceneSoon();
 }
 
@@ -99,6 +100,12 @@ LRESULT Tick(HWND window) {
   g_saverState.frameBusy = 1;
   ++g_shell.frameDepth;
   HDC dc = GetDC(window);
+  if (g_shell.clearBeforeFrame) {
+    RECT client;
+    GetClientRect(window, &client);
+    PatBlt(dc, 0, 0, client.right, client.bottom, BLACKNESS);
+    g_shell.clearBeforeFrame = 0;
+  }
   // The picture goes on the primary monitor, where it stands when that is the only one.
   SetViewportOrgEx(dc, g_shell.frameOrigin.x, g_shell.frameOrigin.y, nullptr);
   IntersectClipRect(dc, 0, 0, g_saverState.screenWidth, g_saverState.screenHeight);

@@ -39,6 +39,7 @@ struct ShellState {
   // primary, -1 is a real cursor position.
   int32_t referenceTaken = 0;
   POINT frameOrigin{0, 0};  // the primary monitor's corner in the saver window, where frames are drawn
+  int32_t clearBeforeFrame = 0;  // the monitors changed: the next frame starts on an all-black window
   int32_t promptActive = 0; // set while the password check of a close request runs
   int32_t frameDepth = 0;   // frames running (never more than one)
   int32_t resumeAfterFrame = 0;  // a refused close arrived during a frame

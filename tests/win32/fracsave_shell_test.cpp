@@ -242,7 +242,9 @@ TEST_F(FracsaveShell, ADisplayChangeDuringAFrameCoversTheNewDesktopAndStartsANew
   EXPECT_LT(g_watch.callsAfterInject, 100);  // the old frame stopped soon after
   EXPECT_EQ(g_saverState.newImage, 1);
   EXPECT_EQ(g_saverState.alterCount, 0);
+  EXPECT_EQ(g_shell.clearBeforeFrame, 1);
   g_watch = PumpWatch{};
   Tick();
-  EXPECT_EQ(g_watch.calls, 80 * (48 / 2 + 1));  // a whole frame at the new size
+  EXPECT_EQ(g_watch.calls, 80 * (48 / 2 + 1));  // a whole frame at the new size, on black
+  EXPECT_EQ(g_shell.clearBeforeFrame, 0);
 }
