@@ -171,6 +171,10 @@ TEST_F(FracsaveShell, InputRaisesTheCloseRequestOnlyWithNoPromptUp) {
   g_shell.reference.x = now.x + 1;
   SendMessageA(window, WM_MOUSEMOVE, 0, 0);
   EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE));
+  // With a monitor left of the primary, x = -1 is a real place to start from.
+  g_shell.reference.x = -1;
+  SendMessageA(window, WM_MOUSEMOVE, 0, 0);
+  EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE));
   for (UINT m : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
     SendMessageA(window, m, 0, 0);
     EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE)) << m;
