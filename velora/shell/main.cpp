@@ -4,5 +4,8 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   velora::SaverApp app;
-  return app.Run(instance, commandLine);
+  app.Run(instance, commandLine);
+  // The system and Velpanel start velora in every mode alike and expect 0 back,
+  // whatever ended the mode.
+  return 0;
 }
