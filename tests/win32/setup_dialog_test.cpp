@@ -714,5 +714,48 @@ TEST_F(SetupDialogTest, TheTreeReportsInAnsiAndWideRequestsAreLeftAlone) {
   EXPECT_EQ(wide[0], L'#');
 }
 
+// A save that fails keeps the dialog open and says why; OK once the file is free saves.
+TEST_F(SetupDialogTest, OkThatCannotSaveTellsWhyKeepsTheDialogAndSavesOnceTheFileIsFree) {
+  WriteFile(path, kHeader + "\r\n\a Sea\a\r\n Z:\\a.avi\r\n");
+  SetupDialog d{PlaylistFile(path)};
+  HANDLE holder = INVALID_HANDLE_VALUE;
+  HWND owner = nullptr;
+  std::string text;
+  bool stayed = false;
+  int polls = 0;
+  std::function<void()> answerBox = [&] {
+    // The box comes after the save has waited its second for the file.
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) && GetWindow(box, GW_OWNER) != d.hwnd()) {
+    }
+    if (!box && ++polls < 500) return Then(answerBox);
+    if (!box) return CloseHandle(holder), PostMessageA(d.hwnd(), WM_COMMAND, IDCANCEL, 0), void();
+    owner = GetWindow(box, GW_OWNER);
+    char buffer[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+    text = buffer;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Then([&] {
+      stayed = IsWindowVisible(d.hwnd()) && Find(d, "Z:\\a.avi") != nullptr;
+      CloseHandle(holder);
+      PostMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+  };
+  Then([&] {
+    Select(d, Find(d, "Sea"));
+    SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_SET, BN_CLICKED), 0);
+    holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    PostMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Then(answerBox);
+  });
+  EXPECT_EQ(d.DoModal(), IDOK);
+  EXPECT_TRUE(stayed);
+  EXPECT_NE(owner, nullptr) << "no message box";
+  EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
+  EXPECT_NE(text.find(path), std::string::npos) << text;
+  EXPECT_NE(text.find(fw::SystemErrorText(ERROR_SHARING_VIOLATION)), std::string::npos) << text;
+  EXPECT_EQ(Saved(), kHeader + "\r\n\a>Sea\a\r\n Z:\\a.avi\r\n");
+}
+
 }  // namespace
 }  // namespace velora

@@ -33,6 +33,16 @@ std::string FileTitle(const std::string& path) {
   return name;
 }
 
+// What the user is told when OK could not save: which file, where, and the system's reason.
+std::string SaveFailureText(const SaveFailure& failure) {
+  std::string text = failure.step == SaveFailure::Step::Backup
+                         ? "The playlists were not saved: the copy of the old playlist file could not be kept."
+                         : "The playlists could not be saved.";
+  text += "\n\n" + failure.path + "\n\n" + fw::SystemErrorText(failure.error);
+  text += "\nClose any program that uses the file and press OK again, or press Cancel to give up the changes.";
+  return text;
+}
+
 }  // namespace
 
 FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
@@ -287,8 +297,16 @@ PlaylistSet SetupDialog::TreeToModel() const {
 }
 
 void SetupDialog::OnOK() {
-  playlistFile.SavePlaylists(TreeToModel());
-  fw::Dialog::OnOK();
+  SaveFailure failure;
+  if (playlistFile.SavePlaylists(TreeToModel(), &failure)) {
+    fw::Dialog::OnOK();
+    return;
+  }
+  // The dialog stays open with every edit, so that OK can be tried again once
+  // the file is free, or the edits given up with Cancel. The playback settings
+  // are stored only after a save, so the two never disagree.
+  MessageBoxA(hwnd(), SaveFailureText(failure).c_str(), fw::App::Current()->AppName().c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SetupDialog::EnableButtonsFor(HTREEITEM subject) {
