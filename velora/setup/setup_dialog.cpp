@@ -190,23 +190,26 @@ void SetupDialog::Resolve(MovieItem& movie) {
   movie.resolved = true;
   const std::string& path = movie.path;
   int image = TREE_IMAGE_MOVIE;
-  HICON icon = nullptr;
   const bool shell4 = SaverApp::Get().newShell;
   if (shell4) {
     SHFILEINFOA info{};
     auto systemList = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-    if (systemList) icon = ImageList_GetIcon(systemList, info.iIcon, ILD_NORMAL);
+    if (systemList) {
+      // Movies of one type show the same system icon: they share one image.
+      auto shared = imageOfSystemIcon.find(info.iIcon);
+      if (shared != imageOfSystemIcon.end()) {
+        image = shared->second;
+      } else if (int added = AddIconImage(ImageList_GetIcon(systemList, info.iIcon, ILD_NORMAL)); added >= 0) {
+        image = imageOfSystemIcon[info.iIcon] = added;
+      }
+    }
   } else if (path.find("wav") != std::string::npos || path.find("WAV") != std::string::npos) {
     char copy[MAX_PATH] = {};
     lstrcpynA(copy, path.c_str(), MAX_PATH);
     WORD index = 2;
-    icon = ExtractAssociatedIconA(fw::App::Current()->Instance(), copy, &index);
-  }
-  if (icon) {
-    int added = ImageList_ReplaceIcon(imageList, -1, icon);
-    if (added >= 0) image = added;
-    extractedIcons.emplace_back(icon);
+    if (int added = AddIconImage(ExtractAssociatedIconA(fw::App::Current()->Instance(), copy, &index)); added >= 0)
+      image = added;
   }
 
   if (shell4) {
@@ -227,6 +230,13 @@ void SetupDialog::Resolve(MovieItem& movie) {
     }
   }
   movie.image = image;
+}
+
+int SetupDialog::AddIconImage(HICON icon) {
+  // The image list keeps a copy; the icon itself (a user object and two
+  // bitmaps) would otherwise stay until the dialog closes, one per movie.
+  fw::UniqueIcon owned(icon);
+  return owned ? ImageList_ReplaceIcon(imageList, -1, owned.get()) : -1;
 }
 
 SetupDialog::MovieItem* SetupDialog::MovieOf(HTREEITEM item) const {
@@ -508,7 +518,6 @@ LRESULT SetupDialog::OnItemDeleted(fw::Message& msg) {
 
 LRESULT SetupDialog::OnDestroy(fw::Message&) {
   if (dragging) EndDrag();
-  extractedIcons.clear();
   return Default();
 }
 
