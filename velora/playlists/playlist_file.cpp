@@ -56,6 +56,12 @@ std::string DirectoryOf(const std::string& path) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// The system's code for the failure that just happened; `fallback` when it gave none.
+DWORD LastErrorOr(DWORD fallback) {
+  DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? error : fallback;
+}
+
 // Writes a whole new file beside `path` and moves it over `path` only once it
 // is complete. Answers the system's error, 0 on success.
 DWORD WriteReplacing(const std::string& path, std::string_view bytes) {
@@ -64,24 +70,20 @@ DWORD WriteReplacing(const std::string& path, std::string_view bytes) {
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
   std::string directory = DirectoryOf(path);
   char temporary[MAX_PATH] = {};
-  if (!GetTempFileNameA(directory.c_str(), "vel", 0, temporary)) return GetLastError();
+  if (!GetTempFileNameA(directory.c_str(), "vel", 0, temporary)) return LastErrorOr(ERROR_CANNOT_MAKE);
   DWORD error = ERROR_SUCCESS;
   {
     fw::UniqueFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || !WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) error = GetLastError();
+    if (!file || !WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) error = LastErrorOr(ERROR_WRITE_FAULT);
   }
   if (error == ERROR_SUCCESS) {
     const bool moved = WhileHeld([&] {
       return MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     });
-    if (!moved) error = GetLastError();
+    if (!moved) error = LastErrorOr(ERROR_WRITE_FAULT);
   }
-  if (error != ERROR_SUCCESS) {
-    DeleteFileA(temporary);
-    // A failure the system gave no code for still counts as one.
-    if (error == ERROR_SUCCESS) error = ERROR_WRITE_FAULT;
-  }
+  if (error != ERROR_SUCCESS) DeleteFileA(temporary);
   return error;
 }
 
@@ -123,7 +125,7 @@ unsigned long PlaylistFile::KeepBackupIfNeeded(SaveFailure::Step& step) const {
   if (!Exists(*path_)) return ERROR_SUCCESS;
   std::optional<std::string> current = ReadBytes();
   // A file that is there but cannot be read cannot be checked: leave it alone.
-  if (!current) return GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_READ_FAULT;
+  if (!current) return LastErrorOr(ERROR_READ_FAULT);
   if (current->find_first_not_of("\r\n") == std::string::npos) return ERROR_SUCCESS;
   if (current == loaded_ && !SaveWouldLoseText(*current)) return ERROR_SUCCESS;
   step = SaveFailure::Step::Backup;
