@@ -1,7 +1,10 @@
 # Delayed imports: a program linked with these objects loads the DLLs when it
 # first calls into them rather than when it starts. They are made at build
 # time from MinGW's own import libraries, for the functions that the given
-# libraries of the program call; MinGW's delay-load helper does the loading.
+# libraries of the program call; MinGW's delay-load helper does the loading,
+# through the hooks of framework/delayed_libraries.cpp (system directory only,
+# a clean end when a library or function is missing), which the program must
+# link by calling fw::SetDelayedLibraryFailure.
 
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(DELAY_OBJECT_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/../tools/delayimp/delay_object.py)

@@ -52,11 +52,11 @@ int App::Run(HINSTANCE instance, const char* commandLine) {
   if (appName_.empty()) appName_ = ModuleBaseName();
   settings_ = std::make_unique<RegistrySettings>("", appName_);
   filterHook_ = SetWindowsHookExA(WH_MSGFILTER, &MessageFilterHook, nullptr, GetCurrentThreadId());
-  if (InitInstance()) MessageLoop();
+  const int exitCode = InitInstance() ? MessageLoop() : 0;
   ExitInstance();
   if (filterHook_) UnhookWindowsHookEx(filterHook_);
   filterHook_ = nullptr;
-  return 0;
+  return exitCode;
 }
 
 int App::MessageLoop() {
@@ -77,14 +77,24 @@ int App::MessageLoop() {
       }
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
-      // Mouse moves and timer ticks do not change what idle work would show.
-      if (msg.message != WM_MOUSEMOVE && msg.message != WM_NCMOUSEMOVE &&
-          msg.message != WM_TIMER && msg.message != WM_PAINT) {
+      if (IsIdleMessage(msg)) {
         idle = true;
         idleCount = 0;
       }
     } while (PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE));
   }
+}
+
+bool App::IsIdleMessage(const MSG& msg) {
+  constexpr UINT kSystemTimer = 0x0118;  // the caret's blink
+  if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
+    const bool repeat = msg.message == lastMouseMessage_ && msg.pt.x == lastMousePoint_.x &&
+                        msg.pt.y == lastMousePoint_.y;
+    lastMouseMessage_ = msg.message;
+    lastMousePoint_ = msg.pt;
+    return !repeat;
+  }
+  return msg.message != WM_PAINT && msg.message != kSystemTimer;
 }
 
 void App::ExitInstance() {

@@ -28,7 +28,8 @@ class App : public CmdTarget {
   static bool SystemHasNewShell();
 
   // Runs the program: InitInstance, then the message loop if it asked for one,
-  // then ExitInstance. Returns the exit status.
+  // then ExitInstance. Returns the exit code the loop's quit message carried,
+  // 0 when there was no loop.
   int Run(HINSTANCE instance, const char* commandLine);
 
   HINSTANCE Instance() const { return instance_; }
@@ -54,6 +55,12 @@ class App : public CmdTarget {
   // Called when a window bound to the framework has received its last message.
   void WindowDestroyed(Window* window);
 
+  // Whether a message the loop has just dispatched may have changed what the
+  // idle work shows (a button's state), so that it must run again. Paints,
+  // the system's caret timer and a pointer move to where the pointer already
+  // was change nothing; everything else may, a timer tick included.
+  bool IsIdleMessage(const MSG& msg);
+
  protected:
   // Answer true to run the message loop.
   virtual bool InitInstance() = 0;
@@ -76,6 +83,9 @@ class App : public CmdTarget {
   std::string appName_;
   Window* mainWindow_ = nullptr;
   bool inMessageLoop_ = false;
+  // The last pointer move the loop saw, to tell a real move from a repeat.
+  UINT lastMouseMessage_ = 0;
+  POINT lastMousePoint_{-1, -1};
   HHOOK filterHook_ = nullptr;
   std::unique_ptr<RegistrySettings> settings_;
   std::unique_ptr<Ctl3dLook> ctl3d_;

@@ -1,5 +1,7 @@
 #include "ctl3d.h"
 
+#include "system_libraries.h"
+
 namespace fw {
 
 namespace {
@@ -11,10 +13,9 @@ InstanceCall Entry(HMODULE library, const char* name) {
 }  // namespace
 
 Ctl3dLook::Ctl3dLook(HINSTANCE instance) : instance_(instance) {
-  // Only an existing library: a missing one must not bring up a system error box.
-  UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  library_.reset(LoadLibraryA("CTL3D32.DLL"));
-  SetErrorMode(oldMode);
+  // Today's systems have no such library, so a search by name would end in
+  // the program's folder, the current folder or PATH, where anybody could put one.
+  library_.reset(LoadSystemLibrary("CTL3D32.DLL"));
   if (!library_) return;
   auto reg = Entry(library_.get(), "Ctl3dRegister");
   auto autoSubclass = Entry(library_.get(), "Ctl3dAutoSubclass");

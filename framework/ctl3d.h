@@ -1,6 +1,6 @@
 #pragma once
-// The three-dimensional dialog look of CTL3D32.DLL, used when the library is
-// present. Without it dialogs keep the system's own look.
+// The three-dimensional dialog look of CTL3D32.DLL, used when the system
+// directory holds the library. Without it dialogs keep the system's own look.
 #include <windows.h>
 
 #include "handles.h"

@@ -1,6 +1,7 @@
 #include "window.h"
 
 #include "app.h"
+#include "handles.h"
 
 namespace fw {
 
@@ -149,6 +150,15 @@ std::string LoadResourceString(UINT id) {
   char buffer[1024];
   int n = LoadStringA(GetModuleHandleA(nullptr), id, buffer, sizeof buffer);
   return std::string(buffer, n > 0 ? n : 0);
+}
+
+std::string SystemErrorText(DWORD error) {
+  char* text = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
+                 nullptr);
+  UniqueLocalMemory owned(text);
+  return text ? std::string(text) : "Error " + std::to_string(error);
 }
 
 }  // namespace fw

@@ -93,5 +93,8 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
 // Text of a string resource of the running program.
 std::string LoadResourceString(UINT id);
+// The system's text for an error code in the user's language, or "Error <n>"
+// when the system has none.
+std::string SystemErrorText(DWORD error);
 
 }  // namespace fw

@@ -34,13 +34,7 @@ void PanelApp::StartSetup() const {
 }
 
 void PanelApp::ShowStartError(DWORD error) const {
-  char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, error,
-                 MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
-  fw::UniqueLocalMemory owned(text);
-  // An error the system has no text for still gets a box, with its number.
-  std::string message = text ? text : "Error " + std::to_string(error);
-  ShowMessage(message.c_str(), MB_OK | MB_ICONEXCLAMATION);
+  ShowMessage(fw::SystemErrorText(error).c_str(), MB_OK | MB_ICONEXCLAMATION);
 }
 
 }  // namespace velpanel

@@ -362,23 +362,46 @@ TEST_F(SetupDialogTest, ContextMenuDeletesTheMovieClickedAndADragMovesTheNowPlay
                          "\r\n\a Sea\a\r\n C:\\clips\\c.avi\r\n");
 }
 
-TEST_F(SetupDialogTest, OkWhileAnotherProgramHoldsThePlaylistFileKeepsTheOldFile) {
+TEST_F(SetupDialogTest, OkWhileAnotherProgramHoldsThePlaylistFileSaysSoAndSavesOnceItIsFree) {
   const std::string old = ThreePlaylists('>');
   ASSERT_TRUE(WriteFileBytes(PlaylistFilePath(), old));
   const std::vector<std::string> filesBefore = FilesIn(WindowsDirectory());
+  ASSERT_NO_FATAL_FAILURE(Open());
   ExclusiveFileLock lock(PlaylistFilePath());
   ASSERT_TRUE(lock.held());
+  // Gamma becomes now playing, so that the second OK has something to save.
+  HTREEITEM alpha = TreeItem(tree, TVGN_CHILD, TreeItem(tree, TVGN_ROOT));
+  HTREEITEM gamma = TreeItem(tree, TVGN_NEXT, TreeItem(tree, TVGN_NEXT, alpha));
+  ASSERT_NE(gamma, nullptr);
+  Ask(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(gamma));
+  Click(GetDlgItem(dialog, IDC_SET));
+  Click(GetDlgItem(dialog, IDOK));
 
-  ASSERT_NO_FATAL_FAILURE(Open());
-  // The file cannot be read either: only the root.
-  EXPECT_EQ(TreeCount(tree), 1);
+  // The box is the setup dialog's, names the file and the system's reason.
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil([&] {
+    for (HWND w : TopLevelWindows(velora.id()))
+      if (GetWindow(w, GW_OWNER) == dialog && ClassOf(w) == "#32770") box = w;
+    return box != nullptr;
+  }, kStartTimeout)) << "no message box";
+  MessageBoxInfo info = ReadMessageBox(box);
+  EXPECT_EQ(info.icon, BoxIcon::Exclamation);
+  EXPECT_NE(info.text.find("could not be saved"), std::string::npos) << info.text;
+  EXPECT_NE(info.text.find(PlaylistFilePath()), std::string::npos) << info.text;
+  EXPECT_NE(info.text.find("haring violation"), std::string::npos) << info.text;
+  Click(GetDlgItem(box, IDOK));
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, milliseconds(5000)));
+  EXPECT_TRUE(IsWindowVisible(dialog)) << "the dialog closed although nothing was saved";
+  EXPECT_EQ(FilesIn(WindowsDirectory()), filesBefore) << "a file was left behind";
+  EXPECT_EQ(CountValues(HKEY_CURRENT_USER, kPlayBackKey), 0) << "settings stored without the playlists";
+
+  lock.Release();
+  EXPECT_EQ(Saved(), old);
   Click(GetDlgItem(dialog, IDOK));
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
-  lock.Release();
-
-  EXPECT_EQ(Saved(), old);
-  EXPECT_EQ(FilesIn(WindowsDirectory()), filesBefore) << "a file was left behind";
-  // The dialog still ended with OK, so the settings are stored.
+  std::string saved = ThreePlaylists(' ');
+  saved.replace(saved.find("\a Gamma"), 2, "\a>");
+  EXPECT_EQ(Saved(), saved);
   ExpectPlaybackDefaultsWritten();
 }
 

@@ -251,4 +251,82 @@ TEST(App, AModalMainWindowLeavesNoQuitMessage) {
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
+// The loop's quit code is the program's exit code.
+TEST(App, RunReturnsTheCodeThatEndedTheLoop) {
+  class QuittingApp : public fw::App {
+   protected:
+    bool InitInstance() override {
+      auto* w = new DerivedWindow;
+      if (!w->Create(0, nullptr, "main", WS_POPUP, kSmall, nullptr, 0)) return false;
+      SetMainWindow(w->SelfDeleting());
+      PostQuitMessage(3);
+      return true;
+    }
+  } app;
+  EXPECT_EQ(app.Run(GetModuleHandleA(nullptr), ""), 3);
+}
+
+TEST(App, EveryMessageButPaintsCaretTicksAndRepeatedPointerMovesRestartsIdleWork) {
+  class PlainApp : public fw::App {
+   protected:
+    bool InitInstance() override { return false; }
+  } app;
+  struct Case {
+    UINT message;
+    POINT pt;
+    bool restarts;
+  };
+  const Case cases[] = {
+      {WM_TIMER, {}, true},          {WM_PAINT, {}, false},         {0x0118, {}, false},
+      {WM_KEYDOWN, {}, true},        {WM_MOUSEMOVE, {5, 5}, true},  {WM_MOUSEMOVE, {5, 5}, false},
+      {WM_MOUSEMOVE, {6, 5}, true},  {WM_NCMOUSEMOVE, {6, 5}, true}, {WM_NCMOUSEMOVE, {6, 5}, false},
+      {WM_MOUSEMOVE, {6, 5}, true},  {WM_IDLEUPDATECMDUI, {}, true},
+  };
+  for (const Case& c : cases) {
+    MSG msg{};
+    msg.message = c.message;
+    msg.pt = c.pt;
+    EXPECT_EQ(app.IsIdleMessage(msg), c.restarts) << std::hex << c.message << " at " << c.pt.x;
+  }
+}
+
+// A button state that another program changes (the system's saver flag) shows
+// after the next timer tick, without a click or a key.
+class IdleCountingWindow : public fw::Window {
+ public:
+  int updates = 0;
+  FW_DECLARE_MESSAGE_MAP()
+  LRESULT OnIdleUpdate(fw::Message&) {
+    // Each update asks for one timer tick more, until three updates were seen.
+    if (++updates < 3)
+      PostMessageA(hwnd(), WM_TIMER, 7, 0);
+    else
+      PostClose();
+    return 0;
+  }
+  LRESULT OnTimer(fw::Message&) { return 0; }
+};
+FW_BEGIN_MESSAGE_MAP(IdleCountingWindow, fw::Window)
+  FW_ON_MESSAGE(WM_IDLEUPDATECMDUI, OnIdleUpdate)
+  FW_ON_MESSAGE(WM_TIMER, OnTimer)
+FW_END_MESSAGE_MAP()
+
+void CALLBACK QuitWith1(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(1); }
+
+TEST(App, TimerTicksBringButtonStatesUpToDate) {
+  class TickingApp : public fw::App {
+   protected:
+    bool InitInstance() override {
+      auto* window = new IdleCountingWindow;
+      if (!window->Create(0, nullptr, "main", WS_POPUP, kSmall, nullptr, 0)) return false;
+      SetMainWindow(window->SelfDeleting());
+      // Without idle work after ticks the loop would wait for ever: end it with 1.
+      SetTimer(nullptr, 0, 3000, &QuitWith1);
+      return true;
+    }
+  } app;
+  // The window closes itself (code 0) once the third update came.
+  EXPECT_EQ(app.Run(GetModuleHandleA(nullptr), ""), 0);
+}
+
 }  // namespace

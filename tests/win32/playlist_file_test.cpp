@@ -179,5 +179,45 @@ TEST_F(PlaylistFileTest, NoPathReadsAndWritesNothing) {
   EXPECT_FALSE(PlaylistFile(directory + "\\missing\\velora.ini").ReplaceBytes("x"));
 }
 
+TEST_F(PlaylistFileTest, AFailedSaveSaysWhichFileAndWhy) {
+  const std::string bak = path + ".bak";
+  struct Case {
+    const char* what;
+    std::function<void()> prepare;
+    SaveFailure::Step step;
+    std::string file;
+    DWORD error;
+  };
+  HANDLE holder = INVALID_HANDLE_VALUE;
+  const Case cases[] = {
+      {"held by another program", [&] { Write(original); holder = Hold(0); }, SaveFailure::Step::PlaylistFile, path,
+       ERROR_SHARING_VIOLATION},
+      {"read-only", [&] { Write(""); SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY); },
+       SaveFailure::Step::PlaylistFile, path, ERROR_ACCESS_DENIED},
+      {"backup refused", [&] {
+         Write("; notes\r\n");  // text the load did not read: kept before it is replaced
+         HANDLE f = CreateFileA(bak.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, nullptr);
+         CloseHandle(f); },
+       SaveFailure::Step::Backup, bak, ERROR_ACCESS_DENIED},
+  };
+  for (const Case& c : cases) {
+    SetFileAttributesA(bak.c_str(), FILE_ATTRIBUTE_NORMAL);
+    Clean();
+    c.prepare();
+    SaveFailure failure;
+    EXPECT_FALSE(PlaylistFile(path).SavePlaylists(PlaylistSet{}, &failure)) << c.what;
+    EXPECT_EQ(failure.step, c.step) << c.what;
+    EXPECT_EQ(failure.path, c.file) << c.what;
+    EXPECT_EQ(failure.error, c.error) << c.what;
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    holder = INVALID_HANDLE_VALUE;
+  }
+  SetFileAttributesA(bak.c_str(), FILE_ATTRIBUTE_NORMAL);
+  SaveFailure failure;
+  EXPECT_FALSE(PlaylistFile(std::nullopt).SavePlaylists(PlaylistSet{}, &failure));
+  EXPECT_EQ(failure.path, "velora.ini");
+  EXPECT_EQ(failure.error, static_cast<DWORD>(ERROR_FILENAME_EXCED_RANGE));
+}
+
 }  // namespace
 }  // namespace velora

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -13,6 +14,7 @@
 #include <dlgs.h>
 #include <vfw.h>
 
+#include "bench/gdi_objects.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/shell/saver_app.h"
 
@@ -712,6 +714,88 @@ TEST_F(SetupDialogTest, TheTreeReportsInAnsiAndWideRequestsAreLeftAlone) {
   });
   EXPECT_FALSE(unicode);
   EXPECT_EQ(wide[0], L'#');
+}
+
+// A save that fails keeps the dialog open and says why; OK once the file is free saves.
+TEST_F(SetupDialogTest, OkThatCannotSaveTellsWhyKeepsTheDialogAndSavesOnceTheFileIsFree) {
+  WriteFile(path, kHeader + "\r\n\a Sea\a\r\n Z:\\a.avi\r\n");
+  SetupDialog d{PlaylistFile(path)};
+  HANDLE holder = INVALID_HANDLE_VALUE;
+  HWND owner = nullptr;
+  std::string text;
+  bool stayed = false;
+  int polls = 0;
+  std::function<void()> answerBox = [&] {
+    // The box comes after the save has waited its second for the file.
+    HWND box = nullptr;
+    while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)) && GetWindow(box, GW_OWNER) != d.hwnd()) {
+    }
+    if (!box && ++polls < 500) return Then(answerBox);
+    if (!box) return CloseHandle(holder), PostMessageA(d.hwnd(), WM_COMMAND, IDCANCEL, 0), void();
+    owner = GetWindow(box, GW_OWNER);
+    char buffer[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+    text = buffer;
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Then([&] {
+      stayed = IsWindowVisible(d.hwnd()) && Find(d, "Z:\\a.avi") != nullptr;
+      CloseHandle(holder);
+      PostMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    });
+  };
+  Then([&] {
+    Select(d, Find(d, "Sea"));
+    SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_SET, BN_CLICKED), 0);
+    holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    PostMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Then(answerBox);
+  });
+  EXPECT_EQ(d.DoModal(), IDOK);
+  EXPECT_TRUE(stayed);
+  EXPECT_NE(owner, nullptr) << "no message box";
+  EXPECT_NE(text.find("could not be saved"), std::string::npos) << text;
+  EXPECT_NE(text.find(path), std::string::npos) << text;
+  EXPECT_NE(text.find(fw::SystemErrorText(ERROR_SHARING_VIOLATION)), std::string::npos) << text;
+  EXPECT_EQ(Saved(), kHeader + "\r\n\a>Sea\a\r\n Z:\\a.avi\r\n");
+}
+
+// Every movie of a large collection shown: the dialog holds about as many GDI
+// objects as when empty (a process may hold 10,000 on Windows).
+TEST_F(SetupDialogTest, ShowingFiveThousandMoviesHoldsNoObjectPerMovie) {
+  const char* types[] = {".avi", ".wav", ".mp4", ".mpg", ".wmv"};
+  std::vector<std::string> files;
+  for (int f = 0; f < 50; ++f) {
+    files.push_back(directory + "velora-gdi-" + std::to_string(f) + types[f % 5]);
+    WriteFile(files.back(), "RIFF");
+  }
+  std::string large = kHeader;
+  for (int p = 0; p < 50; ++p) {
+    large += "\r\n\a Playlist " + std::to_string(p) + "\a\r\n";
+    for (int m = 0; m < 100; ++m) large += " " + files[(p + m) % files.size()] + "\r\n";
+  }
+  auto objects = [] { return bench::GdiObjectCount(GetCurrentProcess()); };
+  long cold = -1, atFifty = -1, shown = -1, warm = -1;
+  int movies = 0;
+  Run(kHeader, [&](SetupDialog&) { cold = objects(); });
+  Run(large, [&](SetupDialog& d) {
+    for (HTREEITEM p = TreeView_GetChild(d.playlistTree, d.rootItem); p; p = TreeView_GetNextSibling(d.playlistTree, p))
+      for (HTREEITEM m = TreeView_GetChild(d.playlistTree, p); m; m = TreeView_GetNextSibling(d.playlistTree, m)) {
+        d.ItemImage(m);  // what drawing the item asks for
+        if (++movies == 50) atFifty = objects();
+      }
+    UpdateWindow(d.playlistTree);
+    shown = objects();
+  });
+  // The shell keeps its own image lists and icons once asked: they belong to
+  // the process, not to the dialog, and are there for the second empty dialog.
+  Run(kHeader, [&](SetupDialog&) { warm = objects(); });
+  for (const std::string& file : files) DeleteFileA(file.c_str());
+  printf("GDI objects: empty dialog %ld (after the shell was asked: %ld), after 50 movies shown %ld, "
+         "after %d movies %ld\n", cold, warm, atFifty, movies, shown);
+  EXPECT_EQ(movies, 5000);
+  ASSERT_GT(cold, 0);
+  EXPECT_LE(shown - atFifty, 10);
+  EXPECT_LE(shown - warm, 100);
 }
 
 }  // namespace

@@ -56,27 +56,35 @@ std::string DirectoryOf(const std::string& path) {
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// Writes a whole new file beside `path` and moves it over `path` only once it is complete.
-bool WriteReplacing(const std::string& path, std::string_view bytes) {
+// The system's code for the failure that just happened; `fallback` when it gave none.
+DWORD LastErrorOr(DWORD fallback) {
+  DWORD error = GetLastError();
+  return error != ERROR_SUCCESS ? error : fallback;
+}
+
+// Writes a whole new file beside `path` and moves it over `path` only once it
+// is complete. Answers the system's error, 0 on success.
+DWORD WriteReplacing(const std::string& path, std::string_view bytes) {
   // A file the user made read-only stays as it is.
   DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
   std::string directory = DirectoryOf(path);
   char temporary[MAX_PATH] = {};
-  if (!GetTempFileNameA(directory.c_str(), "vel", 0, temporary)) return false;
-  bool complete = false;
+  if (!GetTempFileNameA(directory.c_str(), "vel", 0, temporary)) return LastErrorOr(ERROR_CANNOT_MAKE);
+  DWORD error = ERROR_SUCCESS;
   {
     fw::UniqueFile file(CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    complete = file && WriteAll(file.get(), bytes) && FlushFileBuffers(file.get());
+    if (!file || !WriteAll(file.get(), bytes) || !FlushFileBuffers(file.get())) error = LastErrorOr(ERROR_WRITE_FAULT);
   }
-  if (complete) {
-    complete = WhileHeld([&] {
+  if (error == ERROR_SUCCESS) {
+    const bool moved = WhileHeld([&] {
       return MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
     });
+    if (!moved) error = LastErrorOr(ERROR_WRITE_FAULT);
   }
-  if (!complete) DeleteFileA(temporary);
-  return complete;
+  if (error != ERROR_SUCCESS) DeleteFileA(temporary);
+  return error;
 }
 
 }  // namespace
@@ -104,7 +112,7 @@ std::optional<std::string> PlaylistFile::ReadBytes() const {
 }
 
 bool PlaylistFile::ReplaceBytes(std::string_view bytes) const {
-  return path_ && WriteReplacing(*path_, bytes);
+  return path_ && WriteReplacing(*path_, bytes) == ERROR_SUCCESS;
 }
 
 std::optional<std::string> PlaylistFile::BackupPath() const {
@@ -112,13 +120,15 @@ std::optional<std::string> PlaylistFile::BackupPath() const {
   return *path_ + ".bak";
 }
 
-bool PlaylistFile::KeepBackupIfNeeded() const {
-  if (!Exists(*path_)) return true;
+unsigned long PlaylistFile::KeepBackupIfNeeded(SaveFailure::Step& step) const {
+  step = SaveFailure::Step::PlaylistFile;
+  if (!Exists(*path_)) return ERROR_SUCCESS;
   std::optional<std::string> current = ReadBytes();
   // A file that is there but cannot be read cannot be checked: leave it alone.
-  if (!current) return false;
-  if (current->find_first_not_of("\r\n") == std::string::npos) return true;
-  if (current == loaded_ && !SaveWouldLoseText(*current)) return true;
+  if (!current) return LastErrorOr(ERROR_READ_FAULT);
+  if (current->find_first_not_of("\r\n") == std::string::npos) return ERROR_SUCCESS;
+  if (current == loaded_ && !SaveWouldLoseText(*current)) return ERROR_SUCCESS;
+  step = SaveFailure::Step::Backup;
   return WriteReplacing(*BackupPath(), *current);
 }
 
@@ -133,8 +143,20 @@ PlaylistSet PlaylistFile::LoadPlaylists() {
   return loaded_ ? ParsePlaylists(*loaded_) : PlaylistSet{};
 }
 
-bool PlaylistFile::SavePlaylists(const PlaylistSet& set) const {
-  return path_ && KeepBackupIfNeeded() && ReplaceBytes(FormatPlaylists(set));
+bool PlaylistFile::SavePlaylists(const PlaylistSet& set, SaveFailure* failure) const {
+  SaveFailure::Step step = SaveFailure::Step::PlaylistFile;
+  DWORD error = ERROR_FILENAME_EXCED_RANGE;
+  if (path_) {
+    error = KeepBackupIfNeeded(step);
+    if (error == ERROR_SUCCESS) error = WriteReplacing(*path_, FormatPlaylists(set));
+  }
+  if (error == ERROR_SUCCESS) return true;
+  if (failure) {
+    failure->step = step;
+    failure->path = step == SaveFailure::Step::Backup ? *BackupPath() : path_.value_or("velora.ini");
+    failure->error = error;
+  }
+  return false;
 }
 
 }  // namespace velora

@@ -11,6 +11,16 @@
 
 namespace velora {
 
+// Why a save did not happen: the file that could not be written (the playlist
+// file itself, or the copy of the old one that has to be kept first) and the
+// system's error code.
+struct SaveFailure {
+  enum class Step { PlaylistFile, Backup };
+  Step step = Step::PlaylistFile;
+  std::string path;
+  unsigned long error = 0;
+};
+
 class PlaylistFile {
  public:
   // The file in the Windows directory; no path when that directory is too long.
@@ -32,8 +42,8 @@ class PlaylistFile {
   // leaves the old file as it was. When the file about to be replaced holds
   // anything the model does not (text the load passed over, or text that the
   // load did not read at all), it is first kept as BackupPath(); without that
-  // copy nothing is replaced.
-  bool SavePlaylists(const PlaylistSet& set) const;
+  // copy nothing is replaced. On failure, `failure` (if given) says why.
+  bool SavePlaylists(const PlaylistSet& set, SaveFailure* failure = nullptr) const;
 
   // "velora.ini.bak" beside the file.
   std::optional<std::string> BackupPath() const;
@@ -43,7 +53,8 @@ class PlaylistFile {
   bool ReplaceBytes(std::string_view bytes) const;
 
  private:
-  bool KeepBackupIfNeeded() const;
+  // The system's error, or 0 when the old text is safe to replace.
+  unsigned long KeepBackupIfNeeded(SaveFailure::Step& step) const;
 
   std::optional<std::string> path_;
   // The text the last load read; nothing when it read none.

@@ -33,6 +33,16 @@ std::string FileTitle(const std::string& path) {
   return name;
 }
 
+// What the user is told when OK could not save: which file, where, and the system's reason.
+std::string SaveFailureText(const SaveFailure& failure) {
+  std::string text = failure.step == SaveFailure::Step::Backup
+                         ? "The playlists were not saved: the copy of the old playlist file could not be kept."
+                         : "The playlists could not be saved.";
+  text += "\n\n" + failure.path + "\n\n" + fw::SystemErrorText(failure.error);
+  text += "\nClose any program that uses the file and press OK again, or press Cancel to give up the changes.";
+  return text;
+}
+
 }  // namespace
 
 FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
@@ -180,23 +190,26 @@ void SetupDialog::Resolve(MovieItem& movie) {
   movie.resolved = true;
   const std::string& path = movie.path;
   int image = TREE_IMAGE_MOVIE;
-  HICON icon = nullptr;
   const bool shell4 = SaverApp::Get().newShell;
   if (shell4) {
     SHFILEINFOA info{};
     auto systemList = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
-    if (systemList) icon = ImageList_GetIcon(systemList, info.iIcon, ILD_NORMAL);
+    if (systemList) {
+      // Movies of one type show the same system icon: they share one image.
+      auto shared = imageOfSystemIcon.find(info.iIcon);
+      if (shared != imageOfSystemIcon.end()) {
+        image = shared->second;
+      } else if (int added = AddIconImage(ImageList_GetIcon(systemList, info.iIcon, ILD_NORMAL)); added >= 0) {
+        image = imageOfSystemIcon[info.iIcon] = added;
+      }
+    }
   } else if (path.find("wav") != std::string::npos || path.find("WAV") != std::string::npos) {
     char copy[MAX_PATH] = {};
     lstrcpynA(copy, path.c_str(), MAX_PATH);
     WORD index = 2;
-    icon = ExtractAssociatedIconA(fw::App::Current()->Instance(), copy, &index);
-  }
-  if (icon) {
-    int added = ImageList_ReplaceIcon(imageList, -1, icon);
-    if (added >= 0) image = added;
-    extractedIcons.emplace_back(icon);
+    if (int added = AddIconImage(ExtractAssociatedIconA(fw::App::Current()->Instance(), copy, &index)); added >= 0)
+      image = added;
   }
 
   if (shell4) {
@@ -217,6 +230,13 @@ void SetupDialog::Resolve(MovieItem& movie) {
     }
   }
   movie.image = image;
+}
+
+int SetupDialog::AddIconImage(HICON icon) {
+  // The image list keeps a copy; the icon itself (a user object and two
+  // bitmaps) would otherwise stay until the dialog closes, one per movie.
+  fw::UniqueIcon owned(icon);
+  return owned ? ImageList_ReplaceIcon(imageList, -1, owned.get()) : -1;
 }
 
 SetupDialog::MovieItem* SetupDialog::MovieOf(HTREEITEM item) const {
@@ -287,8 +307,16 @@ PlaylistSet SetupDialog::TreeToModel() const {
 }
 
 void SetupDialog::OnOK() {
-  playlistFile.SavePlaylists(TreeToModel());
-  fw::Dialog::OnOK();
+  SaveFailure failure;
+  if (playlistFile.SavePlaylists(TreeToModel(), &failure)) {
+    fw::Dialog::OnOK();
+    return;
+  }
+  // The dialog stays open with every edit, so that OK can be tried again once
+  // the file is free, or the edits given up with Cancel. The playback settings
+  // are stored only after a save, so the two never disagree.
+  MessageBoxA(hwnd(), SaveFailureText(failure).c_str(), fw::App::Current()->AppName().c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
 }
 
 void SetupDialog::EnableButtonsFor(HTREEITEM subject) {
@@ -490,7 +518,6 @@ LRESULT SetupDialog::OnItemDeleted(fw::Message& msg) {
 
 LRESULT SetupDialog::OnDestroy(fw::Message&) {
   if (dragging) EndDrag();
-  extractedIcons.clear();
   return Default();
 }
 

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,8 @@ class SetupDialog : public fw::Dialog {
   void EndDrag();
   void HighlightDropTarget(HTREEITEM target);
   void Resolve(MovieItem& movie);
+  // Appends the icon to the image list and destroys it; the new image's index, or -1.
+  int AddIconImage(HICON icon);
   HTREEITEM ParentOf(HTREEITEM item) const;
   std::string LabelOf(HTREEITEM item) const;
 
@@ -123,7 +126,8 @@ class SetupDialog : public fw::Dialog {
   PlaylistFile playlistFile;
   // The movie items' data; an item's data points into this store.
   std::deque<MovieItem> movies;
-  std::vector<fw::UniqueIcon> extractedIcons;
+  // The image that shows each system icon (by its index in the system's image list).
+  std::map<int, int> imageOfSystemIcon;
 };
 
 }  // namespace velora

@@ -1,8 +1,15 @@
 #include <windows.h>
 
+#include "framework/delayed_libraries.h"
+#include "framework/system_libraries.h"
 #include "velora/shell/saver_app.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  fw::RestrictLibrarySearchToSystem();
+  // The system and Velpanel start velora in every mode alike and expect 0
+  // back, whatever ended the mode, a missing system library included.
+  fw::SetDelayedLibraryFailure({false, 0});
   velora::SaverApp app;
-  return app.Run(instance, commandLine);
+  app.Run(instance, commandLine);
+  return 0;
 }

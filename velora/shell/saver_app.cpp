@@ -7,6 +7,7 @@
 #include <memory>
 #include <new>
 
+#include "framework/delayed_libraries.h"
 #include "velora/playback/player_window.h"
 #include "velora/playback/preview_window.h"
 #include "velora/playback/saver_window.h"
@@ -83,6 +84,8 @@ bool SaverApp::RunFullScreen(SaverMode mode) {
 }
 
 bool SaverApp::RunPreview() {
+  // Nobody reads a message in the settings' little picture: a missing library ends the preview quietly.
+  fw::SetDelayedLibraryFailure({true, 0});
   HWND parent = WindowAfter('p');
   if (!parent) return false;
   RECT client{};
