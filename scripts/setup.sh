@@ -37,7 +37,7 @@ test=(
 # runtimes, and the symbolizer that names the lines in their reports.
 sanitize=(clang-14 libclang-rt-14-dev llvm-14)
 # The setup program and the signed release.
-package=(nsis osslsigncode openssl)
+package=(nsis osslsigncode openssl unzip)
 
 parts=("$@")
 ((${#parts[@]})) || parts=(build play test sanitize package)
