@@ -95,15 +95,26 @@ bool WaitForPointerAt(int x, int y, milliseconds timeout) {
       timeout);
 }
 
+namespace {
+
+void ClickThere(int x, int y, int button) {
+  Xdotool("mousemove " + At(x, y) + " click " + std::to_string(button));
+}
+
+}  // namespace
+
 bool ClickAt(HWND window, int x, int y, int button) {
   if (!Ready(window)) return false;
-  Xdotool("mousemove " + At(x, y) + " click " + std::to_string(button));
+  ClickThere(x, y, button);
   return true;
 }
 
 bool Click(HWND window, int button) {
+  if (!Ready(window)) return false;
+  // Where the window is once it is ready: a dialog may still move while it sets up.
   const POINT centre = CentreOf(window);
-  return ClickAt(window, centre.x, centre.y, button);
+  ClickThere(centre.x, centre.y, button);
+  return true;
 }
 
 bool PressButton(HWND window, int button) {
