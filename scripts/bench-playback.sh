@@ -123,9 +123,17 @@ for type in MP4 AVI; do
     "$type" "$type" >"$playlist"
   watched=$(wine "$programs/soak_watch.exe" --changes "$gap_changes" --colours ff0000,0000ff "$velora /s" \
     | tr -d '\r' || true)
-  per_movie[$type]=$(sed -n 's/^movie changes seen: [0-9]* of [0-9]* in [0-9.]* s (\([0-9]*\) ms per movie)$/\1/p' \
-    <<<"$watched")
-  echo "$type: ${per_movie[$type]:-?} ms per movie" | tee -a "$results"
+  # "movie changes seen: N of M in T s (X ms each)[; stalled: ...]": a figure
+  # only from a complete run; otherwise the watcher's own line says why not.
+  seen_line=$(grep -m1 '^movie changes seen: ' <<<"$watched" || true)
+  per_movie[$type]=$(sed -n 's/^movie changes seen: \([0-9]*\) of \1 in [0-9.]* s (\([0-9]*\) ms each)$/\2/p' \
+    <<<"$seen_line")
+  if [ -n "${per_movie[$type]}" ]; then
+    echo "$type: ${per_movie[$type]} ms per movie" | tee -a "$results"
+  else
+    echo "$type: no gap figure: ${seen_line:-the watcher printed no count (${watched:-no output})}" \
+      | tee -a "$results"
+  fi
   # Movie windows and devices come and go with their movies: nothing of velora's piles up.
   grep '^verdict' <<<"$watched" | sed "s/^/$type: /" | tee -a "$results"
 done

@@ -4,20 +4,30 @@
 #   win32     build/win32: the Windows programs and the Win32 tests (MinGW)
 #   sanitize  build/sanitize: the portable code, its unit tests and the fuzz
 #             targets with clang under AddressSanitizer and UBSan
-#   bash scripts/build.sh [native] [win32] [sanitize]
+#   bash scripts/build.sh [--target NAME]... [native] [win32] [sanitize]
+# With --target only the named targets are built (e.g. velora for velora.scr
+# alone, without the test programs).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=$(nproc)
 
+targets=()
+trees=()
+while (($#)); do
+  case $1 in
+    --target) targets+=(--target "${2:?--target needs a name}"); shift 2 ;;
+    *) trees+=("$1"); shift ;;
+  esac
+done
+
 configure() {  # tree, cmake arguments...
   local tree=$1
   shift
   cmake -S . -B "build/$tree" -G Ninja "$@" >/dev/null
-  cmake --build "build/$tree" -j "$jobs"
+  cmake --build "build/$tree" -j "$jobs" "${targets[@]}"
 }
 
-trees=("$@")
 ((${#trees[@]})) || trees=(native win32)
 for tree in "${trees[@]}"; do
   case $tree in

@@ -1,36 +1,69 @@
 #!/bin/bash
-# Installs every Debian package that the build, the tests and the demo need.
+# Installs the Debian packages the project needs, in parts, so that the demo
+# and the test command share one list and never drift apart:
+#   setup.sh            everything (what scripts/test.sh and package.sh need)
+#   setup.sh demo       only what scripts/demo.sh needs: the cross build of the
+#                       programs and Wine with movie playback in a virtual display
+#   setup.sh PART...    any of the parts below
 # Idempotent: when everything is present it only checks and returns.
 set -euo pipefail
 
-packages=(
-  cmake ninja-build g++ libgtest-dev libbenchmark-dev
-  mingw-w64 g++-mingw-w64-i686-posix binutils-mingw-w64-i686
-  wine wine64 wine32:i386 fonts-wine fonts-liberation
+# Cross build of the programs: the win32 tree also configures its googletest
+# from libgtest-dev's sources, so that package belongs here.
+build=(
+  cmake ninja-build python3 libgtest-dev
+  gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+)
+# The programs under Wine in a virtual display, playing movies made by ffmpeg.
+# Wine plays MP4 (H.264) and MPEG-4 movies through GStreamer: -good holds the
+# MP4 container, -libav the decoders. Wine's display driver loads the X
+# libraries listed here only when they are present.
+play=(
+  wine wine32:i386
   libx11-6:i386 libxext6:i386 libxrender1:i386 libxrandr2:i386 libxi6:i386
   libxcursor1:i386 libxfixes3:i386 libxinerama1:i386 libxcomposite1:i386
-  libfreetype6:i386 libfontconfig1:i386 libasound2:i386 libasound2-plugins:i386
-  xvfb xauth xdotool imagemagick ffmpeg python3
+  libfreetype6:i386 libfontconfig1:i386
+  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386 gstreamer1.0-libav:i386
+  xvfb ffmpeg
+)
+# The tests: the native tree, the benchmarks, the Win32 and end-to-end tests
+# (real input, screenshots, WMV movies through GStreamer's -ugly plugins).
+test=(
+  g++ libgtest-dev libbenchmark-dev mingw-w64 wine64 fonts-wine fonts-liberation
+  libasound2:i386 libasound2-plugins:i386 gstreamer1.0-plugins-ugly:i386
+  xauth xdotool imagemagick unzip
   # xrandr: the test bench's displays of two monitors.
   x11-xserver-utils
-  # Wine plays MP4 (H.264), WMV and MPEG-4 movies through GStreamer: -good
-  # holds the MP4 container, -ugly the WMV one, -libav the decoders.
-  gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
-  gstreamer1.0-plugins-ugly:i386 gstreamer1.0-libav:i386
-  nsis unzip
-  # The sanitizer tree and the fuzz targets: clang, its sanitizer and libFuzzer
-  # runtimes, and the symbolizer that names the lines in their reports.
-  clang-14 libclang-rt-14-dev llvm-14
 )
+# The sanitizer tree and the fuzz targets: clang, its sanitizer and libFuzzer
+# runtimes, and the symbolizer that names the lines in their reports.
+sanitize=(clang-14 libclang-rt-14-dev llvm-14)
+# The setup program and the signed release.
+package=(nsis osslsigncode openssl unzip)
+
+parts=("$@")
+((${#parts[@]})) || parts=(build play test sanitize package)
+packages=()
+for part in "${parts[@]}"; do
+  case $part in
+    demo) packages+=("${build[@]}" "${play[@]}") ;;
+    build) packages+=("${build[@]}") ;;
+    play) packages+=("${play[@]}") ;;
+    test) packages+=("${test[@]}") ;;
+    sanitize) packages+=("${sanitize[@]}") ;;
+    package) packages+=("${package[@]}") ;;
+    *) echo "setup.sh: unknown part $part (demo build play test sanitize package)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 if ((${#missing[@]})); then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   export DEBIAN_FRONTEND=noninteractive
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
@@ -40,8 +73,8 @@ if ((${#missing[@]})); then
 fi
 
 # The -posix compiler variant carries std::thread and std::mutex.
-if [ "$(update-alternatives --query i686-w64-mingw32-g++ 2>/dev/null | awk '/^Value:/{print $2}')" != /usr/bin/i686-w64-mingw32-g++-posix ]; then
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+if command -v i686-w64-mingw32-g++-posix >/dev/null &&
+   [ "$(update-alternatives --query i686-w64-mingw32-g++ 2>/dev/null | awk '/^Value:/{print $2}')" != /usr/bin/i686-w64-mingw32-g++-posix ]; then
   $SUDO update-alternatives --set i686-w64-mingw32-g++ /usr/bin/i686-w64-mingw32-g++-posix >/dev/null 2>&1 || true
   $SUDO update-alternatives --set i686-w64-mingw32-gcc /usr/bin/i686-w64-mingw32-gcc-posix >/dev/null 2>&1 || true
 fi

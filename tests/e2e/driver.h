@@ -151,21 +151,52 @@ std::optional<int> RunLinux(const std::string& commandLine,
 // ---------------------------------------------------------------- input
 
 // Real input through the X server (xdotool), as a user would give it. The X
-// keyboard focus follows the active window of the program under test.
+// keyboard focus follows the pointer, so keys reach the window under it.
+//
+// Every step that acts on a window names the window it is meant for and first
+// waits, through WaitUntilReadyForInput, until that window can take input. A
+// click or key given the moment a window appears can reach the X server before
+// the program is ready for it, and on a busy machine it is lost. Pass the
+// window that should react: the control to click, the dialog or message box
+// for keys, the popup menu for a menu choice, the saver window for a key or
+// move that should end it:
+//   Click(GetDlgItem(dialog, IDOK));
+//   PressKeys(box, "Return");
+//   ClickAt(menu, x, y);
+// When the window does not get ready in time the step records a test failure
+// that names the window, gives no input and answers false; the answer can be
+// asserted where nothing after the step makes sense without it.
+
+// Until the window is visible and enabled (and so is its top-level window),
+// its process has finished starting (WaitForInputIdle) and its thread answers
+// a sent message, which it does only from its message loop; false after the
+// timeout.
+constexpr milliseconds kReadyForInputTimeout{15000};
+bool WaitUntilReadyForInput(HWND window, milliseconds timeout = kReadyForInputTimeout);
+
+// Clicks the centre of a window or control, or a point on the screen inside
+// it (a toolbar button, a tree row, a menu item, the close box).
+bool Click(HWND window, int button = 1);
+bool ClickAt(HWND window, int x, int y, int button = 1);
+// One or more X key names separated by blanks, each pressed and released in
+// turn: "Escape", "Return", "Delete", "Alt_L", "a", "Down", "alt+F4".
+bool PressKeys(HWND window, const std::string& keys);
+// Moves the pointer as input to the window (a move that should end a saver).
+bool MoveMouseTo(HWND window, int x, int y);
+bool MoveMouseBy(HWND window, int dx, int dy);
+// A button held down where the pointer is, or let go, with moves between them
+// and checks while it is held.
+bool PressButton(HWND window, int button = 1);
+bool ReleaseButton(HWND window, int button = 1);
+// Press at the first point, moves through the others, release at the last, in
+// one go.
+bool Drag(HWND window, const std::vector<POINT>& path, int button = 1);
+
+// Moves that act on no window: where the pointer rests before a program starts.
 void MoveMouseTo(int x, int y);
 void MoveMouseBy(int dx, int dy);
 // Waits until the system reports the pointer at x, y.
 bool WaitForPointerAt(int x, int y, milliseconds timeout = milliseconds(10000));
-void ClickAt(int x, int y, int button = 1);
-// Holds a button down where the pointer is, or lets it go: a drag is a press,
-// moves and a release.
-void PressButton(int button = 1);
-void ReleaseButton(int button = 1);
-// Clicks the centre of a window or control.
-void Click(HWND window, int button = 1);
-// One or more X key names separated by blanks, each pressed and released in
-// turn: "Escape", "Return", "Delete", "Alt_L", "a", "Down", "alt+F4".
-void PressKeys(const std::string& keys);
 
 // ---------------------------------------------------------------- screen
 

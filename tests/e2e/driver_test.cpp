@@ -1,5 +1,9 @@
-// The driver's own plumbing: screenshots reach the pixels on the X screen.
+// The driver's own plumbing: screenshots reach the pixels on the X screen, and
+// input waits until its window can take it.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 #include "driver.h"
 
@@ -36,6 +40,40 @@ TEST(DriverTest, ScreenshotShowsAWindowOfThisProcess) {
       milliseconds(5000), milliseconds(100)));
   EXPECT_EQ(screen.width(), GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(screen.height(), GetSystemMetrics(SM_CYSCREEN));
+}
+
+TEST(DriverTest, AWindowIsReadyForInputOnlyShownEnabledAndWithItsThreadListening) {
+  constexpr milliseconds kShort{300}, kLong{10000};
+  HostWindow hidden;
+  EXPECT_FALSE(WaitUntilReadyForInput(hidden.hwnd(), kShort));
+  EXPECT_FALSE(WaitUntilReadyForInput(StaleWindowHandle(), kShort));
+  HostWindow shown(10, 10, 40, 30);
+  EXPECT_TRUE(WaitUntilReadyForInput(shown.hwnd(), kLong));
+  EnableWindow(shown.hwnd(), FALSE);
+  EXPECT_FALSE(WaitUntilReadyForInput(shown.hwnd(), kShort));
+  EnableWindow(shown.hwnd(), TRUE);
+
+  // A window shown by a thread that is still busy, as a program's is while it
+  // sets up after showing it.
+  std::atomic<HWND> busy{nullptr};
+  std::atomic<bool> listening{false};
+  std::thread owner([&] {
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 60, 10, 40, 30, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    busy = window;
+    Sleep(1000);
+    listening = true;
+    while (IsWindow(window)) {
+      MSG message;
+      while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+      Sleep(5);
+    }
+  });
+  ASSERT_TRUE(WaitUntil([&] { return busy.load() != nullptr; }, kLong));
+  EXPECT_TRUE(WaitUntilReadyForInput(busy, kLong));
+  EXPECT_TRUE(listening) << "ready before its thread listened";
+  PostMessageA(busy, WM_CLOSE, 0, 0);
+  owner.join();
 }
 
 }  // namespace

@@ -10,12 +10,11 @@ namespace {
 
 class FullScreenTest : public VeloraTest {
  protected:
-  // Starts a full-screen mode and waits until its window takes input.
+  // Starts a full-screen mode and waits for its window.
   void Open(const std::string& arguments) {
     ASSERT_NO_FATAL_FAILURE(Start(arguments));
     window = WaitForWindow(velora.id(), "", "Velora", kStartTimeout);
     ASSERT_NE(window, nullptr) << "no full-screen window";
-    velora.WaitForInputIdle(kStartTimeout);
   }
 
   void ExpectEndsWith0(const std::string& after) {
@@ -54,7 +53,7 @@ TEST_F(FullScreenTest, SaverCoversTheScreenOnTopAndEndsOnAOnePixelMove) {
       << "not black with a red hint";
 
   ASSERT_TRUE(velora.Running());
-  MoveMouseBy(1, 0);
+  MoveMouseBy(window, 1, 0);
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a move of one pixel"));
   // Only the setup dialog's OK writes settings.
   EXPECT_EQ(CountValues(HKEY_CURRENT_USER, kPlayBackKey), 0);
@@ -64,12 +63,12 @@ TEST_F(FullScreenTest, SaverEndsOnALetterKeyAndOnAMiddleClick) {
   MoveMouseTo(320, 240);
   ASSERT_NO_FATAL_FAILURE(Open("-S"));
   ASSERT_TRUE(velora.Running());
-  PressKeys("q");
+  PressKeys(window, "q");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a letter key"));
 
   ASSERT_NO_FATAL_FAILURE(Open("s"));
   ASSERT_TRUE(velora.Running());
-  ClickAt(320, 240, 2);
+  ClickAt(window, 320, 240, 2);
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a middle click"));
 }
 
@@ -80,13 +79,13 @@ TEST_F(FullScreenTest, ViewerIgnoresLettersClicksAndMovesAndEndsOnEscape) {
   EXPECT_TRUE(info.exStyle & WS_EX_TOPMOST);
   EXPECT_EQ(info.rect.right - info.rect.left, GetSystemMetrics(SM_CXSCREEN));
 
-  PressKeys("q");
-  ClickAt(100, 100);
-  MoveMouseBy(30, 20);
+  PressKeys(window, "q");
+  ClickAt(window, 100, 100);
+  MoveMouseBy(window, 30, 20);
   // Nothing can show that input was ignored, so give it a moment to act.
   EXPECT_FALSE(velora.WaitForExit(milliseconds(500)).has_value())
       << "the viewer ended on a letter, a click or a move";
-  PressKeys("Escape");
+  PressKeys(window, "Escape");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
 }
 

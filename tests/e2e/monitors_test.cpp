@@ -88,7 +88,7 @@ class MonitorsTest : public FracsaveTest {
     MoveMouseTo(at.x - layout->virtualLeft, at.y);
     ASSERT_TRUE(WaitForPointerAt(at.x, at.y));
   }
-  void ClickOnScreen(POINT at) { ClickAt(at.x - layout->virtualLeft, at.y); }
+  void ClickOnScreen(HWND window, POINT at) { ClickAt(window, at.x - layout->virtualLeft, at.y); }
 
   static void ExpectEndsWith0(Process& process, const std::string& after) {
     std::optional<DWORD> code = process.WaitForExit(kExitTimeout);
@@ -130,11 +130,12 @@ TEST_F(MonitorsTest, VeloraCoversBothMonitorsPlaysOnThePrimaryAndEndsOnInputOnTh
   struct Case {
     const char* arguments;
     const char* ending;
-    std::function<void()> end;
+    std::function<void(HWND)> end;
   } cases[] = {
-      {"/s", "a one-pixel move on the second monitor", [] { MoveMouseBy(1, 0); }},
-      {"/s", "a click on the second monitor", [&] { ClickOnScreen({secondCentre.x, secondCentre.y + 50}); }},
-      {"/v", "Escape", [] { PressKeys("Escape"); }},
+      {"/s", "a one-pixel move on the second monitor", [](HWND player) { MoveMouseBy(player, 1, 0); }},
+      {"/s", "a click on the second monitor",
+       [&](HWND player) { ClickOnScreen(player, {secondCentre.x, secondCentre.y + 50}); }},
+      {"/v", "Escape", [](HWND player) { PressKeys(player, "Escape"); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.arguments) + ", ended by " + c.ending);
@@ -146,7 +147,7 @@ TEST_F(MonitorsTest, VeloraCoversBothMonitorsPlaysOnThePrimaryAndEndsOnInputOnTh
     // Centred on the primary exactly as on a single monitor of its size.
     EXPECT_TRUE(ShownOnlyAt(kGreen, {160, 120, 480, 360}));
     program.WaitForInputIdle(kStartTimeout);
-    c.end();
+    c.end(player);
     ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0(program, c.ending));
   }
 }
@@ -159,9 +160,9 @@ TEST_F(MonitorsTest, FracsaveCoversBothMonitorsAndEndsOnAMoveOrAClickOnTheSecond
     EXPECT_TRUE(Same(Describe(window).rect, desktop));
     ASSERT_NO_FATAL_FAILURE(WaitUntilTakingInput());
     if (click)
-      ClickOnScreen({secondCentre.x, secondCentre.y + 50});
+      ClickOnScreen(window, {secondCentre.x, secondCentre.y + 50});
     else
-      MoveMouseBy(1, 0);
+      MoveMouseBy(window, 1, 0);
     ASSERT_NO_FATAL_FAILURE(FracsaveTest::ExpectEndsWith0(click ? "a click" : "a move"));
   }
 }
@@ -188,7 +189,7 @@ TEST_F(MonitorsTest, FracsaveDrawsOnThePrimaryAndAMoveOnTheSecondOpensThePromptO
   ASSERT_TRUE(shown) << "the first picture did not appear on the primary";
 
   // The prompt holds the picture: no frame starts while it is up.
-  MoveMouseBy(1, 0);
+  MoveMouseBy(window, 1, 0);
   HWND prompt = WaitForPrompt(saver.id());
   ASSERT_NE(prompt, nullptr) << "a move on the second monitor opened no prompt";
   const RECT promptRect = Describe(prompt).rect;
@@ -207,7 +208,7 @@ TEST_F(MonitorsTest, FracsaveDrawsOnThePrimaryAndAMoveOnTheSecondOpensThePromptO
     }
   EXPECT_EQ(differences, 0);
 
-  PressKeys("f r a c t a l Return");
+  PressKeys(prompt, "f r a c t a l Return");
   ASSERT_NO_FATAL_FAILURE(FracsaveTest::ExpectEndsWith0("the right password"));
 }
 

@@ -98,7 +98,7 @@ class PlaybackTest : public VeloraTest {
 
   // Ends a saver the way its user would.
   void CloseSaver() {
-    ClickAt(600, 20);
+    ClickAt(window, 600, 20);
     ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a click"));
   }
 
@@ -254,7 +254,7 @@ TEST_F(PlaybackTest, SaverPlaysAviMp4AndWmvInListOrderAndWraps) {
   EXPECT_TRUE(MovieShownAt(kGreen, RECT{272, 72, 592, 312}, kFirstMpegPicture));
   // 26962 % 320 = 82 -> 80, 24464 % 240 = 224.
   ASSERT_TRUE(MovieShownAt(kBlue, RECT{80, 224, 400, 464}, kFirstMpegPicture));
-  PressKeys("a");
+  PressKeys(window, "a");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a letter"));
 }
 
@@ -278,7 +278,7 @@ TEST_F(PlaybackTest, WithReverseOnAnMp4PlaysForwardsAndStaysOnScreen) {
     ASSERT_EQ(screen.Count(movie, kGreen, kTolerance), Area(movie))
         << "the movie left the screen after " << SecondsSince(seen) << " s";
   }
-  PressKeys("Escape");
+  PressKeys(window, "Escape");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
 }
 
@@ -336,7 +336,7 @@ TEST_F(PlaybackTest, HintIsRedOnBlackWhenNothingIsNowPlayingAndMovesEveryFiveSec
       << Show(HintCell(kDraw[2], kDraw[3]));
   EXPECT_EQ(screen.Count(Screen(), kRed) + screen.Count(Screen(), kBlack), pixels)
       << "not only red on black after the move";
-  PressKeys("Escape");
+  PressKeys(window, "Escape");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
 
   // Movies, but none of them marked: the hint too.
@@ -358,13 +358,11 @@ TEST_F(PlaybackTest, HintIsRedOnBlackWhenNothingIsNowPlayingAndMovesEveryFiveSec
 TEST_F(PlaybackTest, SaverEndsOnEscapeAndOnAlt) {
   MoveMouseTo(320, 240);
   ASSERT_NO_FATAL_FAILURE(Open("/s"));
-  velora.WaitForInputIdle(kStartTimeout);
-  PressKeys("Escape");
+  PressKeys(window, "Escape");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
 
   ASSERT_NO_FATAL_FAILURE(Open("/s"));
-  velora.WaitForInputIdle(kStartTimeout);
-  PressKeys("Alt_L");
+  PressKeys(window, "Alt_L");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Alt"));
 }
 
@@ -374,12 +372,12 @@ TEST_F(PlaybackTest, SaverEndsOnALeftAndOnARightClickWhileAMoviePlays) {
   MoveMouseTo(320, 240);
   ASSERT_NO_FATAL_FAILURE(Open("/s"));
   ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
-  ClickAt(320, 240, 1);  // on the movie
+  ClickAt(window, 320, 240, 1);  // on the movie
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a left click"));
 
   ASSERT_NO_FATAL_FAILURE(Open("/s"));
   ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
-  ClickAt(320, 240, 3);
+  ClickAt(window, 320, 240, 3);
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a right click"));
 }
 
@@ -403,14 +401,14 @@ TEST_F(PlaybackTest, ViewerKeepsPlayingThroughClicksMovesAndLettersAndEndsOnEsca
   MoveMouseTo(320, 240);
   ASSERT_NO_FATAL_FAILURE(Open("/v"));
   ASSERT_TRUE(MovieShownAt(kGreen, movie));
-  ClickAt(320, 240, 1);
-  ClickAt(600, 400, 3);
-  MoveMouseBy(-30, 20);
-  PressKeys("q");
+  ClickAt(window, 320, 240, 1);
+  ClickAt(window, 600, 400, 3);
+  MoveMouseBy(window, -30, 20);
+  PressKeys(window, "q");
   EXPECT_FALSE(velora.WaitForExit(milliseconds(500)).has_value())
       << "the viewer ended on a click, a move or a letter";
   EXPECT_TRUE(MovieShownAt(kGreen, movie, milliseconds(2000))) << "the movie is gone";
-  PressKeys("Escape");
+  PressKeys(window, "Escape");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
 }
 
@@ -424,14 +422,14 @@ TEST_F(PlaybackTest, SaverEndsOnALetterAndViewerOnEscapeWhileAMoviePlays) {
   ASSERT_NO_FATAL_FAILURE(Open("/s"));
   ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
   EXPECT_EQ(ActiveOfThreadOf(window), window) << "the saver is not the active window";
-  PressKeys("a");
+  PressKeys(window, "a");
   EXPECT_TRUE(velora.WaitForExit(milliseconds(3000)).has_value()) << "the saver stayed after a letter";
   velora = Process();
 
   ASSERT_NO_FATAL_FAILURE(Open("/v"));
   ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
   EXPECT_EQ(ActiveOfThreadOf(window), window) << "the viewer is not the active window";
-  PressKeys("Escape");
+  PressKeys(window, "Escape");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
 }
 
@@ -463,15 +461,15 @@ TEST_F(PlaybackTest, PointerIsInvisibleOverTheSaverAndTheViewer) {
   ASSERT_NO_FATAL_FAILURE(Open("/v"));
   ASSERT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}));
   // The viewer stays through moves: look over the black and over the movie.
-  MoveMouseTo(590, 50);
+  MoveMouseTo(window, 590, 50);
   ASSERT_TRUE(WaitForPointerAt(590, 50));
   velora.WaitForInputIdle(kStartTimeout);  // the viewer has set its cursor
   EXPECT_EQ(PointerPixels(590, 50), 0) << "pointer seen over the viewer";
-  MoveMouseTo(320, 240);
+  MoveMouseTo(window, 320, 240);
   ASSERT_TRUE(WaitForPointerAt(320, 240));
   velora.WaitForInputIdle(kStartTimeout);  // the viewer has set its cursor
   EXPECT_EQ(PointerPixels(320, 240), 0) << "pointer seen over the viewer's movie";
-  PressKeys("Escape");
+  PressKeys(window, "Escape");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
 }
 

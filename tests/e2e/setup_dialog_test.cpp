@@ -176,7 +176,7 @@ TEST_F(SetupDialogTest, FirstOpenShowsTheDialogAndCancelWritesNothing) {
 
 TEST_F(SetupDialogTest, OkOnFirstRunWritesTheHeaderAndTheDefaultSettings) {
   ASSERT_NO_FATAL_FAILURE(Open());
-  PressKeys("Return");
+  PressKeys(dialog, "Return");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
   EXPECT_EQ(Saved(), kHeader);
   ExpectPlaybackDefaultsWritten();
@@ -186,7 +186,7 @@ TEST_F(SetupDialogTest, CancelLeavesThePlaylistFileByteForByte) {
   ASSERT_TRUE(WriteFileBytes(PlaylistFilePath(), kUntidyFile));
   ASSERT_NO_FATAL_FAILURE(Open());
   EXPECT_TRUE(WaitForTreeCount(kUntidyItems));
-  PressKeys("Escape");
+  PressKeys(dialog, "Escape");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
   EXPECT_EQ(Saved(), kUntidyFile);
   EXPECT_EQ(CountValues(HKEY_CURRENT_USER, kPlayBackKey), 0);
@@ -265,7 +265,7 @@ TEST_F(SetupDialogTest, DeleteKeyDeletesTheSelectedPlaylistWhateverHasTheFocus) 
   ASSERT_EQ(FocusOfThreadOf(dialog), GetDlgItem(dialog, IDOK));
   ASSERT_NE(TreeItem(tree, TVGN_CARET), nullptr) << "the marked playlist is not selected";
 
-  PressKeys("Delete");
+  PressKeys(dialog, "Delete");
   // Beta goes with its two movies; the now playing box keeps showing it.
   ASSERT_TRUE(WaitForTreeCount(kThreePlaylistsItems - 3)) << TreeCount(tree) << " items";
   EXPECT_EQ(Ask(GetDlgItem(dialog, IDC_NOW_PLAYING), LVM_GETITEMCOUNT), 1);
@@ -287,7 +287,7 @@ TEST_F(SetupDialogTest, DeleteKeyKeepsTheRootAndDeletesAPlaylistChosenWithTheKey
   ASSERT_NE(root, nullptr);
 
   POINT rootIcon = IconInRow(0);
-  ClickAt(rootIcon.x, rootIcon.y);
+  ClickAt(tree, rootIcon.x, rootIcon.y);
   ASSERT_TRUE(WaitUntil([&] { return TreeItem(tree, TVGN_CARET) == root; }, milliseconds(5000)))
       << "clicking the root did not select it";
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_ADD_MOVIE)));
@@ -295,7 +295,7 @@ TEST_F(SetupDialogTest, DeleteKeyKeepsTheRootAndDeletesAPlaylistChosenWithTheKey
 
   // Delete on the root, then open it and step to its first playlist; once
   // Alpha is selected the Delete before it has been handled.
-  PressKeys("Delete Right Down");
+  PressKeys(dialog, "Delete Right Down");
   HTREEITEM alpha = TreeItem(tree, TVGN_CHILD, root);
   ASSERT_TRUE(WaitUntil([&] { return alpha && TreeItem(tree, TVGN_CARET) == alpha; },
                         milliseconds(5000)))
@@ -304,9 +304,9 @@ TEST_F(SetupDialogTest, DeleteKeyKeepsTheRootAndDeletesAPlaylistChosenWithTheKey
   EXPECT_EQ(TreeCount(tree), kThreePlaylistsItems);
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_ADD_MOVIE)));
 
-  PressKeys("Delete");
+  PressKeys(dialog, "Delete");
   ASSERT_TRUE(WaitForTreeCount(kThreePlaylistsItems - 2)) << TreeCount(tree) << " items";
-  PressKeys("Return");
+  PressKeys(dialog, "Return");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0());
   EXPECT_EQ(Saved(), std::string(kHeader) +
                          "\r\n\a Beta\a\r\n C:\\clips\\b1.avi\r\n C:\\clips\\b2.avi\r\n"
@@ -327,24 +327,24 @@ TEST_F(SetupDialogTest, ContextMenuDeletesTheMovieClickedAndADragMovesTheNowPlay
 
   // Right click a, which is not selected, and choose the menu's first item, Delete.
   POINT a = IconInRow(3, 2);
-  ClickAt(a.x, a.y, 3);
+  ClickAt(tree, a.x, a.y, 3);
   HWND menu = WaitForWindow(velora.id(), "#32768", "", kStartTimeout);
   ASSERT_NE(menu, nullptr) << "no context menu";
   RECT items = Describe(menu).rect;
-  ClickAt((items.left + items.right) / 2, items.top + 6);
+  ClickAt(menu, (items.left + items.right) / 2, items.top + 6);
   ASSERT_TRUE(WaitForTreeCount(6)) << TreeCount(tree) << " items";
   EXPECT_EQ(TreeItem(tree, TVGN_CARET), b) << "the selection changed";
 
   // Drag b, now in row 3, onto Nature: press, move in steps, release once
   // Nature shows the drop highlight.
   const POINT from = IconInRow(3, 2), to = IconInRow(1, 1);
-  MoveMouseTo(from.x, from.y);
-  PressButton();
+  MoveMouseTo(tree, from.x, from.y);
+  PressButton(tree);
   constexpr int kSteps = 8;
   for (int i = 1; i <= kSteps; ++i)
-    MoveMouseTo(from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps);
+    MoveMouseTo(tree, from.x + (to.x - from.x) * i / kSteps, from.y + (to.y - from.y) * i / kSteps);
   const bool highlighted = WaitUntil([&] { return TreeItem(tree, TVGN_DROPHILITE) == nature; }, milliseconds(5000));
-  ReleaseButton();
+  ReleaseButton(tree);
   ASSERT_TRUE(highlighted) << "Nature is not highlighted as the drop target";
   // The moved movie is selected, as Nature's first.
   ASSERT_TRUE(WaitUntil(

@@ -82,8 +82,7 @@ TEST_F(StartupTest, ChangePasswordShowsOneExclamationBoxAndWritesNothing) {
   EXPECT_EQ(info.icon, BoxIcon::Exclamation) << ToString(info.icon);
   EXPECT_EQ(info.buttons, std::vector<std::string>{"OK"});
 
-  velora.WaitForInputIdle(kStartTimeout);
-  PressKeys("Return");
+  PressKeys(box, "Return");
   std::optional<DWORD> code = velora.WaitForExit(kExitTimeout);
   ASSERT_TRUE(code.has_value()) << "Return did not close the box";
   EXPECT_EQ(*code, 0u);
@@ -99,7 +98,6 @@ TEST_F(StartupTest, ChangePasswordWithTheBareLetterClosesOnAClickOnOk) {
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(ReadMessageBox(box, milliseconds(0)).text, "Change Password");
 
-  velora.WaitForInputIdle(kStartTimeout);
   HWND ok = GetDlgItem(box, IDOK);
   ASSERT_NE(ok, nullptr);
   Click(ok);
@@ -118,8 +116,7 @@ TEST_F(StartupTest, WithoutArgumentsShowsTheStandaloneNotice) {
   EXPECT_EQ(info.icon, BoxIcon::Information) << ToString(info.icon);
   EXPECT_EQ(info.buttons, std::vector<std::string>{"OK"});
 
-  velora.WaitForInputIdle(kStartTimeout);
-  PressKeys("Return");
+  PressKeys(box, "Return");
   std::optional<DWORD> code = velora.WaitForExit(kExitTimeout);
   ASSERT_TRUE(code.has_value()) << "Return did not close the notice";
   EXPECT_EQ(*code, 0u);

@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
 """The release archive: exactly the programs, the read-me and the licence;
 every program small, carrying the project's version and needing no DLL
-beyond Windows' own.
+beyond Windows' own. With --signer, the release was signed with that
+certificate: every program and the setup program carry its SHA-256 signature.
 
     archive_test.py velora-<version>.zip --version V --windres W --objdump O
+                    [--signer CERT.pem --setup SETUP.exe]
 """
 import argparse
 import os
@@ -68,6 +70,18 @@ class Archive(unittest.TestCase):
                 self.assertLessEqual(dlls, WINDOWS_DLLS)
                 self.assertNotRegex(headers, r"\.debug_|\.stab")
 
+    def test_programs_and_setup_carry_the_signers_sha256_signature(self):
+        if not ARGS.signer:
+            self.skipTest("an unsigned release")
+        for path in [self.path(p) for p in sorted(PROGRAMS)] + [ARGS.setup]:
+            with self.subTest(file=os.path.basename(path)):
+                # The signer is trusted by name: a self-signed certificate has no chain.
+                verify = subprocess.run(["osslsigncode", "verify", "-CAfile", ARGS.signer, "-in", path],
+                                        capture_output=True, text=True)
+                self.assertEqual(verify.returncode, 0, verify.stdout + verify.stderr)
+                self.assertIn("Signature verification: ok", verify.stdout)
+                self.assertRegex(verify.stdout, r"Message digest algorithm\s*: SHA256")
+
     def test_texts_are_windows_text_files(self):
         for text in sorted(TEXTS):
             with self.subTest(text=text):
@@ -89,6 +103,8 @@ def main():
     parser.add_argument("--version", required=True)
     parser.add_argument("--windres", required=True)
     parser.add_argument("--objdump", required=True)
+    parser.add_argument("--signer")
+    parser.add_argument("--setup")
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0]] + rest, verbosity=2)
 

@@ -63,6 +63,21 @@ std::string ReadIni(const char* file, const char* section, const char* key) {
   return value;
 }
 
+// The Linux path Wine keeps a Windows file at, for Linux tools; empty when not
+// running under Wine.
+std::string LinuxPathOf(const std::string& windowsPath) {
+  using ToUnix = char*(CDECL*)(const wchar_t*);
+  auto toUnix = reinterpret_cast<ToUnix>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return "";
+  std::wstring wide(windowsPath.begin(), windowsPath.end());
+  char* unixPath = toUnix(wide.c_str());
+  if (!unixPath) return "";
+  std::string path = unixPath;
+  HeapFree(GetProcessHeap(), 0, unixPath);
+  return path;
+}
+
 std::string InWindows(const std::string& name) { return WindowsDirectory() + "\\" + name; }
 
 std::string LongPath(const std::string& path) {
@@ -186,6 +201,15 @@ TEST_F(SetupProgramTest, SilentSetupInstallsTheSuiteAndTheInstalledProgramsRun) 
   const std::optional<std::string> uninstall = ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "UninstallString");
   ASSERT_TRUE(uninstall.has_value());
   EXPECT_TRUE(FileExists(uninstall->substr(1, uninstall->size() - 2))) << *uninstall;
+  // A signed release: setup writes an uninstaller signed with the same certificate.
+  if (const std::string signer = Environment("VELORA_SIGNER"); !signer.empty()) {
+    const std::string uninstaller = LinuxPathOf(uninstall->substr(1, uninstall->size() - 2));
+    ASSERT_FALSE(uninstaller.empty());
+    EXPECT_EQ(RunLinux("osslsigncode verify -CAfile '" + signer + "' -in '" + uninstaller + "' >/dev/null",
+                       milliseconds(30000)),
+              0)
+        << "the uninstaller's signature does not verify";
+  }
 
   // The Start menu: Velpanel, velora's setup and the uninstaller.
   const std::optional<Shortcut> panelShortcut = ReadShortcut(StartMenuFolder() + "\\Velora Control Panel.lnk");

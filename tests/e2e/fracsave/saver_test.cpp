@@ -19,7 +19,7 @@ TEST_F(FracsaveTest, SaverSwitchesStartTheSaverOverTheWholeScreen) {
     EXPECT_EQ(info.rect.top, 0);
     EXPECT_EQ(info.rect.right, GetSystemMetrics(SM_CXSCREEN));
     EXPECT_EQ(info.rect.bottom, GetSystemMetrics(SM_CYSCREEN));
-    PressKeys("q");
+    PressKeys(window, "q");
     ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a key"));
   }
 }
@@ -102,7 +102,7 @@ TEST_F(FracsaveTest, FirstPictureIsPreset1AndThePasswordInAnyCaseEndsTheSaver) {
   EXPECT_EQ(differences, 0);
 
   // The right password, typed in another case, ends the saver.
-  PressKeys("F r A c T a L Return");
+  PressKeys(prompt, "F r A c T a L Return");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("the right password"));
 }
 
@@ -111,18 +111,18 @@ TEST_F(FracsaveTest, AWrongPasswordIsRefusedAndCancelResumesWithANewScene) {
   SetStoredPassword(Scrambled("fractal").c_str());
   ASSERT_NO_FATAL_FAILURE(OpenSaver());
   ASSERT_NO_FATAL_FAILURE(WaitUntilTakingInput());
-  PressKeys("space");
+  PressKeys(window, "space");
   HWND prompt = WaitForPrompt(saver.id());
   ASSERT_NE(prompt, nullptr);
   // Another request while the prompt is up opens no second prompt.
   PostMessageA(window, WM_KEYDOWN, 'Q', 0);
-  PressKeys("w r o n g Return");
+  PressKeys(prompt, "w r o n g Return");
   HWND box = WaitForWindow(saver.id(), "#32770", "Invalid password", milliseconds(10000));
   ASSERT_NE(box, nullptr);
   MessageBoxInfo info = ReadMessageBox(box);
   EXPECT_EQ(info.text, "You have entered an incorrect password.");
   EXPECT_EQ(info.icon, BoxIcon::Exclamation);
-  PressKeys("Return");
+  PressKeys(box, "Return");
   ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, milliseconds(5000)));
   EXPECT_TRUE(IsWindowVisible(prompt));
   int prompts = 0;
@@ -161,18 +161,18 @@ TEST_F(FracsaveTest, WithoutAPasswordAKeyEndsTheSaverAlsoInTheMiddleOfAFrame) {
         return black < all.right * all.bottom * 99 / 100;
       },
       milliseconds(10000), milliseconds(1)));
-  PressKeys("Shift_L");
+  PressKeys(window, "Shift_L");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a key"));
 }
 
 TEST_F(FracsaveTest, TheFirstMouseReportIsTheReferenceAndAOnePixelMoveEnds) {
   ASSERT_NO_FATAL_FAILURE(OpenSaver());
   ASSERT_NO_FATAL_FAILURE(WaitUntilTakingInput());
-  MoveMouseTo(320, 240);
+  MoveMouseTo(window, 320, 240);
   ASSERT_TRUE(WaitForPointerAt(320, 240));
   saver.WaitForInputIdle(kStartTimeout);
   ASSERT_TRUE(saver.Running()) << "the first mouse report ended the saver";
-  MoveMouseBy(1, 0);
+  MoveMouseBy(window, 1, 0);
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a move of one pixel"));
 }
 

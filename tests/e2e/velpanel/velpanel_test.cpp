@@ -41,8 +41,6 @@ std::string ProfileScreenSaveActive() {
   return value;
 }
 
-void Xdotool(const std::string& arguments) { RunLinux("/usr/bin/xdotool " + arguments); }
-
 // A program the panel started, as the stand-in recorded it.
 struct Started {
   DWORD processId = 0;
@@ -122,7 +120,7 @@ class VelpanelTest : public ::testing::Test {
 
   void ClickButton(int id) {
     RECT item = ItemOnScreen((id - ID_CONFIG) * 2);
-    ClickAt((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+    ClickAt(toolBar, (item.left + item.right) / 2, (item.top + item.bottom) / 2);
   }
 
   // "E" enabled or "-" disabled, "C" checked or "-", for the four buttons.
@@ -195,7 +193,7 @@ TEST_F(VelpanelTest, FirstRunShowsASmallToolWindowAt100SizedToItsButtons) {
   // Resting on a button shows its tooltip (its text is read in-process: the
   // tooltip does not give it to other processes).
   RECT play = ItemOnScreen(2);
-  MoveMouseTo((play.left + play.right) / 2, (play.top + play.bottom) / 2);
+  MoveMouseTo(toolBar, (play.left + play.right) / 2, (play.top + play.bottom) / 2);
   EXPECT_NE(WaitForWindow(panel.id(), TOOLTIPS_CLASSA, "", kTimeout), nullptr) << "no tooltip";
 }
 
@@ -210,9 +208,7 @@ TEST_F(VelpanelTest, DraggedByItsBorderAndClosedItStoresWhereItStands) {
 
   // The left border, below the caption, moves the window like its caption.
   const int x = rect.left + 1, y = (rect.top + rect.bottom) / 2;
-  Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " mousedown 1 mousemove " +
-          std::to_string(x - 30) + " " + std::to_string(y - 20) + " mousemove " + std::to_string(x - 60) + " " +
-          std::to_string(y - 40) + " mouseup 1");
+  Drag(window, {{x, y}, {x - 30, y - 20}, {x - 60, y - 40}});
   ASSERT_TRUE(WaitUntil([&] { return Describe(window).rect.left == rect.left - 60; }, kTimeout))
       << "the border did not move the window";
   rect = Describe(window).rect;
@@ -220,8 +216,8 @@ TEST_F(VelpanelTest, DraggedByItsBorderAndClosedItStoresWhereItStands) {
 
   // The close box, at the right end of the small caption.
   const int frame = GetSystemMetrics(SM_CXDLGFRAME);
-  ClickAt(rect.right - frame - GetSystemMetrics(SM_CXSMSIZE) / 2,
-          rect.top + frame + GetSystemMetrics(SM_CYSMCAPTION) / 2);
+  ClickAt(window, rect.right - frame - GetSystemMetrics(SM_CXSMSIZE) / 2,
+                 rect.top + frame + GetSystemMetrics(SM_CYSMCAPTION) / 2);
   std::optional<DWORD> code = panel.WaitForExit(kTimeout);
   ASSERT_TRUE(code.has_value()) << "the close box did not close the panel";
   EXPECT_EQ(*code, 0u);
@@ -283,7 +279,7 @@ TEST_F(VelpanelTest, WithoutVeloraTheSystemsMessageIsShownAndNothingChanges) {
   EXPECT_EQ(info.text, expected);
   EXPECT_EQ(info.icon, BoxIcon::Exclamation) << ToString(info.icon);
   EXPECT_EQ(info.buttons, std::vector<std::string>{"OK"});
-  PressKeys("Return");
+  PressKeys(box, "Return");
   EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kTimeout));
   // The click checked the button for a moment; the panel shows it idle again,
   // the flag as it was.
