@@ -1,8 +1,11 @@
 #include "fracsave/core/mandelbrot.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "fracsave/core/colour_table.h"
+#include "fracsave/core/column_feed.h"
+#include "fracsave/core/mandelbrot_kernels.h"
 
 #if defined(__SSE2__) && !defined(FRACSAVE_SCALAR_ONLY)
 #include <emmintrin.h>
@@ -94,8 +97,8 @@ void IterateBlock(__m128d vcr, double ymax, double dy, int first, int count, int
 }  // namespace
 #endif
 
-void IterateColumn(double cr, double ymax, double dy, int count, int limit, double threshold,
-                   int32_t* out) {
+void IterateColumnSse2(double cr, double ymax, double dy, int count, int limit, double threshold,
+                       int32_t* out) {
 #if FRACSAVE_SSE2
   constexpr int kVectors = 4;
   const __m128d vcr = _mm_set1_pd(cr), vthr = _mm_set1_pd(threshold);
@@ -104,6 +107,40 @@ void IterateColumn(double cr, double ymax, double dy, int count, int limit, doub
 #else
   IterateColumnScalar(cr, ymax, dy, count, limit, threshold, out);
 #endif
+}
+
+namespace {
+
+// -1 until the first column asks the processor.
+std::atomic<int> g_vectorPath{-1};
+
+VectorPath Decide(VectorPath wanted) {
+  const bool wide = wanted == VectorPath::kAvx2 && FRACSAVE_HAS_AVX2_KERNEL && ProcessorHasAvx2();
+  return wide ? VectorPath::kAvx2 : VectorPath::kSse2;
+}
+
+}  // namespace
+
+VectorPath UseVectorPath(VectorPath wanted) {
+  const VectorPath path = Decide(wanted);
+  g_vectorPath.store(int(path));
+  return path;
+}
+
+VectorPath CurrentVectorPath() {
+  const int path = g_vectorPath.load();
+  return path < 0 ? UseVectorPath(VectorPath::kAvx2) : VectorPath(path);
+}
+
+void IterateColumn(double cr, double ymax, double dy, int count, int limit, double threshold,
+                   int32_t* out) {
+#if FRACSAVE_HAS_AVX2_KERNEL
+  if (CurrentVectorPath() == VectorPath::kAvx2) {
+    IterateColumnAvx2(cr, ymax, dy, count, limit, threshold, out);
+    return;
+  }
+#endif
+  IterateColumnSse2(cr, ymax, dy, count, limit, threshold, out);
 }
 
 namespace {
@@ -166,17 +203,17 @@ void DrawFrame(SaverState& state, const SaverSettings& settings, RegionHost& hos
   state.abortFrame = 0;
 
   const int rows = h2 >= 0 ? h2 + 1 : 0;
-  std::vector<int32_t> counts(size_t(rows) + 1);
+  ColumnFeed feed(ColumnGrid{m.xmin, dx, m.ymax, dy, std::max(width, 0), rows, lim.limit, lim.threshold});
   const bool pump = screen.HasPump();
   const bool memory = target.bits != nullptr && target.bitsWidth >= width && target.bitsHeight >= 0;
   std::vector<uint32_t> stage(memory ? size_t(kGroup) * size_t(rows) : 0);
   std::vector<int> done(memory ? kGroup : 0, 0);
   int groupStart = 0;
   for (int c = 0; c < width && !state.abortFrame; ++c) {
-    // The whole column is iterated first; colours are looked up as each pixel
-    // is set, so a table turned by a handler inside the pump still shows.
-    IterateColumn(double(c) * dx + m.xmin, m.ymax, dy, rows, lim.limit, lim.threshold,
-                  counts.data());
+    // The whole column is iterated first (by now, mostly by the workers);
+    // colours are looked up as each pixel is set, so a table turned by a
+    // handler inside the pump still shows.
+    const int32_t* counts = feed.Column(c);
     if (memory) {
       // Colours are resolved now, in order; putting them into the row-major
       // bitmap waits until a group of columns is complete, so that each row
