@@ -320,4 +320,11 @@ TEST(FracGenerator, GoldenFrames) {
     EXPECT_EQ(fracsave_golden::Checksum(fracsave_golden::RenderGolden(g)), g.checksum) << g.name;
 }
 
+TEST(FracGenerator, GoldenScreensOnEveryPathAndWorkerCount) {
+  fracsave_golden::ForEveryPathAndWorkerCount([](const fracsave_golden::GoldenFrame& g, uint64_t sum,
+                                                 const std::string& trace) {
+    EXPECT_EQ(sum, g.checksum) << g.name << ", " << trace;
+  });
+}
+
 }  // namespace
