@@ -1,5 +1,6 @@
 #include "fracsave/shell/saver_shell.h"
 
+#include "fracsave/core/column_feed.h"
 #include "fracsave/core/mode_letter.h"
 #include "fracsave/core/saver_state.h"
 #include "fracsave/dialogs/saver_dialogs.h"
@@ -157,6 +158,8 @@ int SaverEntry(HINSTANCE instance, HINSTANCE, const char* commandLine, int) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  // The frame workers sleep between frames; they end with the saver.
+  StopFrameWorkers();
   return int(msg.wParam);
 }
 
