@@ -158,8 +158,10 @@ int SaverEntry(HINSTANCE instance, HINSTANCE, const char* commandLine, int) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  // The frame workers sleep between frames; they end with the saver.
+  // The frame workers sleep between frames and the frame bitmap waits for the
+  // next frame; both end with the saver.
   StopFrameWorkers();
+  ReleaseFrameBitmap();
   return int(msg.wParam);
 }
 

@@ -242,6 +242,12 @@ TEST(FracWin32, NoticeShowsDuringTheFirstFrameAndAnAbortStillCopiesThePartialIma
   const int w = 160, h = 120;
   TestWindow window(w, h);
   SaverSettings settings = {};
+  // A whole frame first: the bitmap it leaves for the next frame holds a
+  // picture that the abandoned frame must not show.
+  PrepareFrame(kPresets[13], 1, settings);
+  HDC before = GetDC(window.hwnd);
+  DrawFractalFrame(before, w, h, nullptr);
+  ReleaseDC(window.hwnd, before);
   PrepareFrame(kPresets[1], 0, settings);
   SetFramePump(PeekAndClose);
   HDC dc = GetDC(window.hwnd);
