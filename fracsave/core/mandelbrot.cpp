@@ -10,6 +10,7 @@
 #if defined(__SSE2__) && !defined(FRACSAVE_SCALAR_ONLY)
 #include <emmintrin.h>
 #define FRACSAVE_SSE2 1
+#include "fracsave/core/vector_block.h"
 #endif
 
 namespace fracsave {
@@ -43,56 +44,39 @@ void IterateColumnScalar(double cr, double ymax, double dy, int count, int limit
 #if FRACSAVE_SSE2
 namespace {
 
-// 2*V points at once, two per SSE2 register, each lane doing exactly the
-// scalar operations in the scalar order. A lane that has stopped keeps
-// computing (cheaper than freezing it) but no longer counts, and its result
-// is latched at the iteration where it stopped. V independent registers keep
-// the multiply and add units busy while each one waits on its own chain.
-template <int V>
-void IterateBlock(__m128d vcr, double ymax, double dy, int first, int count, int limit,
-                  __m128d vthr, int32_t* out) {
-  const __m128d two = _mm_set1_pd(2.0);
-  __m128d x[V], y[V], x2[V], y2[V], s[V], ci[V], act[V], esc[V];
-  __m128i k[V];
-  for (int v = 0; v < V; ++v) {
-    const int r0 = first + 2 * v, r1 = r0 + 1;
-    ci[v] = _mm_set_pd(ymax - double(r1) * dy, ymax - double(r0) * dy);
-    x[v] = y[v] = x2[v] = y2[v] = s[v] = esc[v] = _mm_setzero_pd();
-    // Lanes past the end of the column start idle.
-    act[v] = _mm_castsi128_pd(_mm_set_epi32(r1 < count ? -1 : 0, r1 < count ? -1 : 0,
-                                            r0 < count ? -1 : 0, r0 < count ? -1 : 0));
-    k[v] = _mm_setzero_si128();
+// Two points per SSE2 register.
+struct Sse2Lanes {
+  using Reg = __m128d;
+  using Counts = __m128i;
+  static constexpr int kWidth = 2;
+  static Reg Set1(double v) { return _mm_set1_pd(v); }
+  static Reg Zero() { return _mm_setzero_pd(); }
+  static Reg Add(Reg a, Reg b) { return _mm_add_pd(a, b); }
+  static Reg Sub(Reg a, Reg b) { return _mm_sub_pd(a, b); }
+  static Reg Mul(Reg a, Reg b) { return _mm_mul_pd(a, b); }
+  static Reg And(Reg a, Reg b) { return _mm_and_pd(a, b); }
+  static Reg Or(Reg a, Reg b) { return _mm_or_pd(a, b); }
+  static Reg Greater(Reg a, Reg b) { return _mm_cmpgt_pd(a, b); }
+  static Reg Less(Reg a, Reg b) { return _mm_cmplt_pd(a, b); }
+  static bool NoneSet(Reg m) { return _mm_movemask_pd(m) == 0; }
+  static Reg Rows(double ymax, double dy, int r0) {
+    return _mm_set_pd(ymax - double(r0 + 1) * dy, ymax - double(r0) * dy);
   }
-  for (int it = 0;; ++it) {
-    // The loop test of each point: stop at the limit or once x2 + y2 is not
-    // below the threshold; it escaped if the sum is above it at that moment.
-    __m128d any = _mm_setzero_pd();
-    for (int v = 0; v < V; ++v) {
-      esc[v] = _mm_or_pd(esc[v], _mm_and_pd(act[v], _mm_cmpgt_pd(s[v], vthr)));
-      act[v] = _mm_and_pd(act[v], _mm_cmplt_pd(s[v], vthr));
-      any = _mm_or_pd(any, act[v]);
-    }
-    // At or past the limit, as the scalar loop test, also for a limit below 0.
-    if (it >= limit || _mm_movemask_pd(any) == 0) break;
-    for (int v = 0; v < V; ++v) {
-      const __m128d t = _mm_mul_pd(_mm_mul_pd(two, x[v]), y[v]);
-      x[v] = _mm_add_pd(_mm_sub_pd(x2[v], y2[v]), vcr);
-      y[v] = _mm_add_pd(t, ci[v]);
-      k[v] = _mm_sub_epi64(k[v], _mm_castpd_si128(act[v]));  // all-ones lanes add 1
-      x2[v] = _mm_mul_pd(x[v], x[v]);
-      y2[v] = _mm_mul_pd(y[v], y[v]);
-      s[v] = _mm_add_pd(x2[v], y2[v]);
-    }
+  static Reg RowsBefore(int count, int r0) {
+    const int a = r0 < count ? -1 : 0, b = r0 + 1 < count ? -1 : 0;
+    return _mm_castsi128_pd(_mm_set_epi32(b, b, a, a));
   }
-  for (int v = 0; v < V; ++v) {
+  static Counts NoCounts() { return _mm_setzero_si128(); }
+  // All-ones lanes add 1.
+  static Counts CountActive(Counts k, Reg act) { return _mm_sub_epi64(k, _mm_castpd_si128(act)); }
+  static void Store(Counts k, Reg esc, int r0, int count, int32_t* out) {
     alignas(16) int32_t kk[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(kk), k[v]);
-    const int e = _mm_movemask_pd(esc[v]);
-    const int r0 = first + 2 * v;
+    _mm_store_si128(reinterpret_cast<__m128i*>(kk), k);
+    const int e = _mm_movemask_pd(esc);
     if (r0 < count) out[r0] = (e & 1) ? kk[0] : -1;
     if (r0 + 1 < count) out[r0 + 1] = (e & 2) ? kk[2] : -1;
   }
-}
+};
 
 }  // namespace
 #endif
@@ -103,7 +87,7 @@ void IterateColumnSse2(double cr, double ymax, double dy, int count, int limit, 
   constexpr int kVectors = 4;
   const __m128d vcr = _mm_set1_pd(cr), vthr = _mm_set1_pd(threshold);
   for (int first = 0; first < count; first += 2 * kVectors)
-    IterateBlock<kVectors>(vcr, ymax, dy, first, count, limit, vthr, out);
+    IterateBlock<Sse2Lanes, kVectors>(vcr, ymax, dy, first, count, limit, vthr, out);
 #else
   IterateColumnScalar(cr, ymax, dy, count, limit, threshold, out);
 #endif
