@@ -2,8 +2,8 @@
 // the same order as the one-point loop, so every count matches it. Built on
 // its own with AVX2 enabled; only called once the processor is known to have it.
 //
-// 32-bit Windows compilers keep the stack 4- or 16-byte aligned and do not
-// realign it for 32-byte values, so this file is assembled with every vector
+// 32-bit Windows code cannot count on a stack aligned for 32-byte values
+// (callers keep 4 or 16 bytes), so this file is assembled with every vector
 // move unaligned: a register spilled to the stack is then safe wherever the
 // stack lies.
 #include "fracsave/core/mandelbrot_kernels.h"
