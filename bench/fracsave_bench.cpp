@@ -3,6 +3,10 @@
 //   fracsave_bench rate SECONDS       frames per second of the saver window at
 //                                     the screen's size, full and fast mode,
 //                                     against the bare computation of a frame
+//   fracsave_bench compute            the bare computation of a frame at the
+//                                     screen's size: the one-point loop, each
+//                                     vector path on one thread, and 1 and 2
+//                                     workers, with the ratios of this run
 #include <windows.h>
 
 #include <algorithm>
@@ -11,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "fracsave/core/column_feed.h"
 #include "fracsave/core/mandelbrot.h"
 #include "fracsave/core/regions.h"
 #include "fracsave/dialogs/saver_dialogs.h"
@@ -70,23 +75,59 @@ int TimeExit(const char* scr, int repeats) {
   return 0;
 }
 
-// The bare computation of every point of one frame of preset 1.
-double PointsMs(int width, int height, bool fast) {
+ColumnGrid Preset1Grid(int width, int height, bool fast) {
   SaverSettings settings{};
   settings.fastGen = fast;
   const IterationLimits lim = LimitsFor(settings);
   const Region& m = kPresets[1];
-  const double dx = (m.xmax - m.xmin) / width, dy = (m.ymax - m.ymin) / height;
-  const int rows = height / 2 + 1;
-  std::vector<int32_t> out(static_cast<size_t>(rows), 0);
-  std::vector<double> runs;
-  for (int r = 0; r < 5; ++r) {
+  return ColumnGrid{m.xmin, (m.xmax - m.xmin) / width, m.ymax, (m.ymax - m.ymin) / height,
+                    width, height / 2 + 1, lim.limit, lim.threshold};
+}
+
+// The median time of `runs` runs of every point of one frame of preset 1, as
+// the saver computes it (its workers and vector path), or one point at a time.
+double PointsMs(int width, int height, bool fast, bool scalar = false, int runs = 5) {
+  const ColumnGrid g = Preset1Grid(width, height, fast);
+  std::vector<int32_t> out(size_t(g.rows) + 1);
+  std::vector<double> times;
+  for (int r = 0; r < runs; ++r) {
     const double t0 = NowMs();
-    for (int c = 0; c < width; ++c)
-      IterateColumn(double(c) * dx + m.xmin, m.ymax, dy, rows, lim.limit, lim.threshold, out.data());
-    runs.push_back(NowMs() - t0);
+    if (scalar) {
+      for (int c = 0; c < width; ++c)
+        IterateColumnScalar(double(c) * g.dx + g.xmin, g.ymax, g.dy, g.rows, g.limit, g.threshold, out.data());
+    } else {
+      ColumnFeed feed(g);
+      for (int c = 0; c < width; ++c) feed.Column(c);
+    }
+    times.push_back(NowMs() - t0);
   }
-  return Median(runs);
+  return Median(times);
+}
+
+int Compute() {
+  const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+  const VectorPath path = CurrentVectorPath();
+  const int workers = FrameWorkerCount();
+  std::printf("compute %dx%d: %s, %d workers by default (%d processors)\n", width, height,
+              path == VectorPath::kAvx2 ? "AVX2" : "SSE2", workers, DefaultFrameWorkerCount());
+  for (int fast = 0; fast < 2; ++fast) {
+    SetFrameWorkerCount(1);
+    const double scalar = PointsMs(width, height, fast, true, 3);
+    UseVectorPath(VectorPath::kSse2);
+    const double sse2 = PointsMs(width, height, fast);
+    const bool wide = UseVectorPath(VectorPath::kAvx2) == VectorPath::kAvx2;
+    const double avx2 = wide ? PointsMs(width, height, fast) : 0;
+    UseVectorPath(path);
+    const double one = PointsMs(width, height, fast);
+    SetFrameWorkerCount(2);
+    const double two = PointsMs(width, height, fast);
+    std::printf("%s: one point at a time %.1f ms; SSE2 %.1f ms (%.2fx); AVX2 %.1f ms (%.2fx); "
+                "1 worker %.1f ms, 2 workers %.1f ms = %.2f of 1 worker, %.2fx the one-point loop\n",
+                fast ? "fast (limit 64) " : "full (limit 512)", scalar, sse2, scalar / sse2, avx2,
+                wide ? scalar / avx2 : 0.0, one, two, two / one, scalar / two);
+  }
+  SetFrameWorkerCount(workers);
+  return 0;
 }
 
 void CALLBACK StopLoop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
@@ -113,7 +154,13 @@ int Rate(int seconds) {
     const double t0 = NowMs();
     UINT_PTR stop = SetTimer(nullptr, 0, UINT(seconds * 1000), StopLoop);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    std::vector<double> frameTimes;  // ticks that drew a frame, from its start to its end
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+      const int before = g_saverState.frameCount;
+      const double start = NowMs();
+      DispatchMessageA(&msg);
+      if (msg.message == WM_TIMER && g_saverState.frameCount != before) frameTimes.push_back(NowMs() - start);
+    }
     const double elapsed = NowMs() - t0;
     KillTimer(nullptr, stop);
     const int frames = g_saverState.frameCount;
@@ -122,10 +169,10 @@ int Rate(int seconds) {
     }
     const double points = PointsMs(width, height, fast != 0);
     std::printf("%s %dx%d: saver %.2f frames/s (%.0f ms per frame, %d frames in %.1f s); "
-                "bare computation %.1f ms per frame = %.1f frames/s\n",
+                "bare computation %.1f ms per frame = %.1f frames/s; a frame itself %.1f ms (median)\n",
                 fast ? "fast (limit 64) " : "full (limit 512)", width, height,
                 frames * 1000.0 / elapsed, elapsed / std::max(frames, 1), frames, elapsed / 1000.0,
-                points, 1000.0 / points);
+                points, 1000.0 / points, Median(frameTimes));
   }
   WritePrivateProfileStringA(kSaverSection, nullptr, nullptr, kControlIni);
   return 0;
@@ -136,6 +183,7 @@ int Rate(int seconds) {
 int main(int argc, char** argv) {
   if (argc >= 4 && std::string(argv[1]) == "exit") return TimeExit(argv[2], std::atoi(argv[3]));
   if (argc >= 3 && std::string(argv[1]) == "rate") return Rate(std::atoi(argv[2]));
-  std::fprintf(stderr, "usage: fracsave_bench exit SCR REPEATS | rate SECONDS\n");
+  if (argc >= 2 && std::string(argv[1]) == "compute") return Compute();
+  std::fprintf(stderr, "usage: fracsave_bench exit SCR REPEATS | rate SECONDS | compute\n");
   return 1;
 }

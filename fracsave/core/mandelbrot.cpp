@@ -1,12 +1,16 @@
 #include "fracsave/core/mandelbrot.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "fracsave/core/colour_table.h"
+#include "fracsave/core/column_feed.h"
+#include "fracsave/core/mandelbrot_kernels.h"
 
 #if defined(__SSE2__) && !defined(FRACSAVE_SCALAR_ONLY)
 #include <emmintrin.h>
 #define FRACSAVE_SSE2 1
+#include "fracsave/core/vector_block.h"
 #endif
 
 namespace fracsave {
@@ -40,70 +44,87 @@ void IterateColumnScalar(double cr, double ymax, double dy, int count, int limit
 #if FRACSAVE_SSE2
 namespace {
 
-// 2*V points at once, two per SSE2 register, each lane doing exactly the
-// scalar operations in the scalar order. A lane that has stopped keeps
-// computing (cheaper than freezing it) but no longer counts, and its result
-// is latched at the iteration where it stopped. V independent registers keep
-// the multiply and add units busy while each one waits on its own chain.
-template <int V>
-void IterateBlock(__m128d vcr, double ymax, double dy, int first, int count, int limit,
-                  __m128d vthr, int32_t* out) {
-  const __m128d two = _mm_set1_pd(2.0);
-  __m128d x[V], y[V], x2[V], y2[V], s[V], ci[V], act[V], esc[V];
-  __m128i k[V];
-  for (int v = 0; v < V; ++v) {
-    const int r0 = first + 2 * v, r1 = r0 + 1;
-    ci[v] = _mm_set_pd(ymax - double(r1) * dy, ymax - double(r0) * dy);
-    x[v] = y[v] = x2[v] = y2[v] = s[v] = esc[v] = _mm_setzero_pd();
-    // Lanes past the end of the column start idle.
-    act[v] = _mm_castsi128_pd(_mm_set_epi32(r1 < count ? -1 : 0, r1 < count ? -1 : 0,
-                                            r0 < count ? -1 : 0, r0 < count ? -1 : 0));
-    k[v] = _mm_setzero_si128();
+// Two points per SSE2 register.
+struct Sse2Lanes {
+  using Reg = __m128d;
+  using Counts = __m128i;
+  static constexpr int kWidth = 2;
+  static Reg Set1(double v) { return _mm_set1_pd(v); }
+  static Reg Zero() { return _mm_setzero_pd(); }
+  static Reg Add(Reg a, Reg b) { return _mm_add_pd(a, b); }
+  static Reg Sub(Reg a, Reg b) { return _mm_sub_pd(a, b); }
+  static Reg Mul(Reg a, Reg b) { return _mm_mul_pd(a, b); }
+  static Reg And(Reg a, Reg b) { return _mm_and_pd(a, b); }
+  static Reg Or(Reg a, Reg b) { return _mm_or_pd(a, b); }
+  static Reg Greater(Reg a, Reg b) { return _mm_cmpgt_pd(a, b); }
+  static Reg Less(Reg a, Reg b) { return _mm_cmplt_pd(a, b); }
+  static bool NoneSet(Reg m) { return _mm_movemask_pd(m) == 0; }
+  static Reg Rows(double ymax, double dy, int r0) {
+    return _mm_set_pd(ymax - double(r0 + 1) * dy, ymax - double(r0) * dy);
   }
-  for (int it = 0;; ++it) {
-    // The loop test of each point: stop at the limit or once x2 + y2 is not
-    // below the threshold; it escaped if the sum is above it at that moment.
-    __m128d any = _mm_setzero_pd();
-    for (int v = 0; v < V; ++v) {
-      esc[v] = _mm_or_pd(esc[v], _mm_and_pd(act[v], _mm_cmpgt_pd(s[v], vthr)));
-      act[v] = _mm_and_pd(act[v], _mm_cmplt_pd(s[v], vthr));
-      any = _mm_or_pd(any, act[v]);
-    }
-    // At or past the limit, as the scalar loop test, also for a limit below 0.
-    if (it >= limit || _mm_movemask_pd(any) == 0) break;
-    for (int v = 0; v < V; ++v) {
-      const __m128d t = _mm_mul_pd(_mm_mul_pd(two, x[v]), y[v]);
-      x[v] = _mm_add_pd(_mm_sub_pd(x2[v], y2[v]), vcr);
-      y[v] = _mm_add_pd(t, ci[v]);
-      k[v] = _mm_sub_epi64(k[v], _mm_castpd_si128(act[v]));  // all-ones lanes add 1
-      x2[v] = _mm_mul_pd(x[v], x[v]);
-      y2[v] = _mm_mul_pd(y[v], y[v]);
-      s[v] = _mm_add_pd(x2[v], y2[v]);
-    }
+  static Reg RowsBefore(int count, int r0) {
+    const int a = r0 < count ? -1 : 0, b = r0 + 1 < count ? -1 : 0;
+    return _mm_castsi128_pd(_mm_set_epi32(b, b, a, a));
   }
-  for (int v = 0; v < V; ++v) {
+  static Counts NoCounts() { return _mm_setzero_si128(); }
+  // All-ones lanes add 1.
+  static Counts CountActive(Counts k, Reg act) { return _mm_sub_epi64(k, _mm_castpd_si128(act)); }
+  static void Store(Counts k, Reg esc, int r0, int count, int32_t* out) {
     alignas(16) int32_t kk[4];
-    _mm_store_si128(reinterpret_cast<__m128i*>(kk), k[v]);
-    const int e = _mm_movemask_pd(esc[v]);
-    const int r0 = first + 2 * v;
+    _mm_store_si128(reinterpret_cast<__m128i*>(kk), k);
+    const int e = _mm_movemask_pd(esc);
     if (r0 < count) out[r0] = (e & 1) ? kk[0] : -1;
     if (r0 + 1 < count) out[r0 + 1] = (e & 2) ? kk[2] : -1;
   }
-}
+};
 
 }  // namespace
 #endif
 
-void IterateColumn(double cr, double ymax, double dy, int count, int limit, double threshold,
-                   int32_t* out) {
+void IterateColumnSse2(double cr, double ymax, double dy, int count, int limit, double threshold,
+                       int32_t* out) {
 #if FRACSAVE_SSE2
   constexpr int kVectors = 4;
   const __m128d vcr = _mm_set1_pd(cr), vthr = _mm_set1_pd(threshold);
   for (int first = 0; first < count; first += 2 * kVectors)
-    IterateBlock<kVectors>(vcr, ymax, dy, first, count, limit, vthr, out);
+    IterateBlock<Sse2Lanes, kVectors>(vcr, ymax, dy, first, count, limit, vthr, out);
 #else
   IterateColumnScalar(cr, ymax, dy, count, limit, threshold, out);
 #endif
+}
+
+namespace {
+
+// -1 until the first column asks the processor.
+std::atomic<int> g_vectorPath{-1};
+
+VectorPath Decide(VectorPath wanted) {
+  const bool wide = wanted == VectorPath::kAvx2 && FRACSAVE_HAS_AVX2_KERNEL && ProcessorHasAvx2();
+  return wide ? VectorPath::kAvx2 : VectorPath::kSse2;
+}
+
+}  // namespace
+
+VectorPath UseVectorPath(VectorPath wanted) {
+  const VectorPath path = Decide(wanted);
+  g_vectorPath.store(int(path));
+  return path;
+}
+
+VectorPath CurrentVectorPath() {
+  const int path = g_vectorPath.load();
+  return path < 0 ? UseVectorPath(VectorPath::kAvx2) : VectorPath(path);
+}
+
+void IterateColumn(double cr, double ymax, double dy, int count, int limit, double threshold,
+                   int32_t* out) {
+#if FRACSAVE_HAS_AVX2_KERNEL
+  if (CurrentVectorPath() == VectorPath::kAvx2) {
+    IterateColumnAvx2(cr, ymax, dy, count, limit, threshold, out);
+    return;
+  }
+#endif
+  IterateColumnSse2(cr, ymax, dy, count, limit, threshold, out);
 }
 
 namespace {
@@ -166,17 +187,17 @@ void DrawFrame(SaverState& state, const SaverSettings& settings, RegionHost& hos
   state.abortFrame = 0;
 
   const int rows = h2 >= 0 ? h2 + 1 : 0;
-  std::vector<int32_t> counts(size_t(rows) + 1);
+  ColumnFeed feed(ColumnGrid{m.xmin, dx, m.ymax, dy, std::max(width, 0), rows, lim.limit, lim.threshold});
   const bool pump = screen.HasPump();
   const bool memory = target.bits != nullptr && target.bitsWidth >= width && target.bitsHeight >= 0;
   std::vector<uint32_t> stage(memory ? size_t(kGroup) * size_t(rows) : 0);
   std::vector<int> done(memory ? kGroup : 0, 0);
   int groupStart = 0;
   for (int c = 0; c < width && !state.abortFrame; ++c) {
-    // The whole column is iterated first; colours are looked up as each pixel
-    // is set, so a table turned by a handler inside the pump still shows.
-    IterateColumn(double(c) * dx + m.xmin, m.ymax, dy, rows, lim.limit, lim.threshold,
-                  counts.data());
+    // The whole column is iterated first (by now, mostly by the workers);
+    // colours are looked up as each pixel is set, so a table turned by a
+    // handler inside the pump still shows.
+    const int32_t* counts = feed.Column(c);
     if (memory) {
       // Colours are resolved now, in order; putting them into the row-major
       // bitmap waits until a group of columns is complete, so that each row

@@ -27,6 +27,14 @@ int32_t IteratePoint(double cr, double ci, int limit, double threshold);
 // IteratePoint for every row, several points at a time where the CPU allows.
 void IterateColumn(double cr, double ymax, double dy, int count, int limit, double threshold,
                    int32_t* out);
+// The instruction set of IterateColumn: AVX2 where the processor has it (four
+// points per register), else SSE2. Both give the same counts.
+enum class VectorPath { kSse2, kAvx2 };
+// Picks the path for the whole process (AVX2 only where available) and
+// returns the one now in use. Not while a frame runs.
+VectorPath UseVectorPath(VectorPath wanted);
+VectorPath CurrentVectorPath();
+
 // The one-point-at-a-time version of IterateColumn, kept as the reference.
 void IterateColumnScalar(double cr, double ymax, double dy, int count, int limit,
                          double threshold, int32_t* out);

@@ -1,5 +1,6 @@
 #include "fracsave/shell/saver_shell.h"
 
+#include "fracsave/core/column_feed.h"
 #include "fracsave/core/mode_letter.h"
 #include "fracsave/core/saver_state.h"
 #include "fracsave/dialogs/saver_dialogs.h"
@@ -217,6 +218,10 @@ int SaverEntry(HINSTANCE instance, HINSTANCE, const char* commandLine, int) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  // The frame workers sleep between frames and the frame bitmap waits for the
+  // next frame; both end with the saver.
+  StopFrameWorkers();
+  ReleaseFrameBitmap();
   return int(msg.wParam);
 }
 

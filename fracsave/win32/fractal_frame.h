@@ -32,4 +32,7 @@ void ChooseCorners();
 // every pixel pair (none: no pumping).
 void DrawFractalFrame(HDC dc, int width, int height, HWND window);
 
+// Frees the off-screen bitmap that frames keep for the next one.
+void ReleaseFrameBitmap();
+
 }  // namespace fracsave

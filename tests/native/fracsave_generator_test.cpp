@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fracsave/core/colour_table.h"
+#include "fracsave/core/column_feed.h"
 #include "fracsave/core/mandelbrot.h"
 #include "fracsave_golden.h"
 
@@ -117,6 +118,37 @@ TEST(FracGenerator, ColumnsMatchThePointByPointReference) {
       }
     }
   }
+}
+
+TEST(FracGenerator, WorkersHandOutEveryColumnInOrderAlsoAfterAFrameCutShort) {
+  const int workers = FrameWorkerCount();
+  SetFrameWorkerCount(0);
+  EXPECT_EQ(FrameWorkerCount(), 1);
+  SetFrameWorkerCount(1000);
+  EXPECT_EQ(FrameWorkerCount(), kMaxFrameWorkers);
+  const Region m = kPresets[13];
+  for (int n : {1, 2, 4}) {
+    SetFrameWorkerCount(n);
+    for (int round = 0; round < 20; ++round) {
+      // A frame abandoned after a few columns, while the workers run ahead...
+      {
+        ColumnFeed cut(ColumnGrid{m.xmin, 0.01, m.ymax, 0.002, 500, 300, 512, 64});
+        for (int c = 0; c <= round % 4; ++c) cut.Column(c);
+      }
+      // ...leaves nothing behind in the next one, of another size.
+      const int width = 150 + round, rows = 1 + 7 * round;
+      const double dx = (m.xmax - m.xmin) / width, dy = (m.ymax - m.ymin) / (2 * rows);
+      ColumnFeed feed(ColumnGrid{m.xmin, dx, m.ymax, dy, width, rows, 64, 8});
+      std::vector<int32_t> want(static_cast<size_t>(rows));
+      for (int c = 0; c < width; ++c) {
+        IterateColumnScalar(double(c) * dx + m.xmin, m.ymax, dy, rows, 64, 8, want.data());
+        ASSERT_TRUE(std::equal(want.begin(), want.end(), feed.Column(c)))
+            << n << " workers, round " << round << ", column " << c;
+      }
+    }
+  }
+  StopFrameWorkers();  // and they start again with the next frame
+  SetFrameWorkerCount(workers);
 }
 
 TEST(FracGenerator, EveryPixelIsTheFormulasPointMirroredBelow) {
@@ -318,6 +350,13 @@ TEST(FracGenerator, ColumnsWithoutIterationsMatchTheReference) {
 TEST(FracGenerator, GoldenFrames) {
   for (const auto& g : fracsave_golden::kGoldenFrames)
     EXPECT_EQ(fracsave_golden::Checksum(fracsave_golden::RenderGolden(g)), g.checksum) << g.name;
+}
+
+TEST(FracGenerator, GoldenScreensOnEveryPathAndWorkerCount) {
+  fracsave_golden::ForEveryPathAndWorkerCount([](const fracsave_golden::GoldenFrame& g, uint64_t sum,
+                                                 const std::string& trace) {
+    EXPECT_EQ(sum, g.checksum) << g.name << ", " << trace;
+  });
 }
 
 }  // namespace

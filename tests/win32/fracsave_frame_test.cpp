@@ -11,6 +11,7 @@
 
 #include "fracsave/core/colour_table.h"
 #include "fracsave/core/mandelbrot.h"
+#include "fracsave/core/mandelbrot_kernels.h"
 #include "fracsave/win32/fractal_frame.h"
 #include "fracsave_golden.h"
 
@@ -109,6 +110,56 @@ TEST(FracWin32, GoldenFramesMatchTheNativeBuild) {
     EXPECT_EQ(fracsave_golden::Checksum(fracsave_golden::RenderGolden(g)), g.checksum) << g.name;
 }
 
+TEST(FracWin32, GoldenScreensOnEveryPathAndWorkerCount) {
+  fracsave_golden::ForEveryPathAndWorkerCount([](const fracsave_golden::GoldenFrame& g, uint64_t sum,
+                                                 const std::string& trace) {
+    EXPECT_EQ(sum, g.checksum) << g.name << ", " << trace;
+  });
+}
+
+#if FRACSAVE_HAS_AVX2_KERNEL
+// Calls run(context) with the stack pointer at the given offset from a
+// 32-byte boundary (before the call pushes its return address).
+extern "C" void CallWithStackOffset(void (*run)(void*), void* context, unsigned offset);
+asm(R"(
+  .text
+  .globl _CallWithStackOffset
+_CallWithStackOffset:
+  push %ebp
+  mov %esp, %ebp
+  mov 16(%ebp), %edx
+  and $-32, %esp
+  sub %edx, %esp
+  sub $28, %esp
+  mov 12(%ebp), %eax
+  mov %eax, (%esp)
+  call *8(%ebp)
+  mov %ebp, %esp
+  pop %ebp
+  ret
+)");
+
+struct ColumnCall {
+  double cr;
+  std::vector<int32_t> counts = std::vector<int32_t>(97);
+  static void Run(void* self) {
+    auto* c = static_cast<ColumnCall*>(self);
+    IterateColumnAvx2(c->cr, 1.3, 0.0125, int(c->counts.size()), 512, 64, c->counts.data());
+  }
+};
+
+TEST(FracWin32, WideVectorsWorkOnAStackAtAnyAlignment) {
+  if (!ProcessorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
+  std::vector<int32_t> want(97);
+  IterateColumnScalar(-0.75, 1.3, 0.0125, 97, 512, 64, want.data());
+  for (unsigned offset = 0; offset < 32; offset += 4) {
+    ColumnCall call{-0.75};
+    CallWithStackOffset(&ColumnCall::Run, &call, offset);
+    EXPECT_EQ(call.counts, want) << "stack " << offset << " bytes below a 32-byte boundary";
+  }
+}
+#endif
+
 TEST(FracWin32, FrameInAMemoryDcMatchesThePortableFrame) {
   const int w = 200, h = 151;
   for (const SaverSettings& settings : kCombos) {
@@ -191,6 +242,12 @@ TEST(FracWin32, NoticeShowsDuringTheFirstFrameAndAnAbortStillCopiesThePartialIma
   const int w = 160, h = 120;
   TestWindow window(w, h);
   SaverSettings settings = {};
+  // A whole frame first: the bitmap it leaves for the next frame holds a
+  // picture that the abandoned frame must not show.
+  PrepareFrame(kPresets[13], 1, settings);
+  HDC before = GetDC(window.hwnd);
+  DrawFractalFrame(before, w, h, nullptr);
+  ReleaseDC(window.hwnd, before);
   PrepareFrame(kPresets[1], 0, settings);
   SetFramePump(PeekAndClose);
   HDC dc = GetDC(window.hwnd);
