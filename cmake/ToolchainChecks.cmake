@@ -9,6 +9,7 @@
 # toolchain still fits each trick, by a small link, and stops with a message
 # saying what changed when it does not. A version other than these alone is
 # only a warning: the link checks decide.
+#
 # GCC by its major version: Debian's 12.2.0 packages say "12" of themselves.
 set(VELORA_TOOLCHAIN_GCC 12)          # i686-w64-mingw32-g++-posix, its libstdc++
 set(VELORA_TOOLCHAIN_BINUTILS 2.40)   # dlltool, nm, ar, ld
@@ -18,23 +19,17 @@ set(_checks_dir ${PROJECT_BINARY_DIR}/toolchain_checks)
 include(${CMAKE_CURRENT_LIST_DIR}/DelayImports.cmake)  # the script and Python
 
 function(_check_toolchain_versions)
-  string(REGEX MATCH "^[0-9]+" gcc "${CMAKE_CXX_COMPILER_VERSION}")
+  string(REGEX MATCH "^[0-9]+" found_GCC "${CMAKE_CXX_COMPILER_VERSION}")
   execute_process(COMMAND ${CMAKE_DLLTOOL} --version OUTPUT_VARIABLE dlltoolVersion ERROR_QUIET)
-  string(REGEX MATCH "[0-9]+\\.[0-9]+" binutils "${dlltoolVersion}")
+  string(REGEX MATCH "[0-9]+\\.[0-9]+" found_BINUTILS "${dlltoolVersion}")
   find_file(MINGW_MAC_HEADER _mingw_mac.h)
   file(STRINGS "${MINGW_MAC_HEADER}" mingwLines REGEX "#define __MINGW64_VERSION_(MAJOR|MINOR) ")
-  string(REGEX REPLACE ".*MAJOR ([0-9]+).*MINOR ([0-9]+).*" "\\1.\\2" mingw "${mingwLines}")
+  string(REGEX REPLACE ".*MAJOR ([0-9]+).*MINOR ([0-9]+).*" "\\1.\\2" found_MINGW_W64 "${mingwLines}")
   foreach(part GCC BINUTILS MINGW_W64)
-    string(TOLOWER ${part} name)
-    if(part STREQUAL "GCC")
-      set(found ${gcc})
-    elseif(part STREQUAL "BINUTILS")
-      set(found ${binutils})
-    else()
-      set(found ${mingw})
-    endif()
-    if(NOT found VERSION_EQUAL VELORA_TOOLCHAIN_${part})
-      message(WARNING "The toolchain's ${name} is ${found}; the release runtime and the delayed "
+    if(NOT found_${part} VERSION_EQUAL VELORA_TOOLCHAIN_${part})
+      string(TOLOWER ${part} name)
+      string(REPLACE "_" "-" name ${name})
+      message(WARNING "The toolchain's ${name} is ${found_${part}}; the release runtime and the delayed "
         "imports were made for ${VELORA_TOOLCHAIN_${part}} (cmake/ToolchainChecks.cmake). "
         "The link checks that follow tell whether they still fit; name this version there once "
         "the programs and their tests pass with it.")
@@ -42,7 +37,7 @@ function(_check_toolchain_versions)
   endforeach()
 endfunction()
 
-# The defined external functions an nm -A -P listing names, as "<member>;<symbol>" pairs.
+# The defined external functions an nm -A -P listing names, as "<member>|<symbol>" pairs.
 function(_defined_functions listing out)
   string(REGEX MATCHALL "[^\n]+\n" lines "${listing}")
   set(pairs "")
