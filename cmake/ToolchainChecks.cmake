@@ -160,42 +160,52 @@ endfunction()
 
 # delay_object.py finds a DLL's functions in its import library by the
 # members' symbols, and joins the head, function and terminator members of the
-# delay-import library dlltool makes. A program that calls one function of the
-# common controls through such an object must link without their import
-# library, and start without them in its import table.
+# delay-import library dlltool makes. A program that calls the common controls
+# and AVIFile (whose import library offers three DLLs) through such objects must
+# link without their import libraries, and start without either DLL in its
+# import table.
 function(_check_delayed_imports)
   set(dir ${_checks_dir}/delayed_imports)
-  find_library(import_comctl32 NAMES comctl32 REQUIRED)
-  file(WRITE ${dir}/calls_common_controls.cpp
-    "#include <windows.h>\n#include <commctrl.h>\n"
-    "int main() { InitCommonControls(); return 0; }\n")
+  file(WRITE ${dir}/calls_two_libraries.cpp
+    "#include <windows.h>\n#include <commctrl.h>\n#include <vfw.h>\n"
+    "int main() { InitCommonControls(); AVIFileInit(); return 0; }\n")
   set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
-  try_compile(compiled ${dir}/caller SOURCES ${dir}/calls_common_controls.cpp
+  try_compile(compiled ${dir}/caller SOURCES ${dir}/calls_two_libraries.cpp
     OUTPUT_VARIABLE log COPY_FILE ${dir}/caller.a)
   if(NOT compiled)
     message(FATAL_ERROR "The delayed-imports check cannot compile its caller.\n${log}")
   endif()
-  execute_process(
-    COMMAND ${Python3_EXECUTABLE} ${DELAY_OBJECT_SCRIPT} ${CMAKE_NM} ${CMAKE_DLLTOOL} ${CMAKE_AR}
-            ${CMAKE_LINKER} ${import_comctl32} COMCTL32.DLL ${dir}/comctl32.o ${dir}/caller.a
-    RESULT_VARIABLE failed ERROR_VARIABLE error)
-  if(failed)
-    message(FATAL_ERROR "tools/delayimp/delay_object.py no longer understands this toolchain's "
-      "import libraries (${import_comctl32}) or dlltool's delay-import libraries: ${error}")
-  endif()
+  set(objects "")
+  foreach(dll_library COMCTL32.DLL|comctl32 AVIFIL32.DLL|vfw32)
+    string(REPLACE "|" ";" dll_library ${dll_library})
+    list(GET dll_library 0 dll)
+    list(GET dll_library 1 library)
+    find_library(import_${library} NAMES ${library} REQUIRED)
+    execute_process(
+      COMMAND ${Python3_EXECUTABLE} ${DELAY_OBJECT_SCRIPT} ${CMAKE_NM} ${CMAKE_DLLTOOL} ${CMAKE_AR}
+              ${CMAKE_LINKER} ${import_${library}} ${dll} ${dir}/${dll}.o ${dir}/caller.a
+      RESULT_VARIABLE failed ERROR_VARIABLE error)
+    if(failed)
+      message(FATAL_ERROR "tools/delayimp/delay_object.py no longer understands this toolchain's "
+        "import libraries (${import_${library}}) or dlltool's delay-import libraries: ${error}")
+    endif()
+    list(APPEND objects ${dir}/${dll}.o)
+  endforeach()
   set(CMAKE_TRY_COMPILE_TARGET_TYPE EXECUTABLE)
-  try_compile(linked ${dir}/program SOURCES ${dir}/calls_common_controls.cpp
-    LINK_OPTIONS -static ${dir}/comctl32.o OUTPUT_VARIABLE log COPY_FILE ${dir}/program.exe)
+  try_compile(linked ${dir}/program SOURCES ${dir}/calls_two_libraries.cpp
+    LINK_OPTIONS -static ${objects} OUTPUT_VARIABLE log COPY_FILE ${dir}/program.exe)
   if(NOT linked)
-    message(FATAL_ERROR "A program that calls the common controls no longer links through the "
-      "delayed-imports object tools/delayimp/delay_object.py made from ${import_comctl32}: "
-      "the layout of dlltool's import members has changed.\n${log}")
+    message(FATAL_ERROR "A program no longer links through the delayed-imports objects "
+      "tools/delayimp/delay_object.py made: the layout of dlltool's import members has "
+      "changed.\n${log}")
   endif()
   execute_process(COMMAND ${CMAKE_OBJDUMP} -p ${dir}/program.exe OUTPUT_VARIABLE imports)
-  file(STRINGS ${dir}/program.exe named REGEX "COMCTL32\\.DLL")
-  if(imports MATCHES "DLL Name: [Cc][Oo][Mm][Cc][Tt][Ll]32" OR NOT named)
-    message(FATAL_ERROR "A program linked with the delayed-imports object tools/delayimp/"
-      "delay_object.py made still loads the common controls when it starts (or names them "
+  string(TOUPPER "${imports}" imports)
+  file(STRINGS ${dir}/program.exe comctl32 REGEX "COMCTL32\\.DLL")
+  file(STRINGS ${dir}/program.exe avifil32 REGEX "AVIFIL32\\.DLL")
+  if(imports MATCHES "DLL NAME: (COMCTL32|AVIFIL32)" OR NOT comctl32 OR NOT avifil32)
+    message(FATAL_ERROR "A program linked with the delayed-imports objects tools/delayimp/"
+      "delay_object.py made still loads its libraries when it starts (or names them "
       "nowhere): the layout of dlltool's import members has changed.")
   endif()
 endfunction()
