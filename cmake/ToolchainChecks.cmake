@@ -210,6 +210,27 @@ function(_check_delayed_imports)
   endif()
 endfunction()
 
+# The link checks run again whenever anything they rely on has changed: the
+# compiler, its libstdc++, the import libraries, binutils, or our side.
+function(_toolchain_fingerprint out)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++.a
+    OUTPUT_VARIABLE libstdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
+  find_library(import_comctl32 NAMES comctl32 REQUIRED)
+  find_library(import_vfw32 NAMES vfw32 REQUIRED)
+  set(fingerprint "${CMAKE_CXX_COMPILER_VERSION}")
+  foreach(file ${libstdcxx} ${import_comctl32} ${import_vfw32} ${CMAKE_DLLTOOL} ${CMAKE_LINKER}
+               ${CMAKE_NM} ${PROJECT_SOURCE_DIR}/framework/release_runtime.cpp ${DELAY_OBJECT_SCRIPT}
+               ${CMAKE_CURRENT_FUNCTION_LIST_FILE})
+    file(SHA256 ${file} hash)
+    string(APPEND fingerprint " ${hash}")
+  endforeach()
+  set(${out} "${fingerprint}" PARENT_SCOPE)
+endfunction()
+
 _check_toolchain_versions()
-_check_release_runtime()
-_check_delayed_imports()
+_toolchain_fingerprint(fingerprint)
+if(NOT fingerprint STREQUAL VELORA_TOOLCHAIN_CHECKED)
+  _check_release_runtime()
+  _check_delayed_imports()
+  set(VELORA_TOOLCHAIN_CHECKED "${fingerprint}" CACHE INTERNAL "What the toolchain checks last passed with")
+endif()
