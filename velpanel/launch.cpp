@@ -1,11 +1,33 @@
 #include "velpanel/launch.h"
 
+#include <atomic>
+
 #include "framework/message_map.h"
 #include "velpanel/resources/resource_ids.h"
 
 namespace velpanel {
 
 namespace {
+
+struct LaunchState {
+  std::atomic<int> runningCommand{0};  // 0, or the id of the command whose program runs
+  HANDLE process = nullptr;            // the started program, owned by the worker
+  HWND window = nullptr;               // where the worker posts the refresh
+};
+
+// Process-wide: a worker may outlive the window, never the process.
+LaunchState launchState;
+BOOL savedScreenSaveActive = FALSE;
+
+class SystemStarter : public ProcessStarter {
+ public:
+  BOOL Start(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processSecurity,
+             LPSECURITY_ATTRIBUTES threadSecurity, BOOL inheritHandles, DWORD flags, LPVOID environment,
+             LPCSTR directory, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION started) override {
+    return CreateProcessA(application, commandLine, processSecurity, threadSecurity, inheritHandles, flags,
+                          environment, directory, startup, started);
+  }
+};
 
 const LaunchCommand kCommands[] = {
     {ID_CONFIG, "Velora.scr -c", NORMAL_PRIORITY_CLASS, false},
@@ -36,23 +58,26 @@ DWORD WINAPI WatchLaunch(void*) {
 }
 
 // Answers 0, or the system's error code; on success the caller owns the handles.
-DWORD StartProgram(const LaunchCommand& command, PROCESS_INFORMATION* started) {
+DWORD StartProgram(ProcessStarter& starter, const LaunchCommand& command, PROCESS_INFORMATION* started) {
   // The system may write into the command line it is given.
   char commandLine[40];
   lstrcpynA(commandLine, command.commandLine, sizeof commandLine);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  if (!startProcess(nullptr, commandLine, nullptr, nullptr, FALSE, command.priorityClass, nullptr,
-                    nullptr, &startup, started))
+  if (!starter.Start(nullptr, commandLine, nullptr, nullptr, FALSE, command.priorityClass, nullptr, nullptr,
+                     &startup, started))
     return GetLastError();
   return 0;
 }
 
 }  // namespace
 
-LaunchState launchState;
-BOOL savedScreenSaveActive = FALSE;
-StartProcessFunction startProcess = &CreateProcessA;
+ProcessStarter& SystemProcessStarter() {
+  static SystemStarter starter;
+  return starter;
+}
+
+int RunningCommand() { return launchState.runningCommand.load(std::memory_order_acquire); }
 
 const LaunchCommand* FindLaunchCommand(int id) {
   for (const LaunchCommand& command : kCommands)
@@ -60,9 +85,9 @@ const LaunchCommand* FindLaunchCommand(int id) {
   return nullptr;
 }
 
-DWORD Launch(const LaunchCommand& command, HWND window) {
+DWORD Launch(ProcessStarter& starter, const LaunchCommand& command, HWND window) {
   PROCESS_INFORMATION started{};
-  if (DWORD error = StartProgram(command, &started)) return error;
+  if (DWORD error = StartProgram(starter, command, &started)) return error;
   CloseHandle(started.hThread);
 
   if (command.savesScreenSaver) {
@@ -81,9 +106,9 @@ DWORD Launch(const LaunchCommand& command, HWND window) {
   return 0;
 }
 
-DWORD StartUnwatched(const LaunchCommand& command) {
+DWORD StartUnwatched(ProcessStarter& starter, const LaunchCommand& command) {
   PROCESS_INFORMATION started{};
-  if (DWORD error = StartProgram(command, &started)) return error;
+  if (DWORD error = StartProgram(starter, command, &started)) return error;
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);
   return 0;

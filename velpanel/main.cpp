@@ -7,6 +7,6 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   fw::RestrictLibrarySearchToSystem();
   fw::SetDelayedLibraryFailure({false, 1});
-  velpanel::PanelApp app;
+  velpanel::PanelApp app(velpanel::SystemProcessStarter());
   return app.Run(instance, commandLine);
 }

@@ -2,7 +2,6 @@
 
 #include "framework/app.h"
 #include "velpanel/core/panel_layout.h"
-#include "velpanel/launch.h"
 #include "velpanel/panel_app.h"
 
 namespace velpanel {
@@ -128,8 +127,8 @@ LRESULT CMainFrame::OnActivate(fw::Message&) {
 void CMainFrame::StartCommand(int id) {
   // The buttons are disabled meanwhile; a command that arrives anyway must not
   // start a second program over the state of the first.
-  if (launchState.runningCommand.load(std::memory_order_acquire) != 0) return;
-  if (DWORD error = Launch(*FindLaunchCommand(id), hwnd())) PanelApp::Get().ShowStartError(error);
+  if (RunningCommand() != 0) return;
+  if (DWORD error = Launch(starter, *FindLaunchCommand(id), hwnd())) PanelApp::Get().ShowStartError(error);
 }
 
 LRESULT CMainFrame::OnToggle(fw::Message&) {
@@ -138,7 +137,7 @@ LRESULT CMainFrame::OnToggle(fw::Message&) {
 }
 
 void CMainFrame::OnUpdateLaunch(fw::CmdUi& ui) {
-  int running = launchState.runningCommand.load(std::memory_order_acquire);
+  int running = RunningCommand();
   ui.SetCheck(running == static_cast<int>(ui.id));
   ui.Enable(running == 0);
 }

@@ -4,20 +4,19 @@
 // saver; the fourth switches the system's screen saver on and off.
 #include "framework/frame_window.h"
 #include "framework/toolbar.h"
+#include "velpanel/launch.h"
 #include "velpanel/resources/resource_ids.h"
 
 namespace velpanel {
 
 class CMainFrame : public fw::FrameWindow {
  public:
-  // The bitmap id is for tests: a missing one makes the creation fail.
-  explicit CMainFrame(UINT buttonImages = IDB_PANEL_BUTTONS) : buttonImages(buttonImages) {}
+  // The buttons start velora's modes through the starter.
+  explicit CMainFrame(ProcessStarter& starter) : CMainFrame(starter, IDB_PANEL_BUTTONS) {}
 
   // Creates, sizes, places and shows the window; false when the window or its
   // toolbar cannot be made, and then no window exists.
   bool CreatePanel();
-
-  fw::ToolBar toolBar;
 
  protected:
   FW_DECLARE_MESSAGE_MAP()
@@ -31,10 +30,15 @@ class CMainFrame : public fw::FrameWindow {
   void OnUpdateToggle(fw::CmdUi& ui);
 
  private:
+  friend class MainFrameTestAccess;  // tests: a frame whose button bitmap is missing
+  CMainFrame(ProcessStarter& starter, UINT buttonImages) : starter(starter), buttonImages(buttonImages) {}
+
   void SizeAndPlace();
   void StartCommand(int id);
 
+  ProcessStarter& starter;
   UINT buttonImages;
+  fw::ToolBar toolBar;
   bool placed = false;  // sized and placed from the stored position
 };
 

@@ -5,7 +5,6 @@
 
 #include "framework/handles.h"
 #include "velpanel/core/panel_command_line.h"
-#include "velpanel/launch.h"
 #include "velpanel/main_frame.h"
 
 namespace velpanel {
@@ -22,7 +21,7 @@ bool PanelApp::InitInstance() {
     StartSetup();
     return false;
   }
-  auto frame = std::make_unique<CMainFrame>();
+  auto frame = std::make_unique<CMainFrame>(starter);
   // Without its toolbar there is no window and nothing to do.
   if (!frame->CreatePanel()) return false;
   SetMainWindow(frame.release()->SelfDeleting());
@@ -30,7 +29,7 @@ bool PanelApp::InitInstance() {
 }
 
 void PanelApp::StartSetup() const {
-  if (DWORD error = StartUnwatched(*FindLaunchCommand(ID_CONFIG))) ShowStartError(error);
+  if (DWORD error = StartUnwatched(starter, *FindLaunchCommand(ID_CONFIG))) ShowStartError(error);
 }
 
 void PanelApp::ShowStartError(DWORD error) const {

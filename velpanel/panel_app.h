@@ -1,11 +1,15 @@
 #pragma once
 // Velpanel's application object: start-up, the setup switch and the main window.
 #include "framework/app.h"
+#include "velpanel/launch.h"
 
 namespace velpanel {
 
 class PanelApp : public fw::App {
  public:
+  // The panel starts velora's modes through the starter.
+  explicit PanelApp(ProcessStarter& starter) : starter(starter) {}
+
   static PanelApp& Get() { return *static_cast<PanelApp*>(fw::App::Current()); }
   using fw::App::Settings;
 
@@ -23,6 +27,8 @@ class PanelApp : public fw::App {
  private:
   // The setup switch: velora's setup, started like the Configure button's.
   void StartSetup() const;
+
+  ProcessStarter& starter;
 };
 
 }  // namespace velpanel

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,14 @@
 #include "velpanel/panel_app.h"
 
 namespace velpanel {
+
+class MainFrameTestAccess {
+ public:
+  static std::unique_ptr<CMainFrame> WithoutButtonImages(ProcessStarter& starter) {
+    return std::unique_ptr<CMainFrame>(new CMainFrame(starter, 999));
+  }
+};
+
 namespace {
 
 // Left behind by the window's destruction; the company key only when empty.
@@ -24,6 +33,9 @@ const char kAppKey[] = "Software\\Orvane Systems\\Velora";
 const char kCompanyKey[] = "Software\\Orvane Systems";
 
 class TestApp : public PanelApp {
+ public:
+  using PanelApp::PanelApp;
+
  protected:
   bool InitInstance() override {
     StartUp();
@@ -42,22 +54,25 @@ struct StartCall {
 std::vector<StartCall> calls;
 HANDLE programEnded = nullptr;
 
-BOOL WINAPI RecordStart(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processSecurity,
-                        LPSECURITY_ATTRIBUTES threadSecurity, BOOL inherit, DWORD flags, LPVOID environment,
-                        LPCSTR directory, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION started) {
-  StartCall call;
-  call.commandLine = commandLine;
-  call.flags = flags;
-  call.plain = !application && !processSecurity && !threadSecurity && !inherit && !environment && !directory;
-  call.startup = *startup;
-  HANDLE self = GetCurrentProcess();
-  DuplicateHandle(self, programEnded, self, &started->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS);
-  started->hThread = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  call.process = started->hProcess;
-  call.thread = started->hThread;
-  calls.push_back(call);
-  return TRUE;
-}
+class RecordingStarter : public ProcessStarter {
+ public:
+  BOOL Start(LPCSTR application, LPSTR commandLine, LPSECURITY_ATTRIBUTES processSecurity,
+             LPSECURITY_ATTRIBUTES threadSecurity, BOOL inherit, DWORD flags, LPVOID environment,
+             LPCSTR directory, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION started) override {
+    StartCall call;
+    call.commandLine = commandLine;
+    call.flags = flags;
+    call.plain = !application && !processSecurity && !threadSecurity && !inherit && !environment && !directory;
+    call.startup = *startup;
+    HANDLE self = GetCurrentProcess();
+    DuplicateHandle(self, programEnded, self, &started->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    started->hThread = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    call.process = started->hProcess;
+    call.thread = started->hThread;
+    calls.push_back(call);
+    return TRUE;
+  }
+};
 
 bool IsOpen(HANDLE handle) {
   DWORD flags;
@@ -74,17 +89,15 @@ class PanelTest : public ::testing::Test {
     savedFlag = ScreenSaveActive();
     calls.clear();
     programEnded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    startProcess = &RecordStart;
   }
   void TearDown() override {
     if (frame.hwnd()) DestroyWindow(frame.hwnd());
-    startProcess = &CreateProcessA;
     CloseHandle(programEnded);
     SetScreenSaveActive(savedFlag);
     for (const char* key : {kPositionKey, kAppKey, kCompanyKey}) RegDeleteKeyA(HKEY_CURRENT_USER, key);
   }
 
-  HWND Bar() const { return frame.toolBar.hwnd(); }
+  HWND Bar() const { return FindWindowExA(frame.hwnd(), nullptr, TOOLBARCLASSNAMEA, nullptr); }
   // "E" enabled or "-" disabled, "C" checked or "-", for the four buttons.
   std::string States() {
     SendMessageA(frame.hwnd(), WM_IDLEUPDATECMDUI, TRUE, 0);
@@ -103,7 +116,7 @@ class PanelTest : public ::testing::Test {
     MSG msg;
     while (std::chrono::steady_clock::now() < deadline) {
       if (PeekMessageA(&msg, frame.hwnd(), WM_IDLEUPDATECMDUI, WM_IDLEUPDATECMDUI, PM_REMOVE)) {
-        *running = launchState.runningCommand.load();
+        *running = RunningCommand();
         *flag = ScreenSaveActive();
         DispatchMessageA(&msg);
         return msg.wParam == TRUE;
@@ -113,8 +126,9 @@ class PanelTest : public ::testing::Test {
     return false;
   }
 
-  TestApp app;
-  CMainFrame frame;
+  RecordingStarter starter;
+  TestApp app{starter};
+  CMainFrame frame{starter};
   BOOL savedFlag = FALSE;
 };
 
@@ -175,11 +189,16 @@ TEST_F(PanelTest, ButtonStatesFollowTheRunningCommandAndTheFlag) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE("running " + std::to_string(c.running) + ", flag " + std::to_string(c.flag));
-    launchState.runningCommand = c.running;
+    ResetEvent(programEnded);
+    if (c.running) Command(c.running);
     SetScreenSaveActive(c.flag);
     EXPECT_EQ(States(), c.states);
+    if (!c.running) continue;
+    SetEvent(programEnded);
+    int running = -1;
+    BOOL flag = -1;
+    ASSERT_TRUE(WaitForRefresh(&running, &flag));
   }
-  launchState.runningCommand = 0;
 }
 
 TEST_F(PanelTest, ToggleTwiceBringsTheFlagBackAndLeavesTheProfileAlone) {
@@ -207,9 +226,9 @@ TEST_F(PanelTest, WithoutItsBitmapThereIsNoWindowAndTheStoredPlaceStays) {
   const fw::RegistrySettings& settings = PanelApp::Get().Settings();
   settings.WriteInt("Position", "Left", 300);
   settings.WriteInt("Position", "Top", -20);
-  CMainFrame broken(999);
-  EXPECT_FALSE(broken.CreatePanel());
-  EXPECT_EQ(broken.hwnd(), nullptr);
+  std::unique_ptr<CMainFrame> broken = MainFrameTestAccess::WithoutButtonImages(starter);
+  EXPECT_FALSE(broken->CreatePanel());
+  EXPECT_EQ(broken->hwnd(), nullptr);
   EXPECT_EQ(FindWindowA(fw::FrameWindow::ClassName(), "Velora"), nullptr);
   EXPECT_EQ(settings.GetInt("Position", "Left", 100), 300);
   EXPECT_EQ(settings.GetInt("Position", "Top", 100), -20);
@@ -263,7 +282,7 @@ TEST_F(PanelTest, LaunchesStartTheirCommandLineAndAreWatchedUntilTheProgramEnds)
 }
 
 TEST_F(PanelTest, SetupSwitchStartsVelorasSetupAndEndsWithoutAWindow) {
-  PanelApp startMenuEntry;
+  PanelApp startMenuEntry(starter);
   EXPECT_EQ(startMenuEntry.Run(GetModuleHandleA(nullptr), "/c"), 0);
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].commandLine, "Velora.scr -c");
@@ -271,7 +290,7 @@ TEST_F(PanelTest, SetupSwitchStartsVelorasSetupAndEndsWithoutAWindow) {
   EXPECT_TRUE(calls[0].plain);
   EXPECT_FALSE(IsOpen(calls[0].process));
   EXPECT_FALSE(IsOpen(calls[0].thread));
-  EXPECT_EQ(launchState.runningCommand.load(), 0);
+  EXPECT_EQ(RunningCommand(), 0);
   EXPECT_EQ(FindWindowA(fw::FrameWindow::ClassName(), "Velora"), nullptr);
 }
 

@@ -74,9 +74,15 @@ def main():
         archive = os.path.join(work, "delay.a")
         run(dlltool, "-k", "--input-def", definition, "--output-delaylib", archive)
         members = run(ar, "t", archive).split()
+        heads = [m for m in members if m.endswith("_h.o")]
+        terminators = [m for m in members if m.endswith("_t.o")]
+        if len(heads) != 1 or len(terminators) != 1:
+            sys.exit("dlltool's delay-import library for %s has %d head (*_h.o) and %d terminator "
+                     "(*_t.o) members, not one of each: %s" % (dll, len(heads), len(terminators),
+                                                              " ".join(members)))
         run(ar, "x", "--output=" + work, archive)
         # The head's sections first and the terminator's last, as the import tables need.
-        members.sort(key=lambda m: (0 if m.endswith("_h.o") else 2 if m.endswith("_t.o") else 1, m))
+        members.sort(key=lambda m: (0 if m in heads else 2 if m in terminators else 1, m))
         run(ld, "-r", "-o", out, *[os.path.join(work, m) for m in members])
 
 
