@@ -16,7 +16,7 @@ Saver* SaverOf(HWND window) { return reinterpret_cast<Saver*>(GetWindowLongPtrA(
 }  // namespace
 
 Saver::Saver(HINSTANCE instance) {
-  picture_.pump = PumpPaced;
+  picture_.pump = [this](HWND window) { return PumpPaced(window); };
   dialogs_.instance = instance;
   dialogs_.settings = &picture_.settings;
 }
@@ -42,12 +42,9 @@ void Saver::StartNewScene() {
 // within a few milliseconds, and the frame runs at close to the speed of its
 // arithmetic.
 int Saver::PumpPaced(HWND window) {
-  Saver* saver = SaverOf(window);
   const DWORD now = GetTickCount();
-  if (saver) {
-    if (now == saver->shell_.lastLook) return 0;
-    saver->shell_.lastLook = now;
-  }
+  if (now == shell_.lastLook) return 0;
+  shell_.lastLook = now;
   return PumpSaverMessages(window);
 }
 

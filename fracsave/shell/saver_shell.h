@@ -10,6 +10,9 @@
 #include "fracsave/win32/fractal_frame.h"
 #include "framework/screen_layout.h"
 
+// Exported by name: the saver window's procedure.
+extern "C" LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 namespace fracsave {
 
 constexpr char kSaverClass[] = "WindowsScreenSaverClass";
@@ -44,17 +47,19 @@ class Saver {
   // After the single-instance test: the configuration dialog or the saver.
   int Run(const char* commandLine);
 
+ private:
+  friend LRESULT CALLBACK ::ScreenSaverProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK SaverInputProc(HWND, UINT, WPARAM, LPARAM);
+  friend class SaverTestAccess;  // the in-process tests and the frame-rate bench
+
   // The saver window's own messages: true when finished, with the result in
   // *result; false to pass the message on to the input watch.
   bool OnSaverMessage(HWND window, UINT message, LRESULT* result);
   // The input watch and the close protocol.
   void OnInputMessage(HWND window, UINT message, WPARAM wParam);
 
- private:
-  friend class SaverTestAccess;  // the in-process tests and the frame-rate bench
-
   // The frame pump: PumpSaverMessages, at most once per millisecond of frame time.
-  static int PumpPaced(HWND window);
+  int PumpPaced(HWND window);
   LRESULT Tick(HWND window);
   void TakeReference();
   void StartNewScene();
@@ -83,5 +88,3 @@ class Saver {
 };
 
 }  // namespace fracsave
-
-extern "C" LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

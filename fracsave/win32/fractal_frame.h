@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -14,7 +15,7 @@ namespace fracsave {
 // The saver's message pump, run after every pixel pair of a frame drawn for a
 // window. The shell installs PumpSaverMessages here; until then frames run
 // without pumping.
-using FramePump = int (*)(HWND window);
+using FramePump = std::function<int(HWND window)>;
 
 class FrameBitmap;
 
