@@ -22,6 +22,7 @@
 #include "fracsave/settings/saver_settings_io.h"
 #include "fracsave/shell/saver_shell.h"
 #include "framework/screen_layout.h"
+#include "tests/win32/fracsave_saver_access.h"
 #include "timing.h"
 
 using namespace fracsave;
@@ -134,36 +135,35 @@ void CALLBACK StopLoop(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); }
 
 int Rate(int seconds) {
   const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-  g_instance = GetModuleHandleA(nullptr);
-  UseSaverPump();
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = ScreenSaverProc;
-  wc.hInstance = g_instance;
+  wc.hInstance = instance;
   wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   wc.lpszClassName = "FracsaveRateBench";
   RegisterClassA(&wc);
   for (int fast = 0; fast < 2; ++fast) {
     WritePrivateProfileStringA(kSaverSection, nullptr, nullptr, kControlIni);
     SetFlag("FastGen", fast ? "1" : "0");
-    g_saverState = SaverState{};
-    g_shell = ShellState{};
+    Saver saver(instance);
+    const SaverState& state = SaverTestAccess::State(saver);
     // Over every monitor, as the saver's own window.
     const RECT all = fw::CurrentScreenLayout().virtualScreen;
     HWND window = CreateWindowExA(0, wc.lpszClassName, "rate", WS_POPUP | WS_VISIBLE, all.left, all.top,
-                                  fw::WidthOf(all), fw::HeightOf(all), nullptr, nullptr, g_instance, nullptr);
+                                  fw::WidthOf(all), fw::HeightOf(all), nullptr, nullptr, instance, &saver);
     const double t0 = NowMs();
     UINT_PTR stop = SetTimer(nullptr, 0, UINT(seconds * 1000), StopLoop);
     MSG msg;
     std::vector<double> frameTimes;  // ticks that drew a frame, from its start to its end
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-      const int before = g_saverState.frameCount;
+      const int before = state.frameCount;
       const double start = NowMs();
       DispatchMessageA(&msg);
-      if (msg.message == WM_TIMER && g_saverState.frameCount != before) frameTimes.push_back(NowMs() - start);
+      if (msg.message == WM_TIMER && state.frameCount != before) frameTimes.push_back(NowMs() - start);
     }
     const double elapsed = NowMs() - t0;
     KillTimer(nullptr, stop);
-    const int frames = g_saverState.frameCount;
+    const int frames = state.frameCount;
     DestroyWindow(window);
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
     }

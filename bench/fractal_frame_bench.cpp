@@ -54,7 +54,8 @@ int main(int argc, char** argv) {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
 
-  BuildColourTable();
+  FractalPicture picture;
+  BuildColourTable(picture);
   for (int fast : {0, 1}) {
     SaverSettings settings = {};
     settings.fastGen = fast;
@@ -70,12 +71,12 @@ int main(int argc, char** argv) {
     for (int showGen : {0, 1}) {
       settings.showGen = showGen;
       frame[showGen] = Median(showGen ? std::min(repeats, 3) : repeats, [&] {
-        g_saverSettings = settings;
-        g_saverState.mset = m;
-        g_saverState.newImage = 0;
-        g_saverState.frameCount = 1;
+        picture.settings = settings;
+        picture.state.mset = m;
+        picture.state.newImage = 0;
+        picture.state.frameCount = 1;
         HDC dc = GetDC(window);
-        DrawFractalFrame(dc, kWidth, kHeight, nullptr);
+        DrawFractalFrame(picture, dc, kWidth, kHeight, nullptr);
         ReleaseDC(window, dc);
       });
     }

@@ -1,5 +1,6 @@
-// The fractal saver's process-wide records: the run-time state shared by the
-// shell, the generator and the region chooser, and the six preferences.
+// The fractal saver's records: the run-time state shared by the shell, the
+// generator and the region chooser, and the six preferences. The saver holds
+// one of each, all zero at start.
 #pragma once
 
 #include <cstdint>
@@ -59,10 +60,6 @@ struct SaverSettings {
   int32_t alterCorners;
   int32_t showGen;
 };
-
-// The one instance of each for the process; all zero at start.
-extern SaverState g_saverState;
-extern SaverSettings g_saverSettings;
 
 // A colour as the drawing calls take it: red in the low byte, then green, then blue.
 inline uint32_t ToColorRef(const ColourEntry& e) {

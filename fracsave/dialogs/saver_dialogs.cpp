@@ -6,10 +6,6 @@
 
 namespace fracsave {
 
-HINSTANCE g_instance;
-HWND g_mainWindow;
-HelpCall g_helpCall = WinHelpA;
-
 namespace {
 
 const char kHelpFile[] = "CONTROL.HLP";
@@ -28,11 +24,11 @@ void LimitPasswordEdit(HWND dialog, int id) {
 }
 
 // Scrambles what was typed and compares it with the stored text, case aside.
-bool MatchesStored(HWND dialog, int id) {
+bool MatchesStored(const DialogContext& context, HWND dialog, int id) {
   char typed[kPasswordMax + 1];
   ReadPasswordText(dialog, id, typed);
   ScramblePassword(typed);
-  return lstrcmpiA(typed, g_storedPassword) == 0;
+  return lstrcmpiA(typed, context.stored.text) == 0;
 }
 
 void Complain(HWND dialog, const char* text) {
@@ -43,67 +39,111 @@ void SetCheck(HWND dialog, int id, int32_t flag) {
   CheckDlgButton(dialog, id, flag ? BST_CHECKED : BST_UNCHECKED);
 }
 
-int32_t* FlagOf(WPARAM command) {
+int32_t* FlagOf(SaverSettings& settings, WPARAM command) {
   switch (command) {
-    case IDC_FAST_GEN: return &g_saverSettings.fastGen;
-    case IDC_SHIFT_PAL: return &g_saverSettings.shiftPal;
-    case IDC_RAND_CORNERS: return &g_saverSettings.randCorners;
-    case IDC_ALTER_CORNERS: return &g_saverSettings.alterCorners;
-    case IDC_SHOW_GEN: return &g_saverSettings.showGen;
+    case IDC_FAST_GEN: return &settings.fastGen;
+    case IDC_SHIFT_PAL: return &settings.shiftPal;
+    case IDC_RAND_CORNERS: return &settings.randCorners;
+    case IDC_ALTER_CORNERS: return &settings.alterCorners;
+    case IDC_SHOW_GEN: return &settings.showGen;
     default: return nullptr;
   }
 }
 
-}  // namespace
+// A context for a dialog opened with none, freed with the dialog.
+struct OwnContext {
+  SaverSettings settings = {};
+  DialogContext context;
+};
+const char kOwnContextProp[] = "FracsaveOwnContext";
 
-INT_PTR CheckSaverPassword() {
-  if (!g_saverSettings.pwProtected) return 1;
-  ReadStoredPassword();
-  if (!g_storedPassword[0]) return 1;
-  return DialogBoxParamA(g_instance, "DLG_ENTERPASSWORD", g_mainWindow, DlgGetPasswordProc, 0);
+// The context a dialog keeps in DWLP_USER, taken from its parameter at
+// WM_INITDIALOG; none before that message.
+DialogContext* ContextOf(HWND dialog, UINT message, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    auto* context = reinterpret_cast<DialogContext*>(lParam);
+    if (!context) {
+      auto* own = new OwnContext;
+      own->context.instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(dialog, GWLP_HINSTANCE));
+      own->context.settings = &own->settings;
+      own->context.mainWindow = GetWindow(dialog, GW_OWNER);
+      own->context.stored = ReadStoredPassword();
+      SetPropA(dialog, kOwnContextProp, own);
+      context = &own->context;
+    }
+    SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(context));
+    return context;
+  }
+  if (message == WM_NCDESTROY) {
+    delete static_cast<OwnContext*>(RemovePropA(dialog, kOwnContextProp));
+    SetWindowLongPtrA(dialog, DWLP_USER, 0);
+    return nullptr;
+  }
+  return reinterpret_cast<DialogContext*>(GetWindowLongPtrA(dialog, DWLP_USER));
 }
 
-void OpenChangePassword() {
-  ReadStoredPassword();
-  DialogBoxParamA(g_instance, "DLG_CHANGEPASSWORD", g_mainWindow, DlgSetPasswordProc, 0);
+LPARAM AsParameter(DialogContext& context) { return reinterpret_cast<LPARAM>(&context); }
+
+}  // namespace
+
+INT_PTR CheckSaverPassword(DialogContext& context) {
+  if (!context.settings->pwProtected) return 1;
+  context.stored = ReadStoredPassword();
+  if (!context.stored.text[0]) return 1;
+  return DialogBoxParamA(context.instance, "DLG_ENTERPASSWORD", context.mainWindow, DlgGetPasswordProc,
+                         AsParameter(context));
+}
+
+INT_PTR OpenChangePassword(DialogContext& context) {
+  context.stored = ReadStoredPassword();
+  return DialogBoxParamA(context.instance, "DLG_CHANGEPASSWORD", context.mainWindow, DlgSetPasswordProc,
+                         AsParameter(context));
+}
+
+INT_PTR RunConfigureDialog(DialogContext& context) {
+  return DialogBoxParamA(context.instance, "DLG_SCRNSAVECONFIGURE", nullptr, ScreenSaverConfigureDialog,
+                         AsParameter(context));
 }
 
 }  // namespace fracsave
 
 using namespace fracsave;
 
-INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  DialogContext* context = ContextOf(dialog, message, lParam);
+  if (!context) return 0;
+  SaverSettings& settings = *context->settings;
   switch (message) {
     case WM_INITDIALOG:
-      g_mainWindow = dialog;
-      ReadSaverSettings();
-      SetCheck(dialog, IDC_PW_PROTECTED, g_saverSettings.pwProtected);
-      EnableWindow(GetDlgItem(dialog, IDC_SET_PASSWORD), g_saverSettings.pwProtected != 0);
-      SetCheck(dialog, IDC_FAST_GEN, g_saverSettings.fastGen);
-      SetCheck(dialog, IDC_SHIFT_PAL, g_saverSettings.shiftPal);
-      SetCheck(dialog, IDC_SHOW_GEN, g_saverSettings.showGen);
-      SetCheck(dialog, IDC_RAND_CORNERS, g_saverSettings.randCorners);
-      SetCheck(dialog, IDC_ALTER_CORNERS, g_saverSettings.alterCorners);
+      context->mainWindow = dialog;
+      ReadSaverSettings(settings);
+      SetCheck(dialog, IDC_PW_PROTECTED, settings.pwProtected);
+      EnableWindow(GetDlgItem(dialog, IDC_SET_PASSWORD), settings.pwProtected != 0);
+      SetCheck(dialog, IDC_FAST_GEN, settings.fastGen);
+      SetCheck(dialog, IDC_SHIFT_PAL, settings.shiftPal);
+      SetCheck(dialog, IDC_SHOW_GEN, settings.showGen);
+      SetCheck(dialog, IDC_RAND_CORNERS, settings.randCorners);
+      SetCheck(dialog, IDC_ALTER_CORNERS, settings.alterCorners);
       return 1;
     case WM_COMMAND:
       switch (wParam) {
         case IDOK:
-          WriteSaverSettings();
+          WriteSaverSettings(settings);
           EndDialog(dialog, 1);
           return 1;
         case IDCANCEL:
           EndDialog(dialog, 0);
           return 1;
         case IDC_SET_PASSWORD:
-          OpenChangePassword();
+          OpenChangePassword(*context);
           return 1;
         case IDC_PW_PROTECTED:
-          g_saverSettings.pwProtected ^= 1;
-          SetCheck(dialog, IDC_PW_PROTECTED, g_saverSettings.pwProtected);
-          EnableWindow(GetDlgItem(dialog, IDC_SET_PASSWORD), g_saverSettings.pwProtected != 0);
+          settings.pwProtected ^= 1;
+          SetCheck(dialog, IDC_PW_PROTECTED, settings.pwProtected);
+          EnableWindow(GetDlgItem(dialog, IDC_SET_PASSWORD), settings.pwProtected != 0);
           return 1;
         default:
-          if (int32_t* flag = FlagOf(wParam)) {
+          if (int32_t* flag = FlagOf(settings, wParam)) {
             *flag ^= 1;
             SetCheck(dialog, int(wParam), *flag);
           }
@@ -133,7 +173,9 @@ void PlaceOnPrimaryMonitor(HWND dialog) {
 
 }  // namespace
 
-INT_PTR CALLBACK DlgGetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK DlgGetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  DialogContext* context = ContextOf(dialog, message, lParam);
+  if (!context) return 0;
   switch (message) {
     case WM_INITDIALOG:
       PlaceOnPrimaryMonitor(dialog);
@@ -147,7 +189,7 @@ INT_PTR CALLBACK DlgGetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
       switch (wParam) {
         case IDOK:
-          if (MatchesStored(dialog, IDC_PASSWORD)) {
+          if (MatchesStored(*context, dialog, IDC_PASSWORD)) {
             EndDialog(dialog, 1);
           } else {
             Complain(dialog, "You have entered an incorrect password.");
@@ -165,13 +207,16 @@ INT_PTR CALLBACK DlgGetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LP
   }
 }
 
-INT_PTR CALLBACK DlgSetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK DlgSetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  DialogContext* context = ContextOf(dialog, message, lParam);
+  if (!context) return 0;
+  const char* stored = context->stored.text;
   switch (message) {
     case WM_INITDIALOG:
       LimitPasswordEdit(dialog, IDC_OLD_PASSWORD);
       LimitPasswordEdit(dialog, IDC_NEW_PASSWORD);
       LimitPasswordEdit(dialog, IDC_RETYPE_PASSWORD);
-      if (g_storedPassword[0]) {
+      if (stored[0]) {
         EnableWindow(GetDlgItem(dialog, IDC_OLD_PASSWORD), TRUE);
         EnableWindow(GetDlgItem(dialog, IDC_OLD_PASSWORD_LABEL), TRUE);
       }
@@ -179,7 +224,7 @@ INT_PTR CALLBACK DlgSetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
       switch (wParam) {
         case IDOK: {
-          if (g_storedPassword[0] && !MatchesStored(dialog, IDC_OLD_PASSWORD)) {
+          if (stored[0] && !MatchesStored(*context, dialog, IDC_OLD_PASSWORD)) {
             Complain(dialog, "You have entered an incorrect old password.");
             SetDlgItemTextA(dialog, IDC_OLD_PASSWORD, "");
             return 0;
@@ -199,11 +244,11 @@ INT_PTR CALLBACK DlgSetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LP
           return 1;
         }
         case IDCANCEL:
-          g_helpCall(dialog, kHelpFile, HELP_QUIT, 0);
+          context->helpCall(dialog, kHelpFile, HELP_QUIT, 0);
           EndDialog(dialog, 0);
           return 1;
         case IDC_PASSWORD_HELP:
-          g_helpCall(dialog, kHelpFile, HELP_CONTEXT, kPasswordHelpContext);
+          context->helpCall(dialog, kHelpFile, HELP_CONTEXT, kPasswordHelpContext);
           return 1;
         default:
           return 0;

@@ -4,13 +4,25 @@
 
 #include <windows.h>
 
+#include "fracsave/settings/saver_settings_io.h"
+
 namespace fracsave {
 
-// The program's instance (where the dialog templates live) and its main
-// window: the saver window, or the configuration dialog; the owner of the
-// password dialogs.
-extern HINSTANCE g_instance;
-extern HWND g_mainWindow;
+// The help calls of the change-password dialog go through here.
+using HelpCall = BOOL(WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
+constexpr DWORD kPasswordHelpContext = 9000;
+
+// What the dialogs work on: one saver's preferences, where the templates
+// live, the owner of the password dialogs and the stored password. The
+// dialogs are opened with it as their parameter and keep it in DWLP_USER.
+struct DialogContext {
+  HINSTANCE instance = nullptr;
+  // The saver window, or the configuration dialog: the owner of the password dialogs.
+  HWND mainWindow = nullptr;
+  SaverSettings* settings = nullptr;
+  HelpCall helpCall = WinHelpA;
+  StoredPassword stored = {};  // as read when a password dialog opened
+};
 
 // The prompt gives up as cancelled after this long.
 constexpr UINT kPromptTimer = 1001;
@@ -18,18 +30,16 @@ constexpr UINT kPromptTimeoutMs = 15000;
 
 // 1: the saver may end (no protection, no password, or the right one typed);
 // 0: cancelled or timed out; -1: the prompt could not be made.
-INT_PTR CheckSaverPassword();
+INT_PTR CheckSaverPassword(DialogContext& context);
 // Runs the change-password dialog over the main window.
-void OpenChangePassword();
-
-// The help calls of the change-password dialog go through here.
-using HelpCall = BOOL(WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
-extern HelpCall g_helpCall;
-constexpr DWORD kPasswordHelpContext = 9000;
+INT_PTR OpenChangePassword(DialogContext& context);
+// Runs the configuration dialog, with no owner.
+INT_PTR RunConfigureDialog(DialogContext& context);
 
 }  // namespace fracsave
 
-// Exported by name.
+// Exported by name. The system's screen-saver tools may open them with no
+// parameter: such a dialog keeps a context of its own for its lifetime.
 extern "C" {
 INT_PTR CALLBACK ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK DlgGetPasswordProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

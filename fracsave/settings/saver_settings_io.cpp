@@ -9,8 +9,6 @@ const char kSaverSection[] = "Screen Saver.Mandelbrot";
 const char kPasswordSection[] = "ScreenSaver";
 const char kPasswordKey[] = "Password";
 
-char g_storedPassword[kPasswordMax + 1];
-
 namespace {
 
 int32_t ReadFlag(const char* key) {
@@ -27,33 +25,33 @@ void SystemUpper(char* text) { CharUpperA(text); }
 
 }  // namespace
 
-void ReadSaverSettings() {
-  g_saverSettings.pwProtected = ReadFlag("PWProtected");
-  ReadFrameSettings();
+void ReadSaverSettings(SaverSettings& settings) {
+  settings.pwProtected = ReadFlag("PWProtected");
+  ReadFrameSettings(settings);
 }
 
-void ReadFrameSettings() {
-  g_saverSettings.fastGen = ReadFlag("FastGen");
-  g_saverSettings.shiftPal = ReadFlag("ShiftPal");
-  g_saverSettings.randCorners = ReadFlag("RandCorners");
-  g_saverSettings.alterCorners = ReadFlag("AlterCorners");
-  g_saverSettings.showGen = ReadFlag("ShowGen");
+void ReadFrameSettings(SaverSettings& settings) {
+  settings.fastGen = ReadFlag("FastGen");
+  settings.shiftPal = ReadFlag("ShiftPal");
+  settings.randCorners = ReadFlag("RandCorners");
+  settings.alterCorners = ReadFlag("AlterCorners");
+  settings.showGen = ReadFlag("ShowGen");
 }
 
-void WriteSaverSettings() {
-  WriteFlag("PWProtected", g_saverSettings.pwProtected);
-  WriteFlag("FastGen", g_saverSettings.fastGen);
-  WriteFlag("ShiftPal", g_saverSettings.shiftPal);
-  WriteFlag("RandCorners", g_saverSettings.randCorners);
-  WriteFlag("AlterCorners", g_saverSettings.alterCorners);
-  WriteFlag("ShowGen", g_saverSettings.showGen);
+void WriteSaverSettings(const SaverSettings& settings) {
+  WriteFlag("PWProtected", settings.pwProtected);
+  WriteFlag("FastGen", settings.fastGen);
+  WriteFlag("ShiftPal", settings.shiftPal);
+  WriteFlag("RandCorners", settings.randCorners);
+  WriteFlag("AlterCorners", settings.alterCorners);
+  WriteFlag("ShowGen", settings.showGen);
 }
 
-void ReadStoredPassword() {
-  g_storedPassword[0] = '\0';
-  GetPrivateProfileStringA(kPasswordSection, kPasswordKey, "", g_storedPassword,
-                           sizeof g_storedPassword, kControlIni);
-  g_storedPassword[kPasswordMax] = '\0';
+StoredPassword ReadStoredPassword() {
+  StoredPassword stored = {};
+  GetPrivateProfileStringA(kPasswordSection, kPasswordKey, "", stored.text, sizeof stored.text, kControlIni);
+  stored.text[kPasswordMax] = '\0';
+  return stored;
 }
 
 void WriteStoredPassword(char* text) {

@@ -15,14 +15,16 @@ extern const char kPasswordKey[];     // "Password"
 
 // The six flags, in the order PWProtected, FastGen, ShiftPal, RandCorners,
 // AlterCorners, ShowGen; a missing key reads as 0.
-void ReadSaverSettings();
-void WriteSaverSettings();
+void ReadSaverSettings(SaverSettings& settings);
+void WriteSaverSettings(const SaverSettings& settings);
 // The five the saver window reads again at its creation (all but PWProtected).
-void ReadFrameSettings();
+void ReadFrameSettings(SaverSettings& settings);
 
-// The stored password, scrambled, as read by the last ReadStoredPassword.
-extern char g_storedPassword[kPasswordMax + 1];
-void ReadStoredPassword();
+// The stored password, scrambled.
+struct StoredPassword {
+  char text[kPasswordMax + 1];
+};
+StoredPassword ReadStoredPassword();
 // Scrambles and stores a new password (empty: none).
 void WriteStoredPassword(char* text);
 

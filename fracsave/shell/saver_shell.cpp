@@ -2,32 +2,38 @@
 
 #include "fracsave/core/column_feed.h"
 #include "fracsave/core/mode_letter.h"
-#include "fracsave/core/saver_state.h"
-#include "fracsave/dialogs/saver_dialogs.h"
 #include "fracsave/settings/saver_settings_io.h"
-#include "fracsave/win32/fractal_frame.h"
-#include "framework/screen_layout.h"
+#include "framework/handles.h"
 
 namespace fracsave {
-
-ShellState g_shell;
 
 namespace {
 
 void PostToSelf(HWND window, UINT message) { PostMessageA(window, message, 0, 0); }
 
-void TakeReference() {
-  GetCursorPos(&g_shell.reference);
-  g_shell.referenceTaken = 1;
+Saver* SaverOf(HWND window) { return reinterpret_cast<Saver*>(GetWindowLongPtrA(window, GWLP_USERDATA)); }
+
+}  // namespace
+
+Saver::Saver(HINSTANCE instance) {
+  picture_.pump = [this](HWND window) { return PumpPaced(window); };
+  dialogs_.instance = instance;
+  dialogs_.settings = &picture_.settings;
+}
+
+void Saver::TakeReference() {
+  GetCursorPos(&shell_.reference);
+  shell_.referenceTaken = 1;
 }
 
 // A new scene: a new region at once, and the AlterCorners count from 0.
-void StartNewScene() {
-  g_saverState.frameBusy = 0;
-  g_saverState.abortFrame = 0;
-  g_saverState.newImage = 1;
-  ChooseCorners();
-  g_saverState.alterCount = 0;
+void Saver::StartNewScene() {
+  SaverState& state = picture_.state;
+  state.frameBusy = 0;
+  state.abortFrame = 0;
+  state.newImage = 1;
+  ChooseCorners(picture_);
+  state.alterCount = 0;
 }
 
 // A frame calls its pump after every pixel pair. Looking at the queue costs a
@@ -35,41 +41,39 @@ void StartNewScene() {
 // the frame pumps at most once per millisecond tick: input still gets through
 // within a few milliseconds, and the frame runs at close to the speed of its
 // arithmetic.
-int PumpSaverMessagesPaced(HWND window) {
-  static DWORD lastLook;
+int Saver::PumpPaced(HWND window) {
   const DWORD now = GetTickCount();
-  if (now == lastLook) return 0;
-  lastLook = now;
+  if (now == shell_.lastLook) return 0;
+  shell_.lastLook = now;
   return PumpSaverMessages(window);
 }
 
 // The frame's size and place: the primary monitor's, in the saver window.
-void TakePrimaryMonitor(const fw::ScreenLayout& layout) {
+void Saver::TakePrimaryMonitor(const fw::ScreenLayout& layout) {
   const RECT primary = layout.PrimaryInWindow();
-  g_saverState.screenWidth = fw::WidthOf(primary);
-  g_saverState.screenHeight = fw::HeightOf(primary);
-  g_shell.frameOrigin = {primary.left, primary.top};
+  picture_.state.screenWidth = fw::WidthOf(primary);
+  picture_.state.screenHeight = fw::HeightOf(primary);
+  shell_.frameOrigin = {primary.left, primary.top};
 }
 
 // Every monitor but the primary stays black; the primary shows the frames
 // (WM_ERASEBKGND erases nothing, so a repaint leaves the picture as it is).
-void PaintOtherMonitorsBlack(HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  const RECT& dirty = paint.rcPaint;
-  ExcludeClipRect(dc, g_shell.frameOrigin.x, g_shell.frameOrigin.y,
-                  g_shell.frameOrigin.x + g_saverState.screenWidth, g_shell.frameOrigin.y + g_saverState.screenHeight);
-  PatBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, BLACKNESS);
-  EndPaint(window, &paint);
+void Saver::PaintOtherMonitorsBlack(HWND window) {
+  const fw::PaintDc paint(window);
+  const RECT& dirty = paint.info().rcPaint;
+  const POINT& origin = shell_.frameOrigin;
+  ExcludeClipRect(paint.get(), origin.x, origin.y, origin.x + picture_.state.screenWidth,
+                  origin.y + picture_.state.screenHeight);
+  PatBlt(paint.get(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, BLACKNESS);
 }
 
 // A new scene now, or, during a frame, once that frame has unwound.
-void StartNewSceneSoon() {
-  if (g_shell.frameDepth > 0) {
+void Saver::StartNewSceneSoon() {
+  if (shell_.frameDepth > 0) {
     // Abandon the frame; the tick that runs it starts the new scene once it
     // has unwound. Ticks stay dropped meanwhile.
-    g_saverState.abortFrame = 1;
-    g_shell.resumeAfterFrame = 1;
+    picture_.state.abortFrame = 1;
+    shell_.resumeAfterFrame = 1;
   } else {
     StartNewScene();
   }
@@ -77,57 +81,167 @@ void StartNewSceneSoon() {
 
 // Monitors came, went or moved: cover them all again, and a new scene at the
 // primary monitor's new size.
-void FitToMonitors(HWND window) {
+void Saver::FitToMonitors(HWND window) {
   const fw::ScreenLayout layout = fw::CurrentScreenLayout();
   const RECT& all = layout.virtualScreen;
   SetWindowPos(window, nullptr, all.left, all.top, fw::WidthOf(all), fw::HeightOf(all),
                SWP_NOZORDER | SWP_NOACTIVATE);
   TakePrimaryMonitor(layout);
   // Black first, also where a frame under way still lands as it is abandoned.
-  g_shell.clearBeforeFrame = 1;
+  shell_.clearBeforeFrame = 1;
   StartNewSceneSoon();
 }
 
-LRESULT Tick(HWND window) {
-  if (g_saverState.frameBusy || g_saverState.abortFrame) return 0;
+LRESULT Saver::Tick(HWND window) {
+  SaverState& state = picture_.state;
+  if (state.frameBusy || state.abortFrame) return 0;
   // No frame while the password prompt is up: a frame pumps only this
   // window's queue, so the prompt would freeze until the frame ended.
-  if (g_shell.promptActive) return 0;
-  if (!g_saverSettings.alterCorners || g_saverState.alterCount >= 8) {
-    g_saverState.newImage = 1;
-    ChooseCorners();
-    g_saverState.alterCount = 0;
+  if (shell_.promptActive) return 0;
+  if (!picture_.settings.alterCorners || state.alterCount >= 8) {
+    state.newImage = 1;
+    ChooseCorners(picture_);
+    state.alterCount = 0;
   }
-  g_saverState.frameBusy = 1;
-  ++g_shell.frameDepth;
-  HDC dc = GetDC(window);
-  if (g_shell.clearBeforeFrame) {
-    RECT client;
-    GetClientRect(window, &client);
-    PatBlt(dc, 0, 0, client.right, client.bottom, BLACKNESS);
-    g_shell.clearBeforeFrame = 0;
+  state.frameBusy = 1;
+  ++shell_.frameDepth;
+  {
+    const fw::WindowDc dc(window);
+    if (shell_.clearBeforeFrame) {
+      RECT client;
+      GetClientRect(window, &client);
+      PatBlt(dc.get(), 0, 0, client.right, client.bottom, BLACKNESS);
+      shell_.clearBeforeFrame = 0;
+    }
+    // The picture goes on the primary monitor, where it stands when that is the only one.
+    SetViewportOrgEx(dc.get(), shell_.frameOrigin.x, shell_.frameOrigin.y, nullptr);
+    IntersectClipRect(dc.get(), 0, 0, state.screenWidth, state.screenHeight);
+    DrawFractalFrame(picture_, dc.get(), state.screenWidth, state.screenHeight, window);
   }
-  // The picture goes on the primary monitor, where it stands when that is the only one.
-  SetViewportOrgEx(dc, g_shell.frameOrigin.x, g_shell.frameOrigin.y, nullptr);
-  IntersectClipRect(dc, 0, 0, g_saverState.screenWidth, g_saverState.screenHeight);
-  DrawFractalFrame(dc, g_saverState.screenWidth, g_saverState.screenHeight, window);
-  ReleaseDC(window, dc);
-  --g_shell.frameDepth;
-  g_saverState.frameBusy = 0;
-  RotateColourTable(32);
-  g_saverState.alterCount += 1;
+  --shell_.frameDepth;
+  state.frameBusy = 0;
+  RotateColourTable(picture_, 32);
+  state.alterCount += 1;
   // A password refused during that frame abandoned it; the new scene starts
   // now, so the frame's own end (which clears newImage) cannot swallow it.
-  if (g_shell.resumeAfterFrame) {
-    g_shell.resumeAfterFrame = 0;
+  if (shell_.resumeAfterFrame) {
+    shell_.resumeAfterFrame = 0;
     if (IsWindow(window)) StartNewScene();
   }
   return 0;
 }
 
-}  // namespace
+bool Saver::OnSaverMessage(HWND window, UINT message, LRESULT* result) {
+  *result = 0;
+  switch (message) {
+    case WM_CREATE:
+      TakePrimaryMonitor(fw::CurrentScreenLayout());
+      SetTimer(window, kFrameTimer, kFrameIntervalMs, nullptr);
+      picture_.state.newImage = 1;
+      picture_.state.abortFrame = 0;
+      ReadFrameSettings(picture_.settings);
+      if (picture_.settings.randCorners) ChooseCorners(picture_);
+      BuildColourTable(picture_);
+      return false;
+    case WM_DESTROY:
+      KillTimer(window, kFrameTimer);
+      return false;
+    case WM_CLOSE:
+      picture_.state.abortFrame = 1;
+      return false;
+    case WM_ERASEBKGND:
+      *result = 1;
+      return true;
+    case WM_TIMER:
+      *result = Tick(window);
+      return true;
+    case WM_SAVER_RESUME:
+      StartNewSceneSoon();
+      return false;
+    case WM_PAINT:
+      PaintOtherMonitorsBlack(window);
+      return true;
+    case WM_DISPLAYCHANGE:
+      FitToMonitors(window);
+      return false;
+    default:
+      return false;
+  }
+}
 
-void UseSaverPump() { SetFramePump(PumpSaverMessagesPaced); }
+void Saver::OnInputMessage(HWND window, UINT message, WPARAM wParam) {
+  switch (message) {
+    case WM_ACTIVATE:
+      if (wParam != 0 || shell_.promptActive)
+        TakeReference();
+      else
+        PostToSelf(window, WM_SAVER_CHECKCLOSE);
+      break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      if (!shell_.promptActive) PostToSelf(window, WM_SAVER_CHECKCLOSE);
+      break;
+    case WM_MOUSEMOVE:
+      if (!shell_.promptActive) {
+        SetCursor(nullptr);
+        POINT now;
+        GetCursorPos(&now);
+        if (!shell_.referenceTaken) {
+          shell_.reference = now;
+          shell_.referenceTaken = 1;
+        } else if (now.x != shell_.reference.x || now.y != shell_.reference.y)
+          PostToSelf(window, WM_SAVER_CHECKCLOSE);
+      }
+      break;
+    case WM_SAVER_CHECKCLOSE:
+      if (!shell_.promptActive) {
+        shell_.promptActive = 1;
+        PostToSelf(window, CheckSaverPassword(dialogs_) == 1 ? WM_CLOSE : WM_SAVER_RESUME);
+        shell_.promptActive = 0;
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+int Saver::Run(const char* commandLine) {
+  const HINSTANCE instance = dialogs_.instance;
+  ReadSaverSettings(picture_.settings);
+  if (!IsSaverMode(commandLine)) {
+    RunConfigureDialog(dialogs_);
+    return 0;
+  }
+
+  WNDCLASSA wc = {};
+  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS;
+  wc.lpfnWndProc = ScreenSaverProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, "ID_APP");
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  wc.lpszClassName = kSaverClass;
+  if (!RegisterClassA(&wc)) return 1;
+
+  // Every monitor is covered; the frames are drawn on the primary.
+  const RECT all = fw::CurrentScreenLayout().virtualScreen;
+  HWND window = CreateWindowExA(0, kSaverClass, kSaverTitle, WS_POPUP | WS_VISIBLE, all.left, all.top,
+                                fw::WidthOf(all), fw::HeightOf(all), nullptr, nullptr, instance, this);
+  if (!window) return 1;
+  dialogs_.mainWindow = window;
+
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  // The frame workers sleep between frames and end with the saver, as does
+  // the frame bitmap kept for the next frame.
+  StopFrameWorkers();
+  return int(msg.wParam);
+}
 
 int PumpSaverMessages(HWND window) {
   int handled = 0;
@@ -145,122 +259,32 @@ int PumpSaverMessages(HWND window) {
 }
 
 LRESULT CALLBACK SaverInputProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    case WM_ACTIVATE:
-      if (wParam != 0 || g_shell.promptActive)
-        TakeReference();
-      else
-        PostToSelf(window, WM_SAVER_CHECKCLOSE);
-      break;
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-      if (!g_shell.promptActive) PostToSelf(window, WM_SAVER_CHECKCLOSE);
-      break;
-    case WM_MOUSEMOVE:
-      if (!g_shell.promptActive) {
-        SetCursor(nullptr);
-        POINT now;
-        GetCursorPos(&now);
-        if (!g_shell.referenceTaken) {
-          g_shell.reference = now;
-          g_shell.referenceTaken = 1;
-        } else if (now.x != g_shell.reference.x || now.y != g_shell.reference.y)
-          PostToSelf(window, WM_SAVER_CHECKCLOSE);
-      }
-      break;
-    case WM_SAVER_CHECKCLOSE:
-      if (!g_shell.promptActive) {
-        g_shell.promptActive = 1;
-        PostToSelf(window, CheckSaverPassword() == 1 ? WM_CLOSE : WM_SAVER_RESUME);
-        g_shell.promptActive = 0;
-      }
-      break;
-    default:
-      break;
+  if (message == WM_DESTROY) {
+    PostQuitMessage(0);
+    return 0;
   }
+  if (Saver* saver = SaverOf(window)) saver->OnInputMessage(window, message, wParam);
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
 int SaverEntry(HINSTANCE instance, HINSTANCE, const char* commandLine, int) {
-  g_instance = instance;
   if (FindWindowA(kSaverClass, kSaverTitle)) return 1;
-  ReadSaverSettings();
-  if (!IsSaverMode(commandLine)) {
-    DialogBoxParamA(instance, "DLG_SCRNSAVECONFIGURE", nullptr, ScreenSaverConfigureDialog, 0);
-    return 0;
-  }
-
-  UseSaverPump();
-  WNDCLASSA wc = {};
-  wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS;
-  wc.lpfnWndProc = ScreenSaverProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, "ID_APP");
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-  wc.lpszClassName = kSaverClass;
-  if (!RegisterClassA(&wc)) return 1;
-
-  // Every monitor is covered; the frames are drawn on the primary.
-  const RECT all = fw::CurrentScreenLayout().virtualScreen;
-  HWND window = CreateWindowExA(0, kSaverClass, kSaverTitle, WS_POPUP | WS_VISIBLE, all.left, all.top,
-                                fw::WidthOf(all), fw::HeightOf(all), nullptr, nullptr, instance, nullptr);
-  if (!window) return 1;
-  g_mainWindow = window;
-
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  // The frame workers sleep between frames and the frame bitmap waits for the
-  // next frame; both end with the saver.
-  StopFrameWorkers();
-  ReleaseFrameBitmap();
-  return int(msg.wParam);
+  Saver saver(instance);
+  return saver.Run(commandLine);
 }
 
 }  // namespace fracsave
 
 using namespace fracsave;
 
+// The saver comes as the window's creation data and stays in GWLP_USERDATA;
+// messages before it is there get default processing only.
 LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_CREATE:
-      TakePrimaryMonitor(fw::CurrentScreenLayout());
-      SetTimer(window, kFrameTimer, kFrameIntervalMs, nullptr);
-      g_saverState.newImage = 1;
-      g_saverState.abortFrame = 0;
-      ReadFrameSettings();
-      if (g_saverSettings.randCorners) ChooseCorners();
-      BuildColourTable();
-      break;
-    case WM_DESTROY:
-      KillTimer(window, kFrameTimer);
-      break;
-    case WM_CLOSE:
-      g_saverState.abortFrame = 1;
-      break;
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_TIMER:
-      return Tick(window);
-    case WM_SAVER_RESUME:
-      StartNewSceneSoon();
-      break;
-    case WM_PAINT:
-      PaintOtherMonitorsBlack(window);
-      return 0;
-    case WM_DISPLAYCHANGE:
-      FitToMonitors(window);
-      break;
-    default:
-      break;
+  if (message == WM_NCCREATE) {
+    const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
+  LRESULT result = 0;
+  if (Saver* saver = SaverOf(window); saver && saver->OnSaverMessage(window, message, &result)) return result;
   return SaverInputProc(window, message, wParam, lParam);
 }

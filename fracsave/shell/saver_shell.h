@@ -6,6 +6,13 @@
 
 #include <cstdint>
 
+#include "fracsave/dialogs/saver_dialogs.h"
+#include "fracsave/win32/fractal_frame.h"
+#include "framework/screen_layout.h"
+
+// Exported by name: the saver window's procedure.
+extern "C" LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 namespace fracsave {
 
 constexpr char kSaverClass[] = "WindowsScreenSaverClass";
@@ -28,24 +35,56 @@ LRESULT CALLBACK SaverInputProc(HWND window, UINT message, WPARAM wParam, LPARAM
 // Drains the saver window's queue inside a frame; 1 if any message was handled.
 int PumpSaverMessages(HWND window);
 
-// Installs the frame pump the saver uses: PumpSaverMessages, at most once per
-// millisecond of frame time.
-void UseSaverPump();
+// One saver: everything the program keeps while it runs. The entry point owns
+// it; the saver window is created with it as its creation data and keeps it
+// in GWLP_USERDATA, where the window procedures find it.
+class Saver {
+ public:
+  explicit Saver(HINSTANCE instance);
+  Saver(const Saver&) = delete;
+  Saver& operator=(const Saver&) = delete;
 
-// Process-wide shell state, visible for the tests.
-struct ShellState {
-  POINT reference{-1, -1};  // cursor position to compare moves with
-  // Whether the reference was taken: with a monitor left of or above the
-  // primary, -1 is a real cursor position.
-  int32_t referenceTaken = 0;
-  POINT frameOrigin{0, 0};  // the primary monitor's corner in the saver window, where frames are drawn
-  int32_t clearBeforeFrame = 0;  // the monitors changed: the next frame starts on an all-black window
-  int32_t promptActive = 0; // set while the password check of a close request runs
-  int32_t frameDepth = 0;   // frames running (never more than one)
-  int32_t resumeAfterFrame = 0;  // a refused close arrived during a frame
+  // After the single-instance test: the configuration dialog or the saver.
+  int Run(const char* commandLine);
+
+ private:
+  friend LRESULT CALLBACK ::ScreenSaverProc(HWND, UINT, WPARAM, LPARAM);
+  friend LRESULT CALLBACK SaverInputProc(HWND, UINT, WPARAM, LPARAM);
+  friend class SaverTestAccess;  // the in-process tests and the frame-rate bench
+
+  // The saver window's own messages: true when finished, with the result in
+  // *result; false to pass the message on to the input watch.
+  bool OnSaverMessage(HWND window, UINT message, LRESULT* result);
+  // The input watch and the close protocol.
+  void OnInputMessage(HWND window, UINT message, WPARAM wParam);
+
+  // The frame pump: PumpSaverMessages, at most once per millisecond of frame time.
+  int PumpPaced(HWND window);
+  LRESULT Tick(HWND window);
+  void TakeReference();
+  void StartNewScene();
+  void StartNewSceneSoon();
+  void TakePrimaryMonitor(const fw::ScreenLayout& layout);
+  void PaintOtherMonitorsBlack(HWND window);
+  void FitToMonitors(HWND window);
+
+  // The shell's own state beside the picture's.
+  struct ShellState {
+    POINT reference{-1, -1};  // cursor position to compare moves with
+    // Whether the reference was taken: with a monitor left of or above the
+    // primary, -1 is a real cursor position.
+    int32_t referenceTaken = 0;
+    POINT frameOrigin{0, 0};  // the primary monitor's corner in the saver window, where frames are drawn
+    int32_t clearBeforeFrame = 0;  // the monitors changed: the next frame starts on an all-black window
+    int32_t promptActive = 0;  // set while the password check of a close request runs
+    int32_t frameDepth = 0;    // frames running (never more than one)
+    int32_t resumeAfterFrame = 0;  // a refused close arrived during a frame
+    DWORD lastLook = 0;        // when the paced pump last looked at the queue
+  };
+
+  FractalPicture picture_;
+  DialogContext dialogs_;
+  ShellState shell_;
 };
-extern ShellState g_shell;
 
 }  // namespace fracsave
-
-extern "C" LRESULT CALLBACK ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -5,12 +5,11 @@
 
 #include "fracsave/core/colour_table.h"
 #include "fracsave/core/mandelbrot.h"
+#include "framework/handles.h"
 
 namespace fracsave {
 
 namespace {
-
-FramePump g_framePump = nullptr;
 
 // ShowGen: every pixel goes straight to the screen.
 class DcTarget : public PixelTarget {
@@ -32,6 +31,8 @@ class DibTarget : public PixelTarget {
         ((colour & 0xffu) << 16) | (colour & 0xff00u) | ((colour >> 16) & 0xffu);
   }
 };
+
+}  // namespace
 
 // The off-screen bitmap, kept from one frame to the next of the same size: a
 // new one costs the system a fresh page for every 4 KB the frame writes (33 MB
@@ -59,33 +60,34 @@ class FrameBitmap {
       info.bmiHeader.biBitCount = 32;
       info.bmiHeader.biCompression = BI_RGB;
       void* p = nullptr;
-      bitmap_ = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &p, nullptr, 0);
+      bitmap_.reset(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &p, nullptr, 0));
       bits_ = bitmap_ ? static_cast<uint32_t*>(p) : nullptr;
       width_ = width;
       height_ = height;
     }
     *bits = bits_;
-    return bitmap_;
+    return bitmap_.get();
   }
 
   void Release() {
-    if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = nullptr;
+    bitmap_.reset();
     bits_ = nullptr;
   }
 
  private:
-  HBITMAP bitmap_ = nullptr;
+  fw::UniqueBitmap bitmap_;
   uint32_t* bits_ = nullptr;
   int width_ = 0;
   int height_ = 0;
 };
 
-FrameBitmap g_frameBitmap;
+namespace {
 
 class GdiFrameScreen : public FrameScreen {
  public:
-  GdiFrameScreen(HDC dc, HWND window) : dc_(dc), window_(window) { screen_.dc = dc; }
+  GdiFrameScreen(FractalPicture& picture, HDC dc, HWND window) : picture_(picture), dc_(dc), window_(window) {
+    screen_.dc = dc;
+  }
 
   void FillBlack(int width, int height) override {
     HGDIOBJ old = SelectObject(dc_, GetStockObject(BLACK_BRUSH));
@@ -95,11 +97,11 @@ class GdiFrameScreen : public FrameScreen {
 
   PixelTarget& BeginTarget(bool offscreen, int width, int height) override {
     if (!offscreen) return screen_;
-    memDc_ = CreateCompatibleDC(dc_);
+    memDc_.reset(CreateCompatibleDC(dc_));
     uint32_t* bits = nullptr;
-    bitmap_ = memDc_ ? g_frameBitmap.Take(dc_, width, height, &bits) : nullptr;
+    bitmap_ = memDc_ ? picture_.bitmap->Take(dc_, width, height, &bits) : nullptr;
     if (bitmap_ && memDc_) {
-      oldBitmap_ = SelectObject(memDc_, bitmap_);
+      oldBitmap_ = SelectObject(memDc_.get(), bitmap_);
       offscreen_.bits = bits;
       offscreen_.bitsWidth = width;
       offscreen_.bitsHeight = height;
@@ -109,45 +111,42 @@ class GdiFrameScreen : public FrameScreen {
 
   void ShowPreparingNotice() override {
     static const char kNotice[] = "Preparing Image...";
-    HFONT font = CreateFontA(-12, 0, 0, 0, 700, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, "Helvetica");
-    HGDIOBJ oldFont = SelectObject(dc_, font);
+    const fw::UniqueFont font(CreateFontA(-12, 0, 0, 0, 700, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, "Helvetica"));
+    const fw::SelectIn useFont(dc_, font.get());
     SetTextColor(dc_, RGB(0, 255, 255));
     SetBkMode(dc_, TRANSPARENT);
     TextOutA(dc_, 10, 10, kNotice, int(sizeof(kNotice) - 1));
-    SelectObject(dc_, oldFont);
-    if (font) DeleteObject(font);
   }
 
   void EndTarget(bool offscreen, int width, int height) override {
     if (!offscreen) return;
     GdiFlush();
-    if (memDc_) BitBlt(dc_, 0, 0, width, height, memDc_, 0, 0, SRCCOPY);
-    if (memDc_ && oldBitmap_) SelectObject(memDc_, oldBitmap_);
-    if (memDc_) DeleteDC(memDc_);
-    memDc_ = nullptr;
+    if (memDc_) BitBlt(dc_, 0, 0, width, height, memDc_.get(), 0, 0, SRCCOPY);
+    if (memDc_ && oldBitmap_) SelectObject(memDc_.get(), oldBitmap_);
+    memDc_.reset();
     bitmap_ = nullptr;
     oldBitmap_ = nullptr;
     offscreen_ = DibTarget();
   }
 
-  bool HasPump() const override { return window_ && g_framePump; }
-  void Pump() override { g_framePump(window_); }
+  bool HasPump() const override { return window_ && picture_.pump; }
+  void Pump() override { picture_.pump(window_); }
 
  private:
+  FractalPicture& picture_;
   HDC dc_;
   HWND window_;
   DcTarget screen_;
   DibTarget offscreen_;
-  HDC memDc_ = nullptr;
+  fw::UniqueMemoryDc memDc_;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ oldBitmap_ = nullptr;
 };
 
 }  // namespace
 
-void SetFramePump(FramePump pump) { g_framePump = pump; }
-
-void ReleaseFrameBitmap() { g_frameBitmap.Release(); }
+FractalPicture::FractalPicture() : bitmap(std::make_unique<FrameBitmap>()) {}
+FractalPicture::~FractalPicture() = default;
 
 int64_t ControlIniRegionHost::NowSeconds() { return int64_t(std::time(nullptr)); }
 
@@ -155,19 +154,19 @@ void ControlIniRegionHost::WriteSetInfo(const std::string& text) {
   WritePrivateProfileStringA("Screen Saver.Mandelbrot", "SetInfo", text.c_str(), "CONTROL.INI");
 }
 
-void BuildColourTable() { BuildColourTable(g_saverState.colourTable); }
+void BuildColourTable(FractalPicture& picture) { BuildColourTable(picture.state.colourTable); }
 
-void RotateColourTable(int n) { RotateColourTable(g_saverState.colourTable, n); }
+void RotateColourTable(FractalPicture& picture, int n) { RotateColourTable(picture.state.colourTable, n); }
 
-void ChooseCorners() {
+void ChooseCorners(FractalPicture& picture) {
   ControlIniRegionHost host;
-  ChooseCorners(g_saverState, g_saverSettings, host);
+  ChooseCorners(picture.state, picture.settings, host);
 }
 
-void DrawFractalFrame(HDC dc, int width, int height, HWND window) {
+void DrawFractalFrame(FractalPicture& picture, HDC dc, int width, int height, HWND window) {
   ControlIniRegionHost host;
-  GdiFrameScreen screen(dc, window);
-  DrawFrame(g_saverState, g_saverSettings, host, screen, width, height);
+  GdiFrameScreen screen(picture, dc, window);
+  DrawFrame(picture.state, picture.settings, host, screen, width, height);
 }
 
 }  // namespace fracsave

@@ -1,9 +1,11 @@
 // The Win32 side of the picture engine: frames painted on device contexts and
-// regions recorded in CONTROL.INI, all on the process-wide records.
+// regions recorded in CONTROL.INI, all on one saver's picture records.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "fracsave/core/regions.h"
@@ -13,8 +15,23 @@ namespace fracsave {
 // The saver's message pump, run after every pixel pair of a frame drawn for a
 // window. The shell installs PumpSaverMessages here; until then frames run
 // without pumping.
-using FramePump = int (*)(HWND window);
-void SetFramePump(FramePump pump);
+using FramePump = std::function<int(HWND window)>;
+
+class FrameBitmap;
+
+// What one saver's frames are drawn from and keep: the run-time record, the
+// preferences, the pump, and the off-screen bitmap kept for the next frame.
+struct FractalPicture {
+  FractalPicture();
+  ~FractalPicture();
+  FractalPicture(const FractalPicture&) = delete;
+  FractalPicture& operator=(const FractalPicture&) = delete;
+
+  SaverState state = {};
+  SaverSettings settings = {};
+  FramePump pump = nullptr;
+  std::unique_ptr<FrameBitmap> bitmap;
+};
 
 // Time in whole seconds, and SetInfo in section "Screen Saver.Mandelbrot" of CONTROL.INI.
 class ControlIniRegionHost : public RegionHost {
@@ -23,16 +40,13 @@ class ControlIniRegionHost : public RegionHost {
   void WriteSetInfo(const std::string& text) override;
 };
 
-// On g_saverState and g_saverSettings.
-void BuildColourTable();
-void RotateColourTable(int n);
-void ChooseCorners();
+// On the picture's records.
+void BuildColourTable(FractalPicture& picture);
+void RotateColourTable(FractalPicture& picture, int n);
+void ChooseCorners(FractalPicture& picture);
 
 // One full-screen frame of the current region on dc; window is pumped after
 // every pixel pair (none: no pumping).
-void DrawFractalFrame(HDC dc, int width, int height, HWND window);
-
-// Frees the off-screen bitmap that frames keep for the next one.
-void ReleaseFrameBitmap();
+void DrawFractalFrame(FractalPicture& picture, HDC dc, int width, int height, HWND window);
 
 }  // namespace fracsave

@@ -122,31 +122,27 @@ class FracsaveDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
     CleanIni();
-    g_instance = GetModuleHandleA(nullptr);
-    g_mainWindow = nullptr;
-    g_saverSettings = SaverSettings{};
-    g_storedPassword[0] = '\0';
     g_helpCalls.clear();
-    g_helpCall = RecordHelp;
+    dialogs.instance = GetModuleHandleA(nullptr);
+    dialogs.settings = &settings;
+    dialogs.helpCall = RecordHelp;
   }
   void TearDown() override {
     if (config) DestroyWindow(config);
     CleanIni();
-    g_helpCall = WinHelpA;
   }
   static void CleanIni() {
     WritePrivateProfileStringA(kSaverSection, nullptr, nullptr, kControlIni);
     WritePrivateProfileStringA(kPasswordSection, kPasswordKey, nullptr, kControlIni);
   }
   HWND OpenConfig() {
-    config = CreateDialogParamA(g_instance, "DLG_SCRNSAVECONFIGURE", nullptr,
-                                ScreenSaverConfigureDialog, 0);
+    config = CreateDialogParamA(dialogs.instance, "DLG_SCRNSAVECONFIGURE", nullptr,
+                                ScreenSaverConfigureDialog, LPARAM(&dialogs));
     return config;
   }
-  INT_PTR RunChangePassword() {
-    ReadStoredPassword();
-    return DialogBoxParamA(g_instance, "DLG_CHANGEPASSWORD", nullptr, DlgSetPasswordProc, 0);
-  }
+  INT_PTR RunChangePassword() { return OpenChangePassword(dialogs); }
+  SaverSettings settings = {};
+  DialogContext dialogs;
   HWND config = nullptr;
 };
 
@@ -158,7 +154,7 @@ TEST_F(FracsaveDialogs, ConfigShowsStoredFlagsAndAStoredTwoStaysOnWhenClicked) {
   SetFlag("AlterCorners", "0");
   HWND d = OpenConfig();
   ASSERT_TRUE(d);
-  EXPECT_EQ(g_mainWindow, d);
+  EXPECT_EQ(dialogs.mainWindow, d);
   EXPECT_TRUE(Checked(d, IDC_FAST_GEN));
   EXPECT_TRUE(Checked(d, IDC_SHOW_GEN));
   EXPECT_FALSE(Checked(d, IDC_SHIFT_PAL));
@@ -167,10 +163,10 @@ TEST_F(FracsaveDialogs, ConfigShowsStoredFlagsAndAStoredTwoStaysOnWhenClicked) {
   EXPECT_FALSE(Checked(d, IDC_PW_PROTECTED));
 
   Click(d, IDC_FAST_GEN);
-  EXPECT_EQ(g_saverSettings.fastGen, 3);
+  EXPECT_EQ(settings.fastGen, 3);
   EXPECT_TRUE(Checked(d, IDC_FAST_GEN));
   Click(d, IDC_SHOW_GEN);
-  EXPECT_EQ(g_saverSettings.showGen, 0);
+  EXPECT_EQ(settings.showGen, 0);
   EXPECT_FALSE(Checked(d, IDC_SHOW_GEN));
   Click(d, IDC_ALTER_CORNERS);
   EXPECT_TRUE(Checked(d, IDC_ALTER_CORNERS));
@@ -179,6 +175,19 @@ TEST_F(FracsaveDialogs, ConfigShowsStoredFlagsAndAStoredTwoStaysOnWhenClicked) {
   EXPECT_EQ(Flag("FastGen"), "3");
   EXPECT_EQ(Flag("ShowGen"), "0");
   EXPECT_EQ(Flag("AlterCorners"), "1");
+}
+
+// The system's screen-saver tools open the exported dialog with no parameter.
+TEST_F(FracsaveDialogs, ConfigOpenedWithNoParameterWorksOnAContextOfItsOwn) {
+  SetFlag("ShiftPal", "1");
+  config = CreateDialogParamA(dialogs.instance, "DLG_SCRNSAVECONFIGURE", nullptr, ScreenSaverConfigureDialog, 0);
+  ASSERT_TRUE(config);
+  EXPECT_TRUE(Checked(config, IDC_SHIFT_PAL));
+  Click(config, IDC_RAND_CORNERS);
+  SendMessageA(config, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(Flag("RandCorners"), "1");
+  EXPECT_EQ(Flag("ShiftPal"), "1");
+  EXPECT_EQ(settings.randCorners, 0);  // the test's own context was not touched
 }
 
 TEST_F(FracsaveDialogs, SetPasswordIsEnabledOnlyWithPasswordProtected) {
@@ -210,12 +219,12 @@ TEST_F(FracsaveDialogs, OkWritesAllSixKeys) {
   const char* expected[] = {"1", "0", "1", "1", "0", "0"};
   for (int i = 0; i < 6; ++i) EXPECT_EQ(Flag(kKeys[i]), expected[i]) << kKeys[i];
   // And they read back the same way.
-  g_saverSettings = SaverSettings{};
-  ReadSaverSettings();
-  EXPECT_EQ(g_saverSettings.pwProtected, 1);
-  EXPECT_EQ(g_saverSettings.shiftPal, 1);
-  EXPECT_EQ(g_saverSettings.randCorners, 1);
-  EXPECT_EQ(g_saverSettings.fastGen, 0);
+  settings = SaverSettings{};
+  ReadSaverSettings(settings);
+  EXPECT_EQ(settings.pwProtected, 1);
+  EXPECT_EQ(settings.shiftPal, 1);
+  EXPECT_EQ(settings.randCorners, 1);
+  EXPECT_EQ(settings.fastGen, 0);
 }
 
 TEST_F(FracsaveDialogs, CancelWritesNothingButKeepsAPasswordSetMeanwhile) {
@@ -257,8 +266,8 @@ TEST_F(FracsaveDialogs, WithNoPasswordTheOldFieldIsDisabledAndEmptyNewTurnsThePr
   EXPECT_EQ(StoredPassword(), "");
 
   // Protection on, but nothing stored: no prompt, the saver may end.
-  g_saverSettings.pwProtected = 1;
-  EXPECT_EQ(CheckSaverPassword(), 1);
+  settings.pwProtected = 1;
+  EXPECT_EQ(CheckSaverPassword(dialogs), 1);
 }
 
 TEST_F(FracsaveDialogs, WrongOldPasswordIsRefusedThenTheRightOneInAnyCaseChangesIt) {
@@ -331,8 +340,7 @@ TEST_F(FracsaveDialogs, OverlongTextsAreCutToTwentyCharacters) {
   EXPECT_EQ(StoredPassword(), Scrambled(std::string(20, 'k')));
   // A stored text longer than 20 characters is read as its first 20.
   WritePrivateProfileStringA(kPasswordSection, kPasswordKey, longText.c_str(), kControlIni);
-  ReadStoredPassword();
-  EXPECT_EQ(std::string(g_storedPassword), std::string(20, 'k'));
+  EXPECT_EQ(std::string(ReadStoredPassword().text), std::string(20, 'k'));
 }
 
 TEST_F(FracsaveDialogs, OneCharacterPasswordIsStoredAsTyped) {
@@ -349,20 +357,20 @@ TEST_F(FracsaveDialogs, OneCharacterPasswordIsStoredAsTyped) {
 
 TEST_F(FracsaveDialogs, NoPromptWithoutProtectionOrPassword) {
   StorePassword("secret");
-  g_saverSettings.pwProtected = 0;
-  EXPECT_EQ(CheckSaverPassword(), 1);
-  g_saverSettings.pwProtected = 1;
+  settings.pwProtected = 0;
+  EXPECT_EQ(CheckSaverPassword(dialogs), 1);
+  settings.pwProtected = 1;
   WritePrivateProfileStringA(kPasswordSection, kPasswordKey, nullptr, kControlIni);
-  EXPECT_EQ(CheckSaverPassword(), 1);
+  EXPECT_EQ(CheckSaverPassword(dialogs), 1);
   // A prompt that cannot be made answers -1, and the saver carries on.
   StorePassword("secret");
-  g_instance = GetModuleHandleA("kernel32.dll");
-  EXPECT_EQ(CheckSaverPassword(), -1);
+  dialogs.instance = GetModuleHandleA("kernel32.dll");
+  EXPECT_EQ(CheckSaverPassword(dialogs), -1);
 }
 
 TEST_F(FracsaveDialogs, PromptRefusesAWrongPasswordAndTakesTheRightOneInAnyCase) {
   StorePassword("Mandel");
-  g_saverSettings.pwProtected = 1;
+  settings.pwProtected = 1;
   std::string complaint, after = "?";
   int limit = 0;
   ModalScript script({
@@ -378,7 +386,7 @@ TEST_F(FracsaveDialogs, PromptRefusesAWrongPasswordAndTakesTheRightOneInAnyCase)
         PostMessageA(p, WM_COMMAND, IDOK, 0);
       }),
   });
-  EXPECT_EQ(CheckSaverPassword(), 1);
+  EXPECT_EQ(CheckSaverPassword(dialogs), 1);
   EXPECT_EQ(limit, kPasswordMax);
   EXPECT_EQ(complaint, "You have entered an incorrect password.");
   EXPECT_EQ(after, "");
@@ -386,23 +394,23 @@ TEST_F(FracsaveDialogs, PromptRefusesAWrongPasswordAndTakesTheRightOneInAnyCase)
 
 TEST_F(FracsaveDialogs, PromptCancelAnswersZero) {
   StorePassword("q");
-  g_saverSettings.pwProtected = 1;
+  settings.pwProtected = 1;
   ModalScript script({On("Screen Saver Password", [](HWND p) {
     PostMessageA(p, WM_COMMAND, IDCANCEL, 0);
   })});
-  EXPECT_EQ(CheckSaverPassword(), 0);
+  EXPECT_EQ(CheckSaverPassword(dialogs), 0);
 }
 
 TEST_F(FracsaveDialogs, PromptGivesUpAfterFifteenSecondsEvenWhileTyping) {
   StorePassword("secret");
-  g_saverSettings.pwProtected = 1;
+  settings.pwProtected = 1;
   const DWORD start = GetTickCount();
   // Keeps typing (a wrong prefix) without ever confirming.
   ModalScript script({[] {
     if (HWND p = TopWindow("Screen Saver Password")) SetDlgItemTextA(p, IDC_PASSWORD, "secr");
     return false;
   }});
-  EXPECT_EQ(CheckSaverPassword(), 0);
+  EXPECT_EQ(CheckSaverPassword(dialogs), 0);
   const DWORD elapsed = GetTickCount() - start;
   EXPECT_GE(elapsed, kPromptTimeoutMs - 100);
 }

@@ -71,13 +71,16 @@ class NoHost : public RegionHost {
   void WriteSetInfo(const std::string&) override {}
 };
 
-// Puts the process-wide records in a known state for one frame of a region.
+// The picture the Win32 frames draw from, as one saver holds it.
+FractalPicture g_picture;
+
+// Puts the picture's records in a known state for one frame of a region.
 void PrepareFrame(const Region& m, int frameCount, const SaverSettings& settings) {
-  g_saverState = SaverState{};
-  BuildColourTable();
-  g_saverState.mset = m;
-  g_saverState.frameCount = frameCount;
-  g_saverSettings = settings;
+  g_picture.state = SaverState{};
+  BuildColourTable(g_picture);
+  g_picture.state.mset = m;
+  g_picture.state.frameCount = frameCount;
+  g_picture.settings = settings;
 }
 
 // The same frame drawn by the portable core on a memory surface.
@@ -168,9 +171,9 @@ TEST(FracWin32, FrameInAMemoryDcMatchesThePortableFrame) {
     MemoryDc target(w, h);
     std::fill(target.bits, target.bits + w * h, 0x00abcdefu);
     PrepareFrame(kPresets[3], 1, settings);
-    DrawFractalFrame(target.dc, w, h, nullptr);
+    DrawFractalFrame(g_picture, target.dc, w, h, nullptr);
     EXPECT_EQ(Mismatches(target.Pixels(), PortableFrame(kPresets[3], settings, w, h)), 0u);
-    EXPECT_EQ(g_saverState.frameCount, 2);
+    EXPECT_EQ(g_picture.state.frameCount, 2);
   }
 }
 
@@ -213,7 +216,7 @@ TEST(FracWin32, FrameOnAWindowMatchesThePortableFrame) {
     // The first frame of the process: the black fill and the notice come first.
     PrepareFrame(kPresets[1], 0, settings);
     HDC dc = GetDC(window.hwnd);
-    DrawFractalFrame(dc, w, h, nullptr);
+    DrawFractalFrame(g_picture, dc, w, h, nullptr);
     EXPECT_EQ(Mismatches(Capture(dc, w, h), PortableFrame(kPresets[1], settings, w, h)), 0u);
     ReleaseDC(window.hwnd, dc);
   }
@@ -234,7 +237,7 @@ int PeekAndClose(HWND window) {
     }
     ReleaseDC(window, dc);
   }
-  if (g_pumps == 500) g_saverState.abortFrame = 1;
+  if (g_pumps == 500) g_picture.state.abortFrame = 1;
   return 0;
 }
 
@@ -246,20 +249,20 @@ TEST(FracWin32, NoticeShowsDuringTheFirstFrameAndAnAbortStillCopiesThePartialIma
   // picture that the abandoned frame must not show.
   PrepareFrame(kPresets[13], 1, settings);
   HDC before = GetDC(window.hwnd);
-  DrawFractalFrame(before, w, h, nullptr);
+  DrawFractalFrame(g_picture, before, w, h, nullptr);
   ReleaseDC(window.hwnd, before);
   PrepareFrame(kPresets[1], 0, settings);
-  SetFramePump(PeekAndClose);
+  g_picture.pump = PeekAndClose;
   HDC dc = GetDC(window.hwnd);
-  DrawFractalFrame(dc, w, h, window.hwnd);
+  DrawFractalFrame(g_picture, dc, w, h, window.hwnd);
   const std::vector<uint32_t> shown = Capture(dc, w, h);
   ReleaseDC(window.hwnd, dc);
-  SetFramePump(nullptr);
+  g_picture.pump = nullptr;
 
   EXPECT_EQ(g_pumpedWindow, window.hwnd);
   EXPECT_EQ(g_pumps, 500);
   EXPECT_GT(g_noticePixels, 20);
-  EXPECT_EQ(g_saverState.frameCount, 1);
+  EXPECT_EQ(g_picture.state.frameCount, 1);
   // 500 pixel pairs: columns 0..7 (61 rows each) and 12 rows of column 8.
   const std::vector<uint32_t> whole = PortableFrame(kPresets[1], settings, w, h);
   size_t mismatches = 0;
@@ -274,15 +277,15 @@ TEST(FracWin32, NoticeShowsDuringTheFirstFrameAndAnAbortStillCopiesThePartialIma
 }
 
 TEST(FracWin32, SetInfoLandsInControlIni) {
-  g_saverState = SaverState{};
-  g_saverSettings = SaverSettings{};
-  g_saverState.presetIndex = 1;
-  g_saverState.newImage = 1;
-  ChooseCorners();
+  g_picture.state = SaverState{};
+  g_picture.settings = SaverSettings{};
+  g_picture.state.presetIndex = 1;
+  g_picture.state.newImage = 1;
+  ChooseCorners(g_picture);
   char text[256] = {};
   GetPrivateProfileStringA("Screen Saver.Mandelbrot", "SetInfo", "", text, sizeof(text), "CONTROL.INI");
   EXPECT_STREQ(text, "mset.xmax=0.070000,mset.xmin=-2.050000,mset.ymax=1.300000,mset.ymin=-1.300000");
-  EXPECT_EQ(g_saverState.presetIndex, 2);
+  EXPECT_EQ(g_picture.state.presetIndex, 2);
 
   // The file itself, in the Windows directory.
   char path[MAX_PATH];

@@ -12,6 +12,7 @@
 #include "fracsave/shell/saver_shell.h"
 #include "fracsave/win32/fractal_frame.h"
 #include "framework/screen_layout.h"
+#include "tests/win32/fracsave_saver_access.h"
 
 using namespace fracsave;
 
@@ -29,10 +30,11 @@ struct PumpWatch {
   int callsAfterInject = 0;
 };
 PumpWatch g_watch;
+Saver* g_saver;  // the saver under test, whose frames the pump watches
 
 int WatchingPump(HWND window) {
   ++g_watch.calls;
-  g_watch.maxFrameDepth = std::max(g_watch.maxFrameDepth, int(g_shell.frameDepth));
+  g_watch.maxFrameDepth = std::max(g_watch.maxFrameDepth, int(SaverTestAccess::Shell(*g_saver).frameDepth));
   if (g_watch.injectAt >= 0 && g_watch.calls > g_watch.injectAt) ++g_watch.callsAfterInject;
   if (g_watch.calls == g_watch.injectAt) {
     PostMessageA(window, g_watch.inject, 0, 0);
@@ -62,90 +64,93 @@ class FracsaveShell : public ::testing::Test {
     WritePrivateProfileStringA(kPasswordSection, kPasswordKey, nullptr, kControlIni);
     // Fast frames keep the tests short.
     WritePrivateProfileStringA(kSaverSection, "FastGen", "1", kControlIni);
-    g_saverState = SaverState{};
-    g_saverSettings = SaverSettings{};
-    g_shell = ShellState{};
     g_watch = PumpWatch{};
-    g_instance = GetModuleHandleA(nullptr);
-    SetFramePump(WatchingPump);
+    g_saver = &saver;
+    SaverTestAccess::Pump(saver) = WatchingPump;
     WNDCLASSA wc = {};
     wc.lpfnWndProc = ScreenSaverProc;
-    wc.hInstance = g_instance;
+    wc.hInstance = instance;
     wc.lpszClassName = kTestClass;
     RegisterClassA(&wc);
     window = CreateWindowExA(0, kTestClass, "test saver", WS_POPUP, 0, 0, 64, 48, nullptr,
-                             nullptr, g_instance, nullptr);
+                             nullptr, instance, &saver);
     ASSERT_TRUE(window);
     KillTimer(window, kFrameTimer);  // ticks are sent by hand here
-    g_mainWindow = window;
+    dialogs.mainWindow = window;
   }
   void TearDown() override {
     if (IsWindow(window)) DestroyWindow(window);
     DrainQuit();
-    SetFramePump(nullptr);
-    UnregisterClassA(kTestClass, g_instance);
+    g_saver = nullptr;
+    UnregisterClassA(kTestClass, instance);
     WritePrivateProfileStringA(kSaverSection, nullptr, nullptr, kControlIni);
   }
   void Tick() { SendMessageA(window, WM_TIMER, kFrameTimer, 0); }
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  Saver saver{instance};
+  SaverState& state = SaverTestAccess::State(saver);
+  SaverSettings& settings = SaverTestAccess::Settings(saver);
+  DialogContext& dialogs = SaverTestAccess::Dialogs(saver);
+  SaverTestAccess::ShellState& shell = SaverTestAccess::Shell(saver);
   HWND window = nullptr;
 };
 
 TEST_F(FracsaveShell, CreationReadsFrameSettingsAndTicksDrawFrames) {
-  EXPECT_EQ(g_saverSettings.fastGen, 1);
-  EXPECT_EQ(g_saverState.newImage, 1);
-  EXPECT_EQ(g_saverState.screenWidth, GetSystemMetrics(SM_CXSCREEN));
-  EXPECT_EQ(g_saverState.colourTable.entry[42].green, 255);  // the table is built
+  EXPECT_EQ(settings.fastGen, 1);
+  EXPECT_EQ(state.newImage, 1);
+  EXPECT_EQ(state.screenWidth, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(state.colourTable.entry[42].green, 255);  // the table is built
   Tick();
-  EXPECT_EQ(g_saverState.frameCount, 1);
-  EXPECT_EQ(g_saverState.alterCount, 1);
-  EXPECT_EQ(g_saverState.frameBusy, 0);
-  EXPECT_EQ(g_saverState.newImage, 0);
+  EXPECT_EQ(state.frameCount, 1);
+  EXPECT_EQ(state.alterCount, 1);
+  EXPECT_EQ(state.frameBusy, 0);
+  EXPECT_EQ(state.newImage, 0);
   EXPECT_EQ(g_watch.maxFrameDepth, 1);
   // Both choices of the scene fell on presets 0 and 1.
-  EXPECT_EQ(g_saverState.presetIndex, 2);
-  EXPECT_EQ(g_saverState.mset.xmin, -2.05);
+  EXPECT_EQ(state.presetIndex, 2);
+  EXPECT_EQ(state.mset.xmin, -2.05);
 }
 
 TEST_F(FracsaveShell, ResumeDuringAFrameAbandonsItAndStartsTheNewSceneAfterIt) {
   g_watch.injectAt = 50;
   g_watch.inject = WM_SAVER_RESUME;
   g_watch.alsoTick = true;
-  g_saverState.alterCount = 5;
+  state.alterCount = 5;
   Tick();
-  const int pairs = g_saverState.screenWidth * (g_saverState.screenHeight / 2 + 1);
-  EXPECT_EQ(g_saverState.frameCount, 1);  // the tick behind the resume was dropped
+  const int pairs = state.screenWidth * (state.screenHeight / 2 + 1);
+  EXPECT_EQ(state.frameCount, 1);  // the tick behind the resume was dropped
   EXPECT_EQ(g_watch.maxFrameDepth, 1);
   EXPECT_LT(g_watch.callsAfterInject, pairs / 10);  // the frame stopped soon after
   // The new scene is waiting for the next tick.
-  EXPECT_EQ(g_saverState.newImage, 1);
-  EXPECT_EQ(g_saverState.abortFrame, 0);
-  EXPECT_EQ(g_saverState.frameBusy, 0);
-  EXPECT_EQ(g_saverState.alterCount, 0);
-  EXPECT_EQ(g_shell.resumeAfterFrame, 0);
+  EXPECT_EQ(state.newImage, 1);
+  EXPECT_EQ(state.abortFrame, 0);
+  EXPECT_EQ(state.frameBusy, 0);
+  EXPECT_EQ(state.alterCount, 0);
+  EXPECT_EQ(shell.resumeAfterFrame, 0);
   g_watch = PumpWatch{};
   Tick();
-  EXPECT_EQ(g_saverState.frameCount, 2);
+  EXPECT_EQ(state.frameCount, 2);
   EXPECT_EQ(g_watch.calls, pairs);  // a whole frame this time
 }
 
 TEST_F(FracsaveShell, ResumeBetweenFramesPicksANewRegionAtOnce) {
   Tick();
-  g_saverState.alterCount = 5;
-  const int32_t index = g_saverState.presetIndex;
+  state.alterCount = 5;
+  const int32_t index = state.presetIndex;
   SendMessageA(window, WM_SAVER_RESUME, 0, 0);
-  EXPECT_EQ(g_saverState.presetIndex, index + 1);
-  EXPECT_EQ(g_saverState.newImage, 1);
-  EXPECT_EQ(g_saverState.alterCount, 0);
+  EXPECT_EQ(state.presetIndex, index + 1);
+  EXPECT_EQ(state.newImage, 1);
+  EXPECT_EQ(state.alterCount, 0);
 }
 
 TEST_F(FracsaveShell, NoFrameStartsWhileThePromptIsUp) {
-  g_shell.promptActive = 1;
+  shell.promptActive = 1;
   Tick();
-  EXPECT_EQ(g_saverState.frameCount, 0);
+  EXPECT_EQ(state.frameCount, 0);
   EXPECT_EQ(g_watch.calls, 0);
-  g_shell.promptActive = 0;
+  shell.promptActive = 0;
   Tick();
-  EXPECT_EQ(g_saverState.frameCount, 1);
+  EXPECT_EQ(state.frameCount, 1);
 }
 
 TEST_F(FracsaveShell, CloseDuringAFrameStopsItAndEndsTheWindow) {
@@ -153,7 +158,7 @@ TEST_F(FracsaveShell, CloseDuringAFrameStopsItAndEndsTheWindow) {
   g_watch.inject = WM_CLOSE;
   Tick();
   EXPECT_FALSE(IsWindow(window));
-  EXPECT_EQ(g_saverState.frameCount, 1);
+  EXPECT_EQ(state.frameCount, 1);
   EXPECT_LT(g_watch.callsAfterInject, 10);
   MSG msg;
   ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
@@ -166,13 +171,13 @@ TEST_F(FracsaveShell, InputRaisesTheCloseRequestOnlyWithNoPromptUp) {
   // The first move only takes the reference.
   SendMessageA(window, WM_MOUSEMOVE, 0, 0);
   EXPECT_FALSE(TakePosted(window, WM_SAVER_CHECKCLOSE));
-  EXPECT_EQ(g_shell.reference.x, now.x);
+  EXPECT_EQ(shell.reference.x, now.x);
   // A one-pixel difference counts.
-  g_shell.reference.x = now.x + 1;
+  shell.reference.x = now.x + 1;
   SendMessageA(window, WM_MOUSEMOVE, 0, 0);
   EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE));
   // With a monitor left of the primary, x = -1 is a real place to start from.
-  g_shell.reference.x = -1;
+  shell.reference.x = -1;
   SendMessageA(window, WM_MOUSEMOVE, 0, 0);
   EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE));
   for (UINT m : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
@@ -186,11 +191,11 @@ TEST_F(FracsaveShell, InputRaisesTheCloseRequestOnlyWithNoPromptUp) {
     EXPECT_FALSE(TakePosted(window, WM_SAVER_CHECKCLOSE)) << m;
   }
 
-  g_shell.promptActive = 1;
+  shell.promptActive = 1;
   for (UINT m : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE}) SendMessageA(window, m, 0, 0);
   SendMessageA(window, WM_ACTIVATE, WA_INACTIVE, 0);  // takes the reference afresh
   EXPECT_FALSE(TakePosted(window, WM_SAVER_CHECKCLOSE));
-  EXPECT_EQ(g_shell.reference.x, now.x);
+  EXPECT_EQ(shell.reference.x, now.x);
   // A close request while the prompt is up is ignored.
   SendMessageA(window, WM_SAVER_CHECKCLOSE, 0, 0);
   EXPECT_FALSE(TakePosted(window, WM_CLOSE));
@@ -199,11 +204,11 @@ TEST_F(FracsaveShell, InputRaisesTheCloseRequestOnlyWithNoPromptUp) {
 TEST_F(FracsaveShell, CloseRequestWithoutPasswordClosesAndARefusalResumes) {
   SendMessageA(window, WM_SAVER_CHECKCLOSE, 0, 0);
   EXPECT_TRUE(TakePosted(window, WM_CLOSE));
-  EXPECT_EQ(g_shell.promptActive, 0);
+  EXPECT_EQ(shell.promptActive, 0);
   // Protected, but the prompt cannot be made here: refused, carry on.
-  g_saverSettings.pwProtected = 1;
+  settings.pwProtected = 1;
   WritePrivateProfileStringA(kPasswordSection, kPasswordKey, "XY", kControlIni);
-  g_instance = GetModuleHandleA("kernel32.dll");
+  dialogs.instance = GetModuleHandleA("kernel32.dll");
   SendMessageA(window, WM_SAVER_CHECKCLOSE, 0, 0);
   EXPECT_FALSE(TakePosted(window, WM_CLOSE));
   EXPECT_TRUE(TakePosted(window, WM_SAVER_RESUME));
@@ -232,23 +237,23 @@ TEST_F(FracsaveShell, ADisplayChangeDuringAFrameCoversTheNewDesktopAndStartsANew
   fw::SetScreenLayoutSource(TwoMonitors);
   g_watch.injectAt = 50;
   g_watch.inject = WM_DISPLAYCHANGE;
-  g_saverState.alterCount = 5;
+  state.alterCount = 5;
   Tick();
   fw::SetScreenLayoutSource(nullptr);
   RECT r;
   GetWindowRect(window, &r);
   EXPECT_EQ(r.left, -32);
   EXPECT_EQ(r.right, 80);
-  EXPECT_EQ(g_saverState.screenWidth, 80);
-  EXPECT_EQ(g_saverState.screenHeight, 48);
-  EXPECT_EQ(g_shell.frameOrigin.x, 32);
-  EXPECT_EQ(g_shell.frameOrigin.y, 0);
+  EXPECT_EQ(state.screenWidth, 80);
+  EXPECT_EQ(state.screenHeight, 48);
+  EXPECT_EQ(shell.frameOrigin.x, 32);
+  EXPECT_EQ(shell.frameOrigin.y, 0);
   EXPECT_LT(g_watch.callsAfterInject, 100);  // the old frame stopped soon after
-  EXPECT_EQ(g_saverState.newImage, 1);
-  EXPECT_EQ(g_saverState.alterCount, 0);
-  EXPECT_EQ(g_shell.clearBeforeFrame, 1);
+  EXPECT_EQ(state.newImage, 1);
+  EXPECT_EQ(state.alterCount, 0);
+  EXPECT_EQ(shell.clearBeforeFrame, 1);
   g_watch = PumpWatch{};
   Tick();
   EXPECT_EQ(g_watch.calls, 80 * (48 / 2 + 1));  // a whole frame at the new size, on black
-  EXPECT_EQ(g_shell.clearBeforeFrame, 0);
+  EXPECT_EQ(shell.clearBeforeFrame, 0);
 }
