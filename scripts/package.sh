@@ -13,6 +13,10 @@
 #                   certificate's issuer, so signatures outlive the certificate
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# A certificate named from the caller's folder: signing runs in other folders.
+if [ -n "${SIGN_PKCS12:-}" ] && [ "${SIGN_PKCS12#/}" = "$SIGN_PKCS12" ]; then
+  export SIGN_PKCS12=$PWD/$SIGN_PKCS12
+fi
 cd "$root"
 
 if [ -n "${SIGN_PKCS12:-}" ] && [ -n "${SIGN_PASSWORD+set}" ]; then

@@ -416,6 +416,12 @@ class MonitorsTest : public PlaybackTest {
     GetWindowRect(*window, &r);
     return {r.left, r.top, r.right, r.bottom};
   }
+  // Whether a black cover lies over the point (client coordinates): what lies
+  // under it, a movie larger than the primary included, is not seen.
+  bool Covered(POINT at) {
+    HWND there = ChildWindowFromPointEx(*window, at, CWP_ALL);
+    return there && there != *window;
+  }
   std::vector<LONG> LastPut() {
     RECT r = mci.Last(MCI_PUT)->rect;
     return {r.left, r.top, r.right, r.bottom};
@@ -428,6 +434,8 @@ TEST_F(MonitorsTest, TheWindowCoversEveryMonitorAndTheMovieKeepsItsPlaceOnThePri
   Pump();
   EXPECT_EQ(WindowRect(), (std::vector<LONG>{0, 0, 1280, 480}));
   EXPECT_EQ(LastPut(), (std::vector<LONG>{160, 120, 320, 240}));  // centred on the primary only
+  EXPECT_TRUE(Covered({700, 10}));
+  EXPECT_FALSE(Covered({630, 470}));
   auto* saver = static_cast<SaverWindow*>(window.get());
   saver->lastMouseX = 700;
   saver->lastMouseY = 10;
@@ -441,6 +449,8 @@ TEST_F(MonitorsTest, TheWindowCoversEveryMonitorAndTheMovieKeepsItsPlaceOnThePri
   EXPECT_EQ(mci.calls.size(), calls + 1);  // the same movie goes on: only its place is put anew
   // The pointer stayed where it was on the screen: no move, no close.
   EXPECT_EQ(saver->lastMouseX, 1340);
+  EXPECT_TRUE(Covered({630, 10}));
+  EXPECT_FALSE(Covered({650, 10}));
   SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(1340, 10));
   EXPECT_FALSE(ClosePosted());
 
@@ -449,6 +459,7 @@ TEST_F(MonitorsTest, TheWindowCoversEveryMonitorAndTheMovieKeepsItsPlaceOnThePri
   Use({0, 0, 800, 600}, {0, 0, 800, 600});
   SendMessageA(*window, WM_DISPLAYCHANGE, 32, MAKELPARAM(800, 600));
   EXPECT_EQ(WindowRect(), (std::vector<LONG>{0, 0, 800, 600}));
+  EXPECT_FALSE(Covered({10, 10}));
   EXPECT_EQ(LastPut(), (std::vector<LONG>{160, 120, 320, 240}));
   Notify(MCI_NOTIFY_SUCCESSFUL);
   EXPECT_EQ(LastPut(), (std::vector<LONG>{240, 176, 320, 240}));

@@ -47,6 +47,9 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
     target.hWnd = window;
   } else {
     movieWindow = CreateMovieWindow(window, movieRect);
+    // Under the covers of the other monitors, which cut a movie larger than the primary.
+    if (movieWindow)
+      SetWindowPos(movieWindow.get(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     target.hWnd = movieWindow ? movieWindow.get() : window;
   }
   mci.SendCommand(deviceId, MCI_WINDOW, MCI_DGV_WINDOW_HWND, &target);

@@ -59,6 +59,7 @@ bool PlayerWindow::CreateFullScreen() {
 
 LRESULT PlayerWindow::OnCreate(fw::Message&) {
   if (Default() == -1) return -1;
+  CoverOtherMonitors();
   engine.StartPlayback(hwnd(), playlistFile);
   return 0;
 }
@@ -116,6 +117,7 @@ LRESULT PlayerWindow::OnKeyDown(fw::Message& msg) {
 }
 
 LRESULT PlayerWindow::OnDestroy(fw::Message&) {
+  otherMonitorCovers.clear();
   engine.StopPlayback();
   return Default();
 }
@@ -128,8 +130,24 @@ LRESULT PlayerWindow::OnDisplayChange(fw::Message&) {
   SetWindowPos(hwnd(), nullptr, all.left, all.top, fw::WidthOf(all), fw::HeightOf(all),
                SWP_NOZORDER | SWP_NOACTIVATE);
   engine.MoveScreen(layout.PrimaryInWindow());
+  CoverOtherMonitors();
   InvalidateRect(hwnd(), nullptr, TRUE);
   return 0;
+}
+
+void PlayerWindow::CoverOtherMonitors() {
+  otherMonitorCovers.clear();
+  RECT all{};
+  GetClientRect(hwnd(), &all);
+  const RECT& primary = engine.screen;
+  if (IsRectEmpty(&primary)) return;
+  // Above, below, left and right of the primary; none on a single monitor.
+  const RECT bands[] = {{all.left, all.top, all.right, primary.top},
+                        {all.left, primary.bottom, all.right, all.bottom},
+                        {all.left, primary.top, primary.left, primary.bottom},
+                        {primary.right, primary.top, all.right, primary.bottom}};
+  for (const RECT& band : bands)
+    if (!IsRectEmpty(&band)) otherMonitorCovers.push_back(CreateMovieWindow(hwnd(), band));
 }
 
 }  // namespace velora

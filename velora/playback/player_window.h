@@ -1,7 +1,10 @@
 #pragma once
 // The viewer's full-screen window: black, topmost, the movies playing in it,
 // a red hint when there is nothing to play, and Esc to close.
+#include <vector>
+
 #include "framework/window.h"
+#include "velora/playback/movie_window.h"
 #include "velora/playback/playback_engine.h"
 
 namespace velora {
@@ -32,8 +35,14 @@ class PlayerWindow : public fw::Window {
 
  private:
   void PaintNoMoviesHint(HDC dc);
+  // Lays black covers over every monitor but the primary.
+  void CoverOtherMonitors();
 
   PlaylistFile playlistFile;
+  // A movie larger than the primary monitor is cut at its edges, as the
+  // screen's edges cut it on a single monitor: these children lie over the
+  // other monitors, above the movie. Disabled, so input reaches the window.
+  std::vector<UniqueMovieWindow> otherMonitorCovers;
 };
 
 }  // namespace velora
