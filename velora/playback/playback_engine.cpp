@@ -25,30 +25,28 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
   // for MP4, WMV and MPEG files) get their own window and the reverse rule.
   const bool aviFile = IsAviFile(path);
   // The previous movie's area goes back to black.
+  mfMovie.reset();
   movieWindow.reset();
   InvalidateRect(window, &movieRect, TRUE);
   // Before the next device draws: a black repaint after its first picture would hide it.
   if (!aviFile) UpdateWindow(window);
 
+  if (IsMediaFoundationFile(path) && PlayOnMediaFoundation(path)) return 0;
   if (OpenMovieFile(mci, path, deviceId) != 0) return -1;
 
   // A device without a picture refuses the picture steps and just plays its sound.
   MCI_DGV_RECT_PARMS source{};
   mci.SendCommand(deviceId, MCI_WHERE, MCI_DGV_WHERE_SOURCE, &source);
-  Placement place = ComputeMovieRect(source.rc.right, source.rc.bottom, GetSystemMetrics(SM_CXSCREEN),
-                                     GetSystemMetrics(SM_CYSCREEN), settings.Zoom, settings.Center,
-                                     ProcessRandom());
-
-  movieRect = {place.x, place.y, place.x + place.width, place.y + place.height};
+  const RECT place = PlaceMovie(source.rc.right, source.rc.bottom);
   MCI_DGV_WINDOW_PARMSA target{};
   MCI_DGV_PUT_PARMS destination{};
   if (aviFile) {
     target.hWnd = window;
-    destination.rc = {place.x, place.y, place.width, place.height};
+    destination.rc = {place.left, place.top, place.right, place.bottom};
   } else {
     movieWindow = CreateMovieWindow(window, movieRect);
     target.hWnd = movieWindow ? movieWindow.get() : window;
-    destination.rc = {0, 0, place.width, place.height};
+    destination.rc = {0, 0, place.right, place.bottom};
   }
   mci.SendCommand(deviceId, MCI_WINDOW, MCI_DGV_WINDOW_HWND, &target);
   mci.SendCommand(deviceId, MCI_PUT, MCI_DGV_PUT_DESTINATION | MCI_DGV_RECT, &destination);
@@ -77,6 +75,48 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
   return mci.SendCommand(deviceId, MCI_PLAY, flags, &play) == 0 ? 0 : -1;
 }
 
+RECT PlaybackEngine::PlaceMovie(int width, int height) {
+  Placement place = ComputeMovieRect(width, height, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                     settings.Zoom, settings.Center, ProcessRandom());
+  movieRect = {place.x, place.y, place.x + place.width, place.y + place.height};
+  // A corner and a size, as the devices take a destination.
+  return {place.x, place.y, place.width, place.height};
+}
+
+bool PlaybackEngine::PlayOnMediaFoundation(const std::string& path) {
+  // Held from the first such movie to the window's end, not loaded anew for each.
+  if (!mediaFoundation) mediaFoundation = HoldMediaFoundation();
+  if (!mediaFoundation) return false;
+  auto movie = MfMovie::Open(path, window, ++movieSerial);
+  if (!movie) return false;
+  const SIZE size = movie->NativeSize();
+  const RECT place = PlaceMovie(size.cx, size.cy);
+  movieWindow = CreateMovieWindow(window, movieRect, kMediaFoundationMovieTitle);
+  const HWND target = movieWindow ? movieWindow.get() : window;
+  const RECT where = movieWindow ? RECT{0, 0, place.right, place.bottom} : movieRect;
+  // Reverse plays forwards, as on the MPEG video device.
+  if (!movie->Play(target, where, settings.Speed, settings.Mute != 0)) {
+    movieWindow.reset();
+    return false;
+  }
+  mfMovie = std::move(movie);
+  return true;
+}
+
+void PlaybackEngine::ShowMovieFrame(WPARAM serial) {
+  if (mfMovie && mfMovie->Serial() == serial) mfMovie->DrawLatestFrame();
+}
+
+void PlaybackEngine::OnMovieEvent(WPARAM serial, LPARAM event) {
+  if (!mfMovie || mfMovie->Serial() != serial) return;
+  // The end starts the next movie as the MCI notification does; a movie that
+  // cannot be decoded is skipped after the same wait as one that cannot open.
+  if (event == kMovieEnded)
+    AdvanceToNextMovie(MCI_NOTIFY_SUCCESSFUL);
+  else if (event == kMovieFailed)
+    SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
+}
+
 void PlaybackEngine::PlayOrSkipLater(const std::string& path) {
   if (PlayMovie(path) != 0) SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
 }
@@ -101,6 +141,7 @@ void PlaybackEngine::RealizePalette() {
 }
 
 void PlaybackEngine::CloseMovie() {
+  mfMovie.reset();
   if (deviceId == 0) return;
   MCI_GENERIC_PARMS close{};
   mci.SendCommand(deviceId, MCI_CLOSE, 0, &close);
@@ -111,6 +152,7 @@ void PlaybackEngine::CloseMovie() {
 void PlaybackEngine::StopPlayback() {
   CloseMovie();
   movieWindow.reset();
+  mediaFoundation.reset();
   if (movieList.empty()) KillTimer(window, kHintTimer);
   movieList.clear();
   mci.SendString("close AVIVideo");

@@ -5,10 +5,12 @@
 // five seconds. The window forwards its messages to the operations below.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "velora/playback/mci_port.h"
+#include "velora/playback/mf_movie.h"
 #include "velora/playback/movie_window.h"
 #include "velora/playlists/playlist_file.h"
 #include "velora/shell/playback_settings.h"
@@ -33,6 +35,9 @@ class PlaybackEngine {
   void SkipFailedMovie();
   void RealizePalette();
   void StopPlayback();
+  // Media Foundation's messages about the movie with the given serial number.
+  void ShowMovieFrame(WPARAM serial);
+  void OnMovieEvent(WPARAM serial, LPARAM event);
 
   MCIDEVICEID deviceId = 0;
   RECT movieRect{};
@@ -41,6 +46,11 @@ class PlaybackEngine {
 
  private:
   void PlayOrSkipLater(const std::string& path);
+  // Plays an MP4, M4V or MOV file through Media Foundation; false when it
+  // cannot, and the MCI device is to try.
+  bool PlayOnMediaFoundation(const std::string& path);
+  // Sizes and places a movie of the given size by the settings.
+  RECT PlaceMovie(int width, int height);
   // Closes the movie device, if one is open, and forgets its id.
   void CloseMovie();
 
@@ -49,6 +59,10 @@ class PlaybackEngine {
   HWND window = nullptr;
   // Where a device other than the AVI one draws the current movie.
   UniqueMovieWindow movieWindow;
+  // The movie Media Foundation plays, if it plays the current one.
+  std::unique_ptr<MfMovie> mfMovie;
+  MediaFoundationHold mediaFoundation;
+  WPARAM movieSerial = 0;
 };
 
 }  // namespace velora
