@@ -1,7 +1,10 @@
 #!/bin/bash
 # The Wine test bench: a private Wine prefix and a private Xvfb display per run.
-#   bench.sh start DIR [WxH]   make DIR/prefix, start Xvfb, write DIR/env
-#                              (with BENCH_USE_DISPLAY set, that display instead of Xvfb)
+#   bench.sh start DIR [WxH] [no-mpeg-video]
+#                              make DIR/prefix, start Xvfb, write DIR/env
+#                              (with BENCH_USE_DISPLAY set, that display instead of Xvfb);
+#                              no-mpeg-video removes MCI's MPEG video device from the
+#                              prefix, which is what an MP4 file meets on a stock Windows
 #   bench.sh run DIR CMD...    run CMD inside the bench (WINEPREFIX, DISPLAY set)
 #   bench.sh stop DIR          end this bench's Wine processes and its Xvfb, by PID
 # Nothing outside DIR is touched, and only processes this bench started are ended.
@@ -56,9 +59,20 @@ prepare_prefix() {
   WINEPREFIX=$prefix wineserver -w
 }
 
+# Without the MPEGVideo device in the registry's MCI32 list and in
+# system.ini's [mci] section, MCI opens no MP4, WMV or MPEG file.
+remove_mpeg_video() {
+  local prefix=$1
+  WINEPREFIX=$prefix wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\MCI32' \
+    /v MPEGVideo /f >/dev/null 2>&1
+  WINEPREFIX=$prefix wineserver -w
+  sed -i '/^MPEGVideo[0-9]*=/Id' "$prefix/drive_c/windows/system.ini"
+}
+
 case $cmd in
   start)
     size=${1:-640x480}
+    devices=${2:-}
     mkdir -p "$dir"
     stop_bench
     if [ -n "${BENCH_USE_DISPLAY:-}" ]; then
@@ -76,6 +90,11 @@ export BENCH_DIR='$dir'
 export BENCH_SCREEN='$size'
 ENV
     DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix"
+    case $devices in
+      '') ;;
+      no-mpeg-video) DISPLAY=$BENCH_DISPLAY remove_mpeg_video "$prefix" ;;
+      *) echo "bench.sh: unknown option $devices" >&2; exit 2 ;;
+    esac
     # A persistent server saves every test program a server start-up.
     WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
     DISPLAY=$BENCH_DISPLAY WINEPREFIX=$prefix wine cmd /c ver </dev/null >/dev/null 2>&1 || true
