@@ -2,10 +2,10 @@
 # prefix and Xvfb display) in DIR and stops it when the script exits. Then
 # WINEPREFIX and DISPLAY name the bench, and winpath gives the path under
 # which Wine sees a Linux file (on drive Z:).
-#   . tests/bench/session.sh DIR [WxH]
+#   . tests/bench/session.sh DIR [WxH] [no-mpeg-video]
 bench=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/bench.sh
 dir=$1
-"$bench" start "$dir" "${2:-640x480}" >/dev/null || exit 1
+"$bench" start "$dir" "${2:-640x480}" ${3:+"$3"} >/dev/null || exit 1
 trap '"$bench" stop "$dir" >/dev/null' EXIT
 # shellcheck disable=SC1091
 . "$dir/env"

@@ -15,9 +15,18 @@
 namespace velora {
 namespace {
 
+std::vector<std::string> librariesAsked;
+HMODULE NoSuchLibrary(const char* name) {
+  librariesAsked.push_back(name);
+  return nullptr;
+}
+
+// Media Foundation is kept away: every movie goes to the recording port.
 class PlaybackTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    librariesAsked.clear();
+    SetSystemLibraryLoaderForTests(NoSuchLibrary);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     path = std::string(temp) + "velora-engine-test.ini";
@@ -27,6 +36,7 @@ class PlaybackTest : public ::testing::Test {
     if (window && window->hwnd()) DestroyWindow(*window);
     window.reset();
     DeleteFileA(path.c_str());
+    SetSystemLibraryLoaderForTests(nullptr);
     // Drop what the window left posted to itself.
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -283,18 +293,10 @@ TEST_F(PlaybackTest, ReverseGoesForwardOnDevicesThatCannotPlayBackwards) {
 
 // ---------------------------------------------------------------- without Media Foundation
 
-std::vector<std::string> librariesAsked;
-HMODULE NoSuchLibrary(const char* name) {
-  librariesAsked.push_back(name);
-  return nullptr;
-}
-
 // A Windows edition without the media features: MP4, M4V and MOV files go
 // to the MCI devices exactly as before, and the libraries are looked for
 // once, only when such a file comes, never for an AVI file.
 TEST_F(PlaybackTest, WithoutMediaFoundationMp4M4vAndMovPlayOnTheMciDevices) {
-  librariesAsked.clear();
-  SetSystemLibraryLoaderForTests(NoSuchLibrary);
   Movies(" C:\\A.AVI\r\n C:\\B.mp4\r\n C:\\C.M4V\r\n C:\\D.MoV\r\n");
   Open();
   EXPECT_TRUE(librariesAsked.empty()) << "Media Foundation looked for before an AVI file";
@@ -307,8 +309,6 @@ TEST_F(PlaybackTest, WithoutMediaFoundationMp4M4vAndMovPlayOnTheMciDevices) {
     EXPECT_EQ(mci.Last(MCI_OPEN)->text, path);
   }
   EXPECT_EQ(librariesAsked, (std::vector<std::string>{"ole32.dll", "mfplat.dll", "mf.dll"}));
-  DestroyWindow(*window);
-  SetSystemLibraryLoaderForTests(nullptr);
 }
 
 // A library of a system name planted in the current folder is not taken.

@@ -15,45 +15,42 @@ bool Resolve(HMODULE library, const char* name, Function& function) {
   return function != nullptr;
 }
 
-// The platform while someone holds it: libraries, functions, start-up.
-class Platform : public MediaFoundationApi {
- public:
-  bool Start() {
-    com.reset(libraryLoader("ole32.dll"));
-    platform.reset(libraryLoader("mfplat.dll"));
-    pipeline.reset(libraryLoader("mf.dll"));
-    if (!com || !platform || !pipeline) return false;
-    HRESULT(WINAPI * startup)(ULONG, DWORD) = nullptr;
-    HRESULT(WINAPI * initializeCom)(void*, DWORD) = nullptr;
-    if (!Resolve(com.get(), "CoInitializeEx", initializeCom) || !Resolve(com.get(), "CoUninitialize", uninitializeCom) ||
-        !Resolve(platform.get(), "MFStartup", startup) || !Resolve(platform.get(), "MFShutdown", shutdown) ||
-        !Resolve(platform.get(), "MFCreateMediaType", CreateMediaType) ||
-        !Resolve(platform.get(), "MFCreateSourceResolver", CreateSourceResolver) ||
-        !Resolve(pipeline.get(), "MFCreateMediaSession", CreateMediaSession) ||
-        !Resolve(pipeline.get(), "MFCreateTopology", CreateTopology) ||
-        !Resolve(pipeline.get(), "MFCreateTopologyNode", CreateTopologyNode) ||
-        !Resolve(pipeline.get(), "MFCreateSampleGrabberSinkActivate", CreateSampleGrabberSinkActivate) ||
-        !Resolve(pipeline.get(), "MFCreateAudioRendererActivate", CreateAudioRendererActivate) ||
-        !Resolve(pipeline.get(), "MFGetService", GetService))
-      return false;
-    // The source resolver finds its file readers through COM.
-    comStarted = SUCCEEDED(initializeCom(nullptr, COINIT_APARTMENTTHREADED));
-    started = SUCCEEDED(startup(MF_VERSION, MFSTARTUP_LITE));
-    return started;
-  }
-  ~Platform() {
-    if (started) shutdown();
+// Loads the libraries, finds the functions and starts the platform; false,
+// with nothing left loaded or started, when any of it fails.
+bool StartPlatform(MediaFoundationApi& api) {
+  fw::UniqueLibrary com(libraryLoader("ole32.dll")), platform(libraryLoader("mfplat.dll")),
+      pipeline(libraryLoader("mf.dll"));
+  if (!com || !platform || !pipeline) return false;
+  HRESULT(WINAPI * initializeCom)(void*, DWORD) = nullptr;
+  void(WINAPI * uninitializeCom)() = nullptr;
+  HRESULT(WINAPI * startup)(ULONG, DWORD) = nullptr;
+  if (!Resolve(com.get(), "CoInitializeEx", initializeCom) || !Resolve(com.get(), "CoUninitialize", uninitializeCom) ||
+      !Resolve(platform.get(), "MFStartup", startup) ||
+      !Resolve(platform.get(), "MFCreateMediaType", api.CreateMediaType) ||
+      !Resolve(platform.get(), "MFCreateSourceResolver", api.CreateSourceResolver) ||
+      !Resolve(pipeline.get(), "MFCreateMediaSession", api.CreateMediaSession) ||
+      !Resolve(pipeline.get(), "MFCreateTopology", api.CreateTopology) ||
+      !Resolve(pipeline.get(), "MFCreateTopologyNode", api.CreateTopologyNode) ||
+      !Resolve(pipeline.get(), "MFCreateSampleGrabberSinkActivate", api.CreateSampleGrabberSinkActivate) ||
+      !Resolve(pipeline.get(), "MFCreateAudioRendererActivate", api.CreateAudioRendererActivate) ||
+      !Resolve(pipeline.get(), "MFGetService", api.GetService))
+    return false;
+  // The source resolver finds its file readers through COM.
+  const bool comStarted = SUCCEEDED(initializeCom(nullptr, COINIT_APARTMENTTHREADED));
+  if (FAILED(startup(MF_VERSION, MFSTARTUP_LITE))) {
     if (comStarted) uninitializeCom();
+    return false;
   }
+  com.release();
+  platform.release();
+  pipeline.release();
+  return true;
+}
 
- private:
-  fw::UniqueLibrary com, platform, pipeline;
-  HRESULT(WINAPI* shutdown)() = nullptr;
-  void(WINAPI* uninitializeCom)() = nullptr;
-  bool started = false, comStarted = false;
-};
-
-std::weak_ptr<Platform> current;
+// Started once and kept, libraries and all, to the process's end: shutting
+// the platform down while its threads still finish reading a file would wait
+// on them, or unload code they are running; the process's end releases it.
+std::shared_ptr<const MediaFoundationApi> platform;
 bool unavailable = false;
 
 }  // namespace
@@ -64,14 +61,12 @@ void SetSystemLibraryLoaderForTests(SystemLibraryLoader loader) {
 }
 
 std::shared_ptr<const MediaFoundationApi> MediaFoundation::Acquire() {
-  if (auto held = current.lock()) return held;
-  if (unavailable) return nullptr;
-  auto platform = std::make_shared<Platform>();
-  if (!platform->Start()) {
+  if (platform || unavailable) return platform;
+  auto api = std::make_shared<MediaFoundationApi>();
+  if (StartPlatform(*api))
+    platform = api;
+  else
     unavailable = true;
-    return nullptr;
-  }
-  current = platform;
   return platform;
 }
 

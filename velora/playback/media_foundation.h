@@ -30,9 +30,8 @@ struct MediaFoundationApi {
   HRESULT(WINAPI* GetService)(IUnknown*, REFGUID, REFIID, void**) = nullptr;
 };
 
-// One hold on Media Foundation: the first loads the libraries and starts the
-// platform, the last shuts it down and frees them. Null when Media Foundation
-// cannot be had; a failed load is not retried while the process lives.
+// Media Foundation, started on the first call and kept to the process's end;
+// null when it cannot be had (a failed start is not tried again).
 class MediaFoundation {
  public:
   static std::shared_ptr<const MediaFoundationApi> Acquire();

@@ -6,44 +6,169 @@
 #include <atomic>
 #include <vector>
 
+#include "framework/handles.h"
 #include "velora/playback/com_ptr.h"
 
 namespace velora {
 
 namespace {
 
-// Receives the grabber's frames and the session's events on Media
-// Foundation's threads and hands them to the window's thread. It outlives the
-// movie while Media Foundation still holds it; Detach cuts it off first.
-class MovieSink final : public IMFSampleGrabberSinkCallback, public IMFAsyncCallback {
+// A lock held for one short step: a pointer or a buffer swapped, never a copy.
+class Lock {
  public:
-  MovieSink(HWND notify, WPARAM serial) : notify(notify), serial(serial) { InitializeCriticalSection(&lock); }
+  Lock() { InitializeCriticalSection(&section); }
+  ~Lock() { DeleteCriticalSection(&section); }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+  template <typename Step>
+  void Run(Step step) {
+    EnterCriticalSection(&section);
+    step();
+    LeaveCriticalSection(&section);
+  }
 
-  void Listen(const ComPtr<IMFMediaSession>& events) {
-    Locked([&] { session = events; });
-    events->BeginGetEvent(this, nullptr);
+ private:
+  CRITICAL_SECTION section;
+};
+
+// A movie's frames and events on their way from Media Foundation's threads
+// to the window's thread.
+class MovieSink {
+ public:
+  MovieSink(HWND notify, WPARAM serial)
+      : opened(CreateEventA(nullptr, TRUE, FALSE, nullptr)), notify(notify), serial(serial) {}
+
+  // The file is being read by the resolver, whose answer comes to OnAsync.
+  void Opening(const ComPtr<IMFSourceResolver>& reader) {
+    lock.Run([&] { resolver = reader; });
+  }
+
+  // The source the resolver made, once; null before, or when it made none.
+  ComPtr<IMFMediaSource> TakeSource() {
+    ComPtr<IMFMediaSource> made;
+    lock.Run([&] { made = std::move(source); });
+    return made;
+  }
+
+  bool WaitUntilOpened(DWORD milliseconds) { return WaitForSingleObject(opened.get(), milliseconds) == WAIT_OBJECT_0; }
+
+  // The resolver's answer, then the session's events; answers whether to
+  // wait for the next event.
+  bool OnAsync(IMFAsyncResult* result) {
+    ComPtr<IMFSourceResolver> reader;
+    lock.Run([&] { reader = std::move(resolver); });
+    return reader ? OnOpened(reader, result) : OnEvent(result);
   }
 
   // After this nothing more is posted and the session is let go.
   void Detach() {
     ComPtr<IMFMediaSession> dropped;
-    Locked([&] {
+    lock.Run([&] {
       notify = nullptr;
       dropped = std::move(session);
     });
+  }
+
+  void Listen(const ComPtr<IMFMediaSession>& events) {
+    lock.Run([&] { session = events; });
   }
 
   // The newest frame, if one came since the last call, swapped into `frame`.
   bool TakeFrame(std::vector<BYTE>& frame) {
     framePosted.store(false);
     bool taken = false;
-    Locked([&] {
+    lock.Run([&] {
       if (!hasFrame) return;
       frame.swap(pending);
       hasFrame = false;
       taken = true;
     });
     return taken;
+  }
+
+  // One stream thread delivers the frames in turn.
+  void Deliver(const BYTE* data, DWORD size) {
+    incoming.assign(data, data + size);
+    HWND target = nullptr;
+    lock.Run([&] {
+      incoming.swap(pending);
+      hasFrame = true;
+      target = notify;
+    });
+    // One message at a time: a slow window sees only the newest frame.
+    if (target && !framePosted.exchange(true)) PostMessageA(target, WM_SAVER_MOVIE_FRAME, serial, 0);
+  }
+
+  bool OnOpened(const ComPtr<IMFSourceResolver>& reader, IMFAsyncResult* result) {
+    ComPtr<IUnknown> object;
+    ComPtr<IMFMediaSource> made;
+    MF_OBJECT_TYPE type = MF_OBJECT_INVALID;
+    if (SUCCEEDED(reader->EndCreateObjectFromURL(result, &type, object.out())))
+      object->QueryInterface(IID_IMFMediaSource, made.outVoid());
+    const bool ok = static_cast<bool>(made);
+    lock.Run([&] { source = std::move(made); });
+    SetEvent(opened.get());
+    Post(ok ? kMovieOpened : kMovieUnopened);
+    return false;
+  }
+
+  bool OnEvent(IMFAsyncResult* result) {
+    ComPtr<IMFMediaSession> events;
+    lock.Run([&] { events = session; });
+    ComPtr<IMFMediaEvent> event;
+    if (!events || FAILED(events->EndGetEvent(result, event.out()))) return false;
+    MediaEventType type = MEUnknown;
+    HRESULT status = S_OK;
+    event->GetType(&type);
+    event->GetStatus(&status);
+    if (type == MESessionEnded && SUCCEEDED(status)) {
+      Post(kMovieEnded);
+    } else if (FAILED(status) || type == MEError) {
+      Post(kMovieFailed);
+    } else {
+      return type != MESessionClosed;
+    }
+    return false;
+  }
+
+  ComPtr<IMFMediaSession> Session() {
+    ComPtr<IMFMediaSession> events;
+    lock.Run([&] { events = session; });
+    return events;
+  }
+
+ private:
+  void Post(LPARAM what) {
+    HWND target = nullptr;
+    lock.Run([&] { target = notify; });
+    if (target) PostMessageA(target, WM_SAVER_MOVIE_EVENT, serial, what);
+  }
+
+  Lock lock;
+  std::atomic<bool> framePosted{false};
+  fw::UniqueKernelHandle opened;
+  // Guarded by the lock:
+  HWND notify;
+  ComPtr<IMFSourceResolver> resolver;
+  ComPtr<IMFMediaSource> source;
+  ComPtr<IMFMediaSession> session;
+  std::vector<BYTE> pending;
+  bool hasFrame = false;
+  // The stream thread's own:
+  std::vector<BYTE> incoming;
+  const WPARAM serial;
+};
+
+// What Media Foundation holds of a movie: a small object that passes its
+// calls on to the movie's sink until the movie cuts it off. Media Foundation
+// may keep it after the movie is gone; then it holds nothing of the movie.
+class MovieCallbacks final : public IMFSampleGrabberSinkCallback, public IMFAsyncCallback {
+ public:
+  explicit MovieCallbacks(std::shared_ptr<MovieSink> sink) : sink(std::move(sink)) {}
+
+  void Detach() {
+    std::shared_ptr<MovieSink> dropped;
+    lock.Run([&] { dropped = std::move(sink); });
   }
 
   // IUnknown
@@ -73,70 +198,38 @@ class MovieSink final : public IMFSampleGrabberSinkCallback, public IMFAsyncCall
   STDMETHODIMP OnClockRestart(MFTIME) override { return S_OK; }
   STDMETHODIMP OnClockSetRate(MFTIME, float) override { return S_OK; }
 
-  // IMFSampleGrabberSinkCallback: one stream thread delivers the frames in turn.
+  // IMFSampleGrabberSinkCallback
   STDMETHODIMP OnSetPresentationClock(IMFPresentationClock*) override { return S_OK; }
   STDMETHODIMP OnShutdown() override { return S_OK; }
   STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG, LONGLONG, const BYTE* data, DWORD size) override {
-    incoming.assign(data, data + size);
-    HWND target = nullptr;
-    Locked([&] {
-      incoming.swap(pending);
-      hasFrame = true;
-      target = notify;
-    });
-    // One message at a time: a slow window sees only the newest frame.
-    if (target && !framePosted.exchange(true)) PostMessageA(target, WM_SAVER_MOVIE_FRAME, serial, 0);
+    if (auto target = Target()) target->Deliver(data, size);
     return S_OK;
   }
 
   // IMFAsyncCallback: the session's events.
   STDMETHODIMP GetParameters(DWORD*, DWORD*) override { return E_NOTIMPL; }
   STDMETHODIMP Invoke(IMFAsyncResult* result) override {
-    ComPtr<IMFMediaSession> events;
-    Locked([&] { events = session; });
-    ComPtr<IMFMediaEvent> event;
-    if (!events || FAILED(events->EndGetEvent(result, event.out()))) return S_OK;
-    MediaEventType type = MEUnknown;
-    HRESULT status = S_OK;
-    event->GetType(&type);
-    event->GetStatus(&status);
-    if (type == MESessionEnded && SUCCEEDED(status)) {
-      Post(kMovieEnded);
-    } else if (FAILED(status) || type == MEError) {
-      Post(kMovieFailed);
-    } else if (type != MESessionClosed) {
-      events->BeginGetEvent(this, nullptr);
-    }
+    auto target = Target();
+    if (target && target->OnAsync(result)) Listen(*target);
     return S_OK;
   }
 
- private:
-  ~MovieSink() { DeleteCriticalSection(&lock); }
-
-  template <typename Step>
-  void Locked(Step step) {
-    EnterCriticalSection(&lock);
-    step();
-    LeaveCriticalSection(&lock);
+  void Listen(MovieSink& target) {
+    if (auto events = target.Session()) events->BeginGetEvent(this, nullptr);
   }
 
-  void Post(LPARAM what) {
-    HWND target = nullptr;
-    Locked([&] { target = notify; });
-    if (target) PostMessageA(target, WM_SAVER_MOVIE_EVENT, serial, what);
+ private:
+  ~MovieCallbacks() = default;
+
+  std::shared_ptr<MovieSink> Target() {
+    std::shared_ptr<MovieSink> target;
+    lock.Run([&] { target = sink; });
+    return target;
   }
 
   std::atomic<ULONG> references{1};
-  std::atomic<bool> framePosted{false};
-  CRITICAL_SECTION lock;
-  // Guarded by the lock:
-  HWND notify;
-  ComPtr<IMFMediaSession> session;
-  std::vector<BYTE> pending;
-  bool hasFrame = false;
-  // The stream thread's own:
-  std::vector<BYTE> incoming;
-  const WPARAM serial;
+  Lock lock;
+  std::shared_ptr<MovieSink> sink;
 };
 
 // The pixel rows of a frame: the decoder may add rows below the picture
@@ -158,29 +251,38 @@ bool FrameLayout(size_t bytes, int width, int height, int& rowPixels) {
 class MfMovie::Impl {
  public:
   std::shared_ptr<const MediaFoundationApi> api;
+  ComPtr<IMFSourceResolver> resolver;
   ComPtr<IMFMediaSource> source;
   ComPtr<IMFPresentationDescriptor> presentation;
   ComPtr<IMFMediaSession> session;
   std::vector<ComPtr<IMFActivate>> sinks;
-  MovieSink* sink = nullptr;
+  std::shared_ptr<MovieSink> sink;
+  MovieCallbacks* callbacks = nullptr;
   WPARAM serial = 0;
   SIZE size{};
   HWND target = nullptr;
   RECT where{};
   std::vector<BYTE> frame;
 
-  bool OpenSource(const std::string& path) {
+  // Reading a file may take long (a damaged one, a slow disk): the resolver
+  // reads it on Media Foundation's threads and tells the window when done.
+  bool BeginOpen(const std::string& path) {
     std::wstring url(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0), L'\0');
-    if (url.empty() || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &url[0], static_cast<int>(url.size())))
+    if (url.empty() || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &url[0], static_cast<int>(url.size())) ||
+        FAILED(api->CreateSourceResolver(resolver.out())))
       return false;
-    ComPtr<IMFSourceResolver> resolver;
-    ComPtr<IUnknown> object;
-    MF_OBJECT_TYPE type = MF_OBJECT_INVALID;
-    if (FAILED(api->CreateSourceResolver(resolver.out())) ||
-        FAILED(resolver->CreateObjectFromURL(url.c_str(), MF_RESOLUTION_MEDIASOURCE, nullptr, &type, object.out())) ||
-        FAILED(object->QueryInterface(IID_IMFMediaSource, source.outVoid())))
-      return false;
-    if (FAILED(source->CreatePresentationDescriptor(presentation.out()))) return false;
+    sink->Opening(resolver);
+    if (SUCCEEDED(resolver->BeginCreateObjectFromURL(url.c_str(), MF_RESOLUTION_MEDIASOURCE, nullptr, nullptr,
+                                                     callbacks, nullptr)))
+      return true;
+    sink->TakeSource();
+    sink->Opening(ComPtr<IMFSourceResolver>());
+    return false;
+  }
+
+  bool FinishOpen() {
+    if (!source) source = sink->TakeSource();
+    if (!source || FAILED(source->CreatePresentationDescriptor(presentation.out()))) return false;
     size = FirstVideoSize();
     return true;
   }
@@ -246,7 +348,7 @@ class MfMovie::Impl {
     return SUCCEEDED(api->CreateMediaType(rgb.out())) &&
            SUCCEEDED(rgb->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video)) &&
            SUCCEEDED(rgb->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_RGB32)) &&
-           SUCCEEDED(api->CreateSampleGrabberSinkActivate(rgb.get(), sink, output.out()));
+           SUCCEEDED(api->CreateSampleGrabberSinkActivate(rgb.get(), callbacks, output.out()));
   }
 
   bool Connect(ComPtr<IMFTopology>& topology, const ComPtr<IMFStreamDescriptor>& stream,
@@ -275,21 +377,34 @@ class MfMovie::Impl {
   }
 
   ~Impl() {
+    if (callbacks) callbacks->Detach();
     if (sink) sink->Detach();
-    // Shut down at once rather than wait for the session to close: the
-    // window's thread must not wait on Media Foundation's threads.
-    if (session) session->Shutdown();
-    if (source) source->Shutdown();
-    for (auto& output : sinks) output->ShutdownObject();
-    sinks.clear();
-    session.reset();
-    presentation.reset();
-    source.reset();
-    if (sink) sink->Release();
+    // A source made after the movie was given up is shut down all the same.
+    if (!source && sink) source = sink->TakeSource();
+    // Shutting a session or source down waits for its reading to stop, which
+    // can take seconds: a pool thread does it, and the window's thread goes on.
+    auto* teardown = new Teardown{std::move(session), std::move(source), std::move(presentation), std::move(sinks)};
+    if (!QueueUserWorkItem(Teardown::Run, teardown, WT_EXECUTEDEFAULT)) Teardown::Run(teardown);
+    if (callbacks) callbacks->Release();
   }
-};
 
-MediaFoundationHold HoldMediaFoundation() { return MediaFoundation::Acquire(); }
+  // What is left of a movie once the window has let it go.
+  struct Teardown {
+    ComPtr<IMFMediaSession> session;
+    ComPtr<IMFMediaSource> source;
+    ComPtr<IMFPresentationDescriptor> presentation;
+    std::vector<ComPtr<IMFActivate>> sinks;
+
+    static DWORD WINAPI Run(void* what) {
+      auto* teardown = static_cast<Teardown*>(what);
+      if (teardown->session) teardown->session->Shutdown();
+      if (teardown->source) teardown->source->Shutdown();
+      for (auto& output : teardown->sinks) output->ShutdownObject();
+      delete teardown;
+      return 0;
+    }
+  };
+};
 
 MfMovie::MfMovie(std::unique_ptr<Impl> impl) : impl(std::move(impl)) {}
 MfMovie::~MfMovie() = default;
@@ -297,11 +412,17 @@ MfMovie::~MfMovie() = default;
 std::unique_ptr<MfMovie> MfMovie::Open(const std::string& path, HWND notify, WPARAM serial) {
   auto impl = std::make_unique<Impl>();
   impl->api = MediaFoundation::Acquire();
-  if (!impl->api || !impl->OpenSource(path)) return nullptr;
+  if (!impl->api) return nullptr;
   impl->serial = serial;
-  impl->sink = new MovieSink(notify, serial);
+  impl->sink = std::make_shared<MovieSink>(notify, serial);
+  impl->callbacks = new MovieCallbacks(impl->sink);
+  if (!impl->BeginOpen(path)) return nullptr;
   return std::unique_ptr<MfMovie>(new MfMovie(std::move(impl)));
 }
+
+bool MfMovie::WaitUntilOpened(DWORD milliseconds) { return impl->sink->WaitUntilOpened(milliseconds); }
+
+bool MfMovie::FinishOpen() { return impl->FinishOpen(); }
 
 SIZE MfMovie::NativeSize() const { return impl->size; }
 
@@ -316,6 +437,7 @@ bool MfMovie::Play(HWND target, const RECT& where, int speed, bool mute) {
     return false;
   impl->SetRate(speed);
   impl->sink->Listen(impl->session);
+  impl->callbacks->Listen(*impl->sink);
   PROPVARIANT start;
   PropVariantInit(&start);
   return SUCCEEDED(impl->session->Start(&GUID_NULL, &start));

@@ -18,24 +18,27 @@ constexpr UINT WM_SAVER_MOVIE_FRAME = WM_APP + 1;
 // lParam: one of the events below.
 constexpr UINT WM_SAVER_MOVIE_EVENT = WM_APP + 2;
 constexpr LPARAM kMovieEnded = 1;
-constexpr LPARAM kMovieFailed = 2;
+constexpr LPARAM kMovieFailed = 2;    // opened, but cannot be played
+constexpr LPARAM kMovieOpened = 3;    // FinishOpen, then Play
+constexpr LPARAM kMovieUnopened = 4;  // Media Foundation cannot read the file
 
 // The caption of a movie window whose picture comes from Media Foundation,
 // which tells a watcher which way the movie plays.
 constexpr char kMediaFoundationMovieTitle[] = "Media Foundation";
 
-// A hold on Media Foundation's libraries and platform, so that they stay
-// loaded from one movie to the next; null when Media Foundation is missing.
-using MediaFoundationHold = std::shared_ptr<const void>;
-MediaFoundationHold HoldMediaFoundation();
-
 class MfMovie {
  public:
-  // Null when Media Foundation is missing or cannot read the file.
+  // Starts reading the file; kMovieOpened or kMovieUnopened follows. Null
+  // when Media Foundation is missing or cannot even start.
   static std::unique_ptr<MfMovie> Open(const std::string& path, HWND notify, WPARAM serial);
   // Stops the movie and releases its objects, buffers and threads.
   ~MfMovie();
 
+  // For a window that may wait for the reading (the setup dialog's preview,
+  // as the MCI window waits): whether it ended within the time.
+  bool WaitUntilOpened(DWORD milliseconds);
+  // After the reading: takes the movie's streams; false when it made none.
+  bool FinishOpen();
   // The video's frame size; 0 by 0 for a file without a picture.
   SIZE NativeSize() const;
   // Starts playback; frames are drawn into `target` at `where`. Speed is in

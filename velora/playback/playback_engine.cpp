@@ -31,7 +31,12 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
   // Before the next device draws: a black repaint after its first picture would hide it.
   if (!aviFile) UpdateWindow(window);
 
-  if (IsMediaFoundationFile(path) && PlayOnMediaFoundation(path)) return 0;
+  if (IsMediaFoundationFile(path) && OpenOnMediaFoundation(path)) return 0;
+  return PlayOnMci(path);
+}
+
+int PlaybackEngine::PlayOnMci(const std::string& path) {
+  const bool aviFile = IsAviFile(path);
   if (OpenMovieFile(mci, path, deviceId) != 0) return -1;
 
   // A device without a picture refuses the picture steps and just plays its sound.
@@ -83,24 +88,31 @@ RECT PlaybackEngine::PlaceMovie(int width, int height) {
   return {place.x, place.y, place.width, place.height};
 }
 
-bool PlaybackEngine::PlayOnMediaFoundation(const std::string& path) {
-  // Held from the first such movie to the window's end, not loaded anew for each.
-  if (!mediaFoundation) mediaFoundation = HoldMediaFoundation();
-  if (!mediaFoundation) return false;
-  auto movie = MfMovie::Open(path, window, ++movieSerial);
-  if (!movie) return false;
-  const SIZE size = movie->NativeSize();
+bool PlaybackEngine::OpenOnMediaFoundation(const std::string& path) {
+  mfMovie = MfMovie::Open(path, window, ++movieSerial);
+  mfPath = path;
+  if (!mfMovie) return false;
+  // A file whose reading does not end within the skip time is skipped as
+  // one that cannot be opened: a damaged file can keep the reader busy.
+  SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
+  return true;
+}
+
+bool PlaybackEngine::StartMediaFoundationMovie() {
+  if (!mfMovie->FinishOpen()) return false;
+  const SIZE size = mfMovie->NativeSize();
   const RECT place = PlaceMovie(size.cx, size.cy);
   movieWindow = CreateMovieWindow(window, movieRect, kMediaFoundationMovieTitle);
   const HWND target = movieWindow ? movieWindow.get() : window;
   const RECT where = movieWindow ? RECT{0, 0, place.right, place.bottom} : movieRect;
   // Reverse plays forwards, as on the MPEG video device.
-  if (!movie->Play(target, where, settings.Speed, settings.Mute != 0)) {
-    movieWindow.reset();
-    return false;
-  }
-  mfMovie = std::move(movie);
-  return true;
+  return mfMovie->Play(target, where, settings.Speed, settings.Mute != 0);
+}
+
+void PlaybackEngine::PlayOnMciInstead() {
+  mfMovie.reset();
+  movieWindow.reset();
+  if (PlayOnMci(mfPath) != 0) SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
 }
 
 void PlaybackEngine::ShowMovieFrame(WPARAM serial) {
@@ -110,11 +122,16 @@ void PlaybackEngine::ShowMovieFrame(WPARAM serial) {
 void PlaybackEngine::OnMovieEvent(WPARAM serial, LPARAM event) {
   if (!mfMovie || mfMovie->Serial() != serial) return;
   // The end starts the next movie as the MCI notification does; a movie that
-  // cannot be decoded is skipped after the same wait as one that cannot open.
-  if (event == kMovieEnded)
+  // cannot be decoded is skipped after the same wait as one that cannot open;
+  // a file that Media Foundation cannot read goes to the MCI devices.
+  if (event == kMovieEnded) {
     AdvanceToNextMovie(MCI_NOTIFY_SUCCESSFUL);
-  else if (event == kMovieFailed)
+  } else if (event == kMovieFailed) {
     SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
+  } else if (event == kMovieOpened || event == kMovieUnopened) {
+    KillTimer(window, kSkipTimer);
+    if (event == kMovieUnopened || !StartMediaFoundationMovie()) PlayOnMciInstead();
+  }
 }
 
 void PlaybackEngine::PlayOrSkipLater(const std::string& path) {
@@ -152,7 +169,6 @@ void PlaybackEngine::CloseMovie() {
 void PlaybackEngine::StopPlayback() {
   CloseMovie();
   movieWindow.reset();
-  mediaFoundation.reset();
   if (movieList.empty()) KillTimer(window, kHintTimer);
   movieList.clear();
   mci.SendString("close AVIVideo");

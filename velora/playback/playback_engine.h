@@ -46,9 +46,14 @@ class PlaybackEngine {
 
  private:
   void PlayOrSkipLater(const std::string& path);
-  // Plays an MP4, M4V or MOV file through Media Foundation; false when it
-  // cannot, and the MCI device is to try.
-  bool PlayOnMediaFoundation(const std::string& path);
+  // Starts reading an MP4, M4V or MOV file through Media Foundation; false
+  // when Media Foundation is missing, and the MCI device is to try.
+  bool OpenOnMediaFoundation(const std::string& path);
+  // Once the file is read: places the movie and starts it.
+  bool StartMediaFoundationMovie();
+  // The MCI device tries what Media Foundation could not play.
+  void PlayOnMciInstead();
+  int PlayOnMci(const std::string& path);
   // Sizes and places a movie of the given size by the settings.
   RECT PlaceMovie(int width, int height);
   // Closes the movie device, if one is open, and forgets its id.
@@ -61,8 +66,8 @@ class PlaybackEngine {
   UniqueMovieWindow movieWindow;
   // The movie Media Foundation plays, if it plays the current one.
   std::unique_ptr<MfMovie> mfMovie;
-  MediaFoundationHold mediaFoundation;
   WPARAM movieSerial = 0;
+  std::string mfPath;
 };
 
 }  // namespace velora

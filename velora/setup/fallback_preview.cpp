@@ -102,6 +102,7 @@ FW_END_MESSAGE_MAP()
 class MediaFoundationPreview : public fw::Window {
  public:
   static constexpr char kClassName[] = "VeloraMoviePreview";
+  static constexpr DWORD kOpenWait = 10000;
 
   bool Open(HWND owner, const std::string& path) {
     const char* windowClass =
@@ -110,9 +111,9 @@ class MediaFoundationPreview : public fw::Window {
     if (!windowClass || !Create(0, windowClass, std::string(FileNamePart(path)).c_str(), kStyle, RECT{0, 0, 1, 1},
                                 owner, 0))
       return false;
-    hold = HoldMediaFoundation();
     movie = MfMovie::Open(path, hwnd(), 1);
-    if (!movie) return false;
+    // The dialog waits for the reading, as it does for the MCI window's.
+    if (!movie || !movie->WaitUntilOpened(kOpenWait) || !movie->FinishOpen()) return false;
     const SIZE size = movie->NativeSize();
     const RECT frame = FrameBelowOwner(owner, size.cx, size.cy);
     SetWindowPos(hwnd(), nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
@@ -138,14 +139,13 @@ class MediaFoundationPreview : public fw::Window {
   }
 
   // Ended or failed: the movie has stopped.
-  LRESULT OnMovieEvent(fw::Message&) {
-    TellOwnerStopped(hwnd());
+  LRESULT OnMovieEvent(fw::Message& msg) {
+    if (msg.lParam == kMovieEnded || msg.lParam == kMovieFailed) TellOwnerStopped(hwnd());
     return 0;
   }
 
   LRESULT OnDestroy(fw::Message&) {
     movie.reset();
-    hold.reset();
     return Default();
   }
 
@@ -156,7 +156,6 @@ class MediaFoundationPreview : public fw::Window {
     return client;
   }
 
-  MediaFoundationHold hold;
   std::unique_ptr<MfMovie> movie;
 };
 
