@@ -51,12 +51,13 @@ int main(int argc, char** argv) {
   int frames = 0;
   bool ended = false;
   MSG msg;
-  while (!ended && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     if (msg.hwnd == window->hwnd() && msg.message == velora::WM_SAVER_MOVIE_FRAME) ++frames;
     // The end is not handed on: the engine would start the movie again.
-    if (msg.hwnd == window->hwnd() && msg.message == velora::WM_SAVER_MOVIE_EVENT) {
-      ended = true;
-      continue;
+    if (msg.hwnd == window->hwnd() && msg.message == velora::WM_SAVER_MOVIE_EVENT &&
+        (msg.lParam == velora::kMovieEnded || msg.lParam == velora::kMovieFailed)) {
+      ended = msg.lParam == velora::kMovieEnded;
+      break;
     }
     DispatchMessageA(&msg);
   }

@@ -115,7 +115,7 @@ for type in MP4 AVI; do
     "$type" "$type" >"$playlist"
   watched=$(wine "$programs/soak_watch.exe" --changes "$gap_changes" --colours ff0000,0000ff "$velora /s" \
     | tr -d '\r' || true)
-  per_movie[$type]=$(sed -n 's/^movie changes seen: [0-9]* of [0-9]* in [0-9.]* s (\([0-9]*\) ms per movie)$/\1/p' \
+  per_movie[$type]=$(sed -n 's/^movie changes seen: [0-9]* of [0-9]* in [0-9.]* s (\([0-9]*\) ms \(per movie\|each\))$/\1/p' \
     <<<"$watched")
   echo "$type: ${per_movie[$type]:-?} ms per movie" | tee -a "$results"
   # Movie windows and devices come and go with their movies: nothing of velora's piles up.
