@@ -454,12 +454,11 @@ void MfMovie::DrawLatestFrame() {
   // Rows top to bottom, as the decoder gives them.
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), rowPixels, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   const RECT& to = impl->where;
-  HDC dc = GetDC(impl->target);
-  if (!dc) return;
-  SetStretchBltMode(dc, COLORONCOLOR);
-  StretchDIBits(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, 0, 0, width, height, impl->frame.data(),
-                &info, DIB_RGB_COLORS, SRCCOPY);
-  ReleaseDC(impl->target, dc);
+  fw::WindowDc dc(impl->target);
+  if (!dc.get()) return;
+  SetStretchBltMode(dc.get(), COLORONCOLOR);
+  StretchDIBits(dc.get(), to.left, to.top, to.right - to.left, to.bottom - to.top, 0, 0, width, height,
+                impl->frame.data(), &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace velora
