@@ -4,8 +4,8 @@
 #  1. start-up: the time from starting "velora.scr /s" to the first movie
 #     picture on screen, against a minimal Win32 player of the same clip,
 #     alternating, RUNS runs each; medians and the ratio velora/minimal;
-#  2. the same for an MP4 (H.264) clip, against the minimal player opening
-#     it with the device type given (MPEGVideo);
+#  2. the same for an MP4 (H.264) clip, which velora plays through Media
+#     Foundation, against a minimal Media Foundation player;
 #  3. the gap between two movies: the time from one movie's end to the next
 #     movie's first picture, for two MP4 clips and for two AVI clips of the
 #     same length, GAP_CHANGES changes each;
@@ -13,8 +13,9 @@
 #     clips, sampling its memory, handles and windows.
 # Results are printed and kept in build/bench-playback/results.txt.
 # LAYOUT=right or left runs all of it on two monitors (see tests/bench/bench.sh),
-# in build/bench-playback-LAYOUT.
-#   RUNS=15 GAP_CHANGES=20 CHANGES=50 [LAYOUT=right] scripts/bench-playback.sh
+# in build/bench-playback-LAYOUT; NO_MPEG_VIDEO=1 on a prefix whose MCI has no
+# MPEG video device, as on a stock Windows.
+#   RUNS=15 GAP_CHANGES=20 CHANGES=50 [LAYOUT=right] [NO_MPEG_VIDEO=1] scripts/bench-playback.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -27,7 +28,7 @@ bash scripts/build.sh
 layout=${LAYOUT:-single}
 dir=$root/build/bench-playback
 [ "$layout" = single ] || dir=$dir-$layout
-. tests/bench/session.sh "$dir" 640x480 "$layout"
+. tests/bench/session.sh "$dir" 640x480 "$layout" ${NO_MPEG_VIDEO:+no-mpeg-video}
 # The X server counts from the virtual screen's corner: with the second
 # monitor on the left, the primary starts 640 pixels in.
 x11_left=0
@@ -35,6 +36,7 @@ x11_left=0
 velora=$(winpath "$root/build/win32/velora/velora.scr")
 programs=$root/build/win32/benchmarks
 minimal=$(winpath "$programs/minimal_player.exe")
+minimal_mf=$(winpath "$programs/minimal_mf_player.exe")
 playlist=$WINEPREFIX/drive_c/windows/velora.ini
 results=$dir/results.txt
 
@@ -94,23 +96,21 @@ if ! green "$r" "$g" "$b" || ! green "$xr" "$xg" "$xb"; then
   exit 1
 fi
 
-startup() {  # title, clip file name, the minimal player's arguments before the clip
+startup() {  # title, clip file name, the minimal player
   echo | tee -a "$results"
-  echo "== $1 start-up to first picture: velora.scr /s vs minimal player$3, $runs runs each ==" \
+  echo "== $1 start-up to first picture: velora.scr /s vs ${3##*\\}, $runs runs each ==" \
     | tee -a "$results"
   printf 'Velora PlayLists\r\n\r\n\a>Startup\a\r\n C:\\CLIPS\\%s\r\n' "$2" >"$playlist"
   # Other work on the machine slows both programs, unevenly: keep the load with the figures.
   local load_before
   load_before=$(cut -d' ' -f1 /proc/loadavg)
   wine "$programs/startup_watch.exe" --runs "$runs" --colour 00ff00 \
-    "velora=$velora /s" "minimal=$minimal$3 C:\\clips\\$2" | tr -d '\r' | tee -a "$results"
+    "velora=$velora /s" "minimal=$3 C:\\clips\\$2" | tr -d '\r' | tee -a "$results"
   echo "machine load (1 min) $load_before before, $(cut -d' ' -f1 /proc/loadavg) after, on $(nproc) CPUs" \
     | tee -a "$results"
 }
-startup AVI GREEN.AVI ""
-# Most systems name no MCI device for .mp4: velora falls back to MPEGVideo, the
-# minimal player is given it.
-startup MP4 GREEN.MP4 " /type MPEGVideo"
+startup AVI GREEN.AVI "$minimal"
+startup MP4 GREEN.MP4 "$minimal_mf"
 
 # A movie change is the centre turning from one clip's colour to the other's.
 # The time per movie beyond the clips' 1 s is the gap as the user sees it; the

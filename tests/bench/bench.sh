@@ -1,11 +1,14 @@
 #!/bin/bash
 # The Wine test bench: a private Wine prefix and a private Xvfb display per run.
-#   bench.sh start DIR [WxH [LAYOUT]]
+#   bench.sh start DIR [WxH [OPTION...]]
 #                              make DIR/prefix, start Xvfb, write DIR/env
 #                              (with BENCH_USE_DISPLAY set, that display instead of Xvfb)
-#                              LAYOUT (or $BENCH_LAYOUT): "single" (the default), or two
+#                              options, in any order:
+#                              a layout (or $BENCH_LAYOUT): "single" (the default), or two
 #                              monitors of WxH: "right" (the second right of the primary)
-#                              or "left" (left of it: the virtual screen starts at -W)
+#                              or "left" (left of it: the virtual screen starts at -W);
+#                              no-mpeg-video removes MCI's MPEG video device from the
+#                              prefix, which is what an MP4 file meets on a stock Windows
 #   bench.sh run DIR CMD...    run CMD inside the bench (WINEPREFIX, DISPLAY set)
 #   bench.sh stop DIR          end this bench's Wine processes and its Xvfb, by PID
 # Nothing outside DIR is touched, and only processes this bench started are ended.
@@ -79,14 +82,30 @@ prepare_prefix() {
   WINEPREFIX=$prefix wineserver -w
 }
 
+# Without the MPEGVideo device in the registry's MCI32 list and in
+# system.ini's [mci] section, MCI opens no MP4, WMV or MPEG file.
+remove_mpeg_video() {
+  local prefix=$1
+  WINEPREFIX=$prefix wine reg delete 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\MCI32' \
+    /v MPEGVideo /f >/dev/null 2>&1
+  WINEPREFIX=$prefix wineserver -w
+  sed -i '/^MPEGVideo[0-9]*=/Id' "$prefix/drive_c/windows/system.ini"
+}
+
 case $cmd in
   start)
     size=${1:-640x480}
-    layout=${2:-${BENCH_LAYOUT:-single}}
-    case $layout in
-      single | right | left) ;;
-      *) echo "bench: unknown layout $layout (single, right or left)" >&2; exit 2 ;;
-    esac
+    shift || true
+    layout=${BENCH_LAYOUT:-single}
+    devices=
+    for option in "$@"; do
+      case $option in
+        single | right | left) layout=$option ;;
+        no-mpeg-video) devices=$option ;;
+        '') ;;
+        *) echo "bench: unknown option $option (single, right, left or no-mpeg-video)" >&2; exit 2 ;;
+      esac
+    done
     mkdir -p "$dir"
     stop_bench
     if [ -n "${BENCH_USE_DISPLAY:-}" ]; then
@@ -109,6 +128,7 @@ export BENCH_SCREEN='$size'
 export BENCH_LAYOUT='$layout'
 ENV
     DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix" "$layout"
+    [ "$devices" != no-mpeg-video ] || DISPLAY=$BENCH_DISPLAY remove_mpeg_video "$prefix"
     # A persistent server saves every test program a server start-up.
     WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
     DISPLAY=$BENCH_DISPLAY WINEPREFIX=$prefix wine cmd /c ver </dev/null >/dev/null 2>&1 || true

@@ -4,6 +4,7 @@
 // while movies play, and the pointer that never shows over them.
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -471,6 +472,92 @@ TEST_F(PlaybackTest, PointerIsInvisibleOverTheSaverAndTheViewer) {
   EXPECT_EQ(PointerPixels(320, 240), 0) << "pointer seen over the viewer's movie";
   PressKeys(window, "Escape");
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("Escape"));
+}
+
+// ---------------------------------------------------------------- Media Foundation
+
+// These also run on a bench whose MCI has no MPEG video device
+// (VELORA_BENCH_NO_MPEG_VIDEO set), as on a stock Windows: there only Media
+// Foundation can play an MP4, and a WMV file cannot be played at all.
+bool BenchHasMpegVideoDevice() { return std::getenv("VELORA_BENCH_NO_MPEG_VIDEO") == nullptr; }
+
+const Rgb kYellow{255, 255, 0};
+
+// Which way the movie on screen plays: Media Foundation's pictures come in a
+// movie window of that caption, an MCI device's in one without.
+bool PlaysThroughMediaFoundation(HWND player) {
+  for (HWND child : ChildWindows(player))
+    if (TextOf(child) == "Media Foundation") return true;
+  return false;
+}
+
+TEST_F(PlaybackTest, Mp4ThroughMediaFoundationIsShownExactlyWhereAnAviOfItsSizeIs) {
+  const std::string mp4 = SolidColourMovie(kGreen, 320, 240, 10, "mp4");
+  ASSERT_FALSE(mp4.empty()) << "cannot make the movie";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({mp4}));
+  MoveMouseTo(20, 20);
+  struct Case {
+    DWORD zoom, center;
+    RECT where;
+  };
+  // The places of the centred and random AVI cases above.
+  const Case cases[] = {
+      {1, 1, RECT{160, 120, 480, 360}},
+      {0, 1, RECT{240, 176, 400, 296}},
+      {2, 1, RECT{0, 0, 640, 480}},
+      {1, 0, RECT{40, 224, 360, 464}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("Zoom " + std::to_string(c.zoom) + ", Center " + std::to_string(c.center));
+    ASSERT_NO_FATAL_FAILURE(SetPlayBack("Zoom", c.zoom));
+    ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", c.center));
+    ASSERT_NO_FATAL_FAILURE(Open("/s"));
+    EXPECT_TRUE(MovieShownAt(kGreen, c.where, kFirstMpegPicture));
+    EXPECT_TRUE(PlaysThroughMediaFoundation(window));
+    ASSERT_NO_FATAL_FAILURE(CloseSaver());
+  }
+}
+
+// AVI, two MP4 files (the end of one starts the next), a corrupt MP4 and a
+// WMV, centred, in list order; what cannot be played is skipped after 5 s.
+// The corrupt file is left out where the MPEG video device would try it after
+// Media Foundation: under Wine that device sometimes never gives up on it.
+TEST_F(PlaybackTest, AviMp4CorruptMp4AndWmvPlayInListOrder) {
+  const std::string avi = Clip(kGreen, 2);
+  const std::string blue = SolidColourMovie(kBlue, 320, 240, 2, "mp4");
+  const std::string yellow = SolidColourMovie(kYellow, 320, 240, 2, "mp4");
+  const std::string wmv = SolidColourMovie(kRed, 320, 240, 2, "wmv");
+  const std::string corrupt = WindowsPathFromLinux(ScratchDirLinux() + "/e2e-clips/corrupt.mp4");
+  ASSERT_FALSE(avi.empty() || blue.empty() || yellow.empty() || wmv.empty()) << "cannot make the movies";
+  ASSERT_TRUE(WriteFileBytes(corrupt, std::string("\0\0\0\x18" "ftypmp42", 12) + std::string(4000, '\x5a')));
+  if (BenchHasMpegVideoDevice()) {
+    ASSERT_NO_FATAL_FAILURE(NowPlaying({avi, blue, yellow, wmv}));
+  } else {
+    ASSERT_NO_FATAL_FAILURE(NowPlaying({avi, blue, yellow, corrupt, wmv}));
+  }
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  MoveMouseTo(20, 20);
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  const RECT centre{160, 120, 480, 360};
+
+  ASSERT_TRUE(MovieShownAt(kGreen, centre));
+  ASSERT_TRUE(MovieShownAt(kBlue, centre, kFirstMpegPicture));
+  EXPECT_TRUE(PlaysThroughMediaFoundation(window));
+  const Clock::time_point blueSeen = Clock::now();
+  ASSERT_TRUE(MovieShownAt(kYellow, centre));
+  EXPECT_GE(SecondsSince(blueSeen), 1.0) << "the second MP4 came before the first ended";
+  const Clock::time_point yellowSeen = Clock::now();
+  if (BenchHasMpegVideoDevice()) {
+    ASSERT_TRUE(MovieShownAt(kRed, centre, kFirstMpegPicture));
+    EXPECT_GE(SecondsSince(yellowSeen), 1.0) << "the WMV came before the MP4 ended";
+  }
+  // Without the device: the yellow movie's 2 s, then 5 s for the corrupt file
+  // and 5 s more for the WMV file.
+  ASSERT_TRUE(MovieShownAt(kGreen, centre, milliseconds(30000)));
+  if (!BenchHasMpegVideoDevice()) {
+    EXPECT_GE(SecondsSince(yellowSeen), 10.5) << "a skip was not waited for";
+  }
+  ASSERT_NO_FATAL_FAILURE(CloseSaver());
 }
 
 }  // namespace

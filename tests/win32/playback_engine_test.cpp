@@ -11,13 +11,24 @@
 #include "recording_mci.h"
 #include "velora/playback/player_window.h"
 #include "velora/playback/saver_window.h"
+#include "framework/system_libraries.h"
+#include "velora/playback/media_foundation_loader.h"
 
 namespace velora {
 namespace {
 
+std::vector<std::string> librariesAsked;
+HMODULE NoSuchLibrary(const char* name) {
+  librariesAsked.push_back(name);
+  return nullptr;
+}
+
+// Media Foundation is kept away: every movie goes to the recording port.
 class PlaybackTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    librariesAsked.clear();
+    SetSystemLibraryLoaderForTests(NoSuchLibrary);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     path = std::string(temp) + "velora-engine-test.ini";
@@ -27,6 +38,7 @@ class PlaybackTest : public ::testing::Test {
     if (window && window->hwnd()) DestroyWindow(*window);
     window.reset();
     DeleteFileA(path.c_str());
+    SetSystemLibraryLoaderForTests(nullptr);
     // Drop what the window left posted to itself.
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -279,6 +291,55 @@ TEST_F(PlaybackTest, ReverseGoesForwardOnDevicesThatCannotPlayBackwards) {
     mci.calls.clear();
     Notify(MCI_NOTIFY_SUCCESSFUL);
   }
+}
+
+// ---------------------------------------------------------------- without Media Foundation
+
+// A Windows edition without the media features: MP4, M4V and MOV files go
+// to the MCI devices exactly as before, and the libraries are looked for
+// once, only when such a file comes, never for an AVI file.
+TEST_F(PlaybackTest, WithoutMediaFoundationMp4M4vAndMovPlayOnTheMciDevices) {
+  Movies(" C:\\A.AVI\r\n C:\\B.mp4\r\n C:\\C.M4V\r\n C:\\D.MoV\r\n");
+  Open();
+  EXPECT_TRUE(librariesAsked.empty()) << "Media Foundation looked for before an AVI file";
+  for (const char* path : {"C:\\B.mp4", "C:\\C.M4V", "C:\\D.MoV"}) {
+    SCOPED_TRACE(path);
+    mci.calls.clear();
+    Notify(MCI_NOTIFY_SUCCESSFUL);
+    const std::vector<UINT> expected{MCI_CLOSE, MCI_OPEN, MCI_WHERE, MCI_WINDOW, MCI_PUT, MCI_SET, MCI_STATUS, MCI_PLAY};
+    EXPECT_EQ(mci.Messages(), expected);
+    EXPECT_EQ(mci.Last(MCI_OPEN)->text, path);
+  }
+  EXPECT_EQ(librariesAsked, (std::vector<std::string>{"ole32.dll", "mfplat.dll", "mf.dll"}));
+}
+
+// A library of a system name planted in the current folder is not taken.
+TEST(SystemLibraryTest, LoadsFromTheSystemDirectoryOnly) {
+  char system[MAX_PATH], loaded[MAX_PATH], temp[MAX_PATH], program[MAX_PATH], current[MAX_PATH];
+  GetSystemDirectoryA(system, MAX_PATH);
+  HMODULE library = fw::LoadSystemLibrary("mfplat.dll");
+  ASSERT_NE(library, nullptr);
+  GetModuleFileNameA(library, loaded, MAX_PATH);
+  FreeLibrary(library);
+  EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, loaded, static_cast<int>(strlen(system)), system, -1),
+            CSTR_EQUAL)
+      << loaded;
+
+  GetTempPathA(MAX_PATH, temp);
+  GetModuleFileNameA(nullptr, program, MAX_PATH);
+  const std::string planted = std::string(temp) + "velora-planted.dll";
+  ASSERT_TRUE(CopyFileA(program, planted.c_str(), FALSE));
+  GetCurrentDirectoryA(MAX_PATH, current);
+  SetCurrentDirectoryA(temp);
+  // In this order: a library already loaded would be found by its name.
+  HMODULE fromSystem = fw::LoadSystemLibrary("velora-planted.dll");
+  HMODULE fromHere = LoadLibraryA("velora-planted.dll");
+  SetCurrentDirectoryA(current);
+  EXPECT_NE(fromHere, nullptr) << "the planted library cannot be loaded at all";
+  EXPECT_EQ(fromSystem, nullptr);
+  if (fromHere) FreeLibrary(fromHere);
+  if (fromSystem) FreeLibrary(fromSystem);
+  DeleteFileA(planted.c_str());
 }
 
 TEST_F(PlaybackTest, EmptyListOpensNoDeviceAndRunsTheHintTimer) {

@@ -374,14 +374,15 @@ TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
   EXPECT_EQ(backwards, (std::vector<UINT>{MCIWNDM_OPENA, MCIWNDM_PLAYREVERSE}));
 }
 
-// No device by extension: a window of the dialog's own plays it, forwards
-// even with Reverse on, and closes when the movie has played.
+// Through Media Foundation (its window class tells): a window of the
+// dialog's own plays it, forwards even with Reverse on, and closes when the
+// movie has played.
 TEST_F(SetupDialogTest, AnMp4PreviewPlaysForwardsInAWindowOfItsOwnAndCloses) {
   const std::string clip = PreviewClip("PREVIEW_MP4");
   ASSERT_FALSE(clip.empty()) << "PREVIEW_MP4 not set";
   app.playbackSettings.Reverse = 1;
   HWND preview = nullptr;
-  std::string caption;
+  std::string caption, windowClass;
   bool openAfterASecond = false, closed = false, pictureSeen = false;
   Run(kHeader + "\a Sea\a\r\n " + clip + "\r\n", [&](SetupDialog& d) {
     TreeView_Expand(d.playlistTree, Find(d, "Sea"), TVE_EXPAND);
@@ -393,6 +394,8 @@ TEST_F(SetupDialogTest, AnMp4PreviewPlaysForwardsInAWindowOfItsOwnAndCloses) {
     char text[MAX_PATH] = {};
     GetWindowTextA(preview, text, sizeof text);
     caption = text;
+    GetClassNameA(preview, text, sizeof text);
+    windowClass = text;
     const DWORD started = GetTickCount();
     while (!closed && GetTickCount() - started < 15000) {
       MSG msg;
@@ -415,6 +418,7 @@ TEST_F(SetupDialogTest, AnMp4PreviewPlaysForwardsInAWindowOfItsOwnAndCloses) {
   app.playbackSettings.Reverse = 0;
   ASSERT_NE(preview, nullptr) << "no preview window";
   EXPECT_EQ(caption, "preview-clip.mp4");
+  EXPECT_EQ(windowClass, "VeloraMoviePreview") << "not played through Media Foundation";
   EXPECT_TRUE(pictureSeen) << "the clip's green never showed in the preview";
   EXPECT_TRUE(openAfterASecond) << "the movie ended at once: played backwards?";
   EXPECT_TRUE(closed) << "the preview stayed open after its movie ended";

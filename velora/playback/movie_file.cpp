@@ -7,12 +7,25 @@ std::string_view FileNamePart(std::string_view path) {
   return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
-bool IsAviFile(std::string_view path) {
+namespace {
+
+// Whether the file name ends in "." and the given lower-case extension, in any letter case.
+bool HasExtension(std::string_view path, std::string_view extension) {
   const std::string_view name = FileNamePart(path);
-  const size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos || name.size() - dot != 4) return false;
+  if (name.size() <= extension.size() || name[name.size() - extension.size() - 1] != '.') return false;
   auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-  return lower(name[dot + 1]) == 'a' && lower(name[dot + 2]) == 'v' && lower(name[dot + 3]) == 'i';
+  const std::string_view end = name.substr(name.size() - extension.size());
+  for (size_t i = 0; i < end.size(); ++i)
+    if (lower(end[i]) != extension[i]) return false;
+  return true;
+}
+
+}  // namespace
+
+bool IsAviFile(std::string_view path) { return HasExtension(path, "avi"); }
+
+bool IsMediaFoundationFile(std::string_view path) {
+  return HasExtension(path, "mp4") || HasExtension(path, "m4v") || HasExtension(path, "mov");
 }
 
 }  // namespace velora

@@ -13,4 +13,8 @@ std::string_view FileNamePart(std::string_view path);
 // system opens these on the AVI video device.
 bool IsAviFile(std::string_view path);
 
+// True for a path whose file name ends in ".mp4", ".m4v" or ".mov", in any
+// letter case: these are offered to Media Foundation first.
+bool IsMediaFoundationFile(std::string_view path);
+
 }  // namespace velora

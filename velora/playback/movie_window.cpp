@@ -14,11 +14,11 @@ const char* RegisterMovieClass() {
 
 }  // namespace
 
-UniqueMovieWindow CreateMovieWindow(HWND parent, const RECT& where) {
+UniqueMovieWindow CreateMovieWindow(HWND parent, const RECT& where, const char* caption) {
   const char* windowClass = RegisterMovieClass();
   if (!windowClass) return UniqueMovieWindow();
   UniqueMovieWindow window(CreateWindowExA(
-      0, windowClass, "", WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, where.left,
+      0, windowClass, caption, WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, where.left,
       where.top, where.right - where.left, where.bottom - where.top, parent, nullptr, GetModuleHandleA(nullptr),
       nullptr));
   // Black now: a repaint after the device's first picture would hide it until the device draws again.

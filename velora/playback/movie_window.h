@@ -14,7 +14,8 @@ namespace velora {
 inline void DestroyMovieWindow(HWND window) { DestroyWindow(window); }
 using UniqueMovieWindow = fw::Unique<HWND, fw::NullTraits<HWND, DestroyMovieWindow>>;
 
-// Created and painted black at once, before any device draws in it.
-UniqueMovieWindow CreateMovieWindow(HWND parent, const RECT& where);
+// Created and painted black at once, before any device draws in it. The
+// caption is not shown; it names who draws the picture.
+UniqueMovieWindow CreateMovieWindow(HWND parent, const RECT& where, const char* caption = "");
 
 }  // namespace velora

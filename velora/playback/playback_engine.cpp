@@ -25,31 +25,31 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
   // for MP4, WMV and MPEG files) get their own window and the reverse rule.
   const bool aviFile = IsAviFile(path);
   // The previous movie's area goes back to black.
+  mfMovie.reset();
   movieWindow.reset();
   InvalidateRect(window, &movieRect, TRUE);
   // Before the next device draws: a black repaint after its first picture would hide it.
   if (!aviFile) UpdateWindow(window);
 
+  if (IsMediaFoundationFile(path) && OpenOnMediaFoundation(path)) return 0;
+  return PlayOnMci(path);
+}
+
+int PlaybackEngine::PlayOnMci(const std::string& path) {
+  const bool aviFile = IsAviFile(path);
   if (OpenMovieFile(mci, path, deviceId) != 0) return -1;
   drawsAtWindowOrigin = !aviFile;
 
   // A device without a picture refuses the picture steps and just plays its sound.
   MCI_DGV_RECT_PARMS source{};
   mci.SendCommand(deviceId, MCI_WHERE, MCI_DGV_WHERE_SOURCE, &source);
-  Placement place = ComputeMovieRect(source.rc.right, source.rc.bottom, screen.right - screen.left,
-                                     screen.bottom - screen.top, settings.Zoom, settings.Center, ProcessRandom());
-  place.x += screen.left;
-  place.y += screen.top;
-
-  movieRect = {place.x, place.y, place.x + place.width, place.y + place.height};
+  PlaceMovie(source.rc.right, source.rc.bottom);
   MCI_DGV_WINDOW_PARMSA target{};
   if (aviFile) {
     target.hWnd = window;
   } else {
     movieWindow = CreateMovieWindow(window, movieRect);
-    // Under the covers of the other monitors, which cut a movie larger than the primary.
-    if (movieWindow)
-      SetWindowPos(movieWindow.get(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    KeepUnderTheCovers(movieWindow.get());
     target.hWnd = movieWindow ? movieWindow.get() : window;
   }
   mci.SendCommand(deviceId, MCI_WINDOW, MCI_DGV_WINDOW_HWND, &target);
@@ -94,12 +94,75 @@ void PlaybackEngine::MoveScreen(const RECT& newScreen) {
   screen = newScreen;
   if (dx == 0 && dy == 0) return;
   OffsetRect(&movieRect, dx, dy);
-  if (deviceId == 0) return;
-  if (drawsAtWindowOrigin)
+  // A movie in its own window (Media Foundation's, or a device's other than
+  // the AVI one) moves with it; the AVI device is told its new place.
+  if (movieWindow)
     SetWindowPos(movieWindow.get(), nullptr, movieRect.left, movieRect.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  else
+  else if (deviceId != 0 && !drawsAtWindowOrigin)
     PutDestination();
+}
+
+void PlaybackEngine::KeepUnderTheCovers(HWND movie) {
+  // Under the covers of the other monitors, which cut a movie larger than the primary.
+  if (movie) SetWindowPos(movie, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+RECT PlaybackEngine::PlaceMovie(int width, int height) {
+  Placement place = ComputeMovieRect(width, height, screen.right - screen.left, screen.bottom - screen.top,
+                                     settings.Zoom, settings.Center, ProcessRandom());
+  place.x += screen.left;
+  place.y += screen.top;
+  movieRect = {place.x, place.y, place.x + place.width, place.y + place.height};
+  // A corner and a size, as the devices take a destination.
+  return {place.x, place.y, place.width, place.height};
+}
+
+bool PlaybackEngine::OpenOnMediaFoundation(const std::string& path) {
+  mfMovie = MfMovie::Open(path, window, ++movieSerial);
+  mfPath = path;
+  if (!mfMovie) return false;
+  // A file whose reading does not end within the skip time is skipped as
+  // one that cannot be opened: a damaged file can keep the reader busy.
+  SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
+  return true;
+}
+
+bool PlaybackEngine::StartMediaFoundationMovie() {
+  if (!mfMovie->FinishOpen()) return false;
+  const SIZE size = mfMovie->NativeSize();
+  const RECT place = PlaceMovie(size.cx, size.cy);
+  movieWindow = CreateMovieWindow(window, movieRect, kMediaFoundationMovieTitle);
+  KeepUnderTheCovers(movieWindow.get());
+  const HWND target = movieWindow ? movieWindow.get() : window;
+  const RECT where = movieWindow ? RECT{0, 0, place.right, place.bottom} : movieRect;
+  // Reverse plays forwards, as on the MPEG video device.
+  return mfMovie->Play(target, where, settings.Speed, settings.Mute != 0);
+}
+
+void PlaybackEngine::PlayOnMciInstead() {
+  mfMovie.reset();
+  movieWindow.reset();
+  if (PlayOnMci(mfPath) != 0) SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
+}
+
+void PlaybackEngine::ShowMovieFrame(WPARAM serial) {
+  if (mfMovie && mfMovie->Serial() == serial) mfMovie->DrawLatestFrame();
+}
+
+void PlaybackEngine::OnMovieEvent(WPARAM serial, LPARAM event) {
+  if (!mfMovie || mfMovie->Serial() != serial) return;
+  // The end starts the next movie as the MCI notification does; a movie that
+  // cannot be decoded is skipped after the same wait as one that cannot open;
+  // a file that Media Foundation cannot read goes to the MCI devices.
+  if (event == kMovieEnded) {
+    AdvanceToNextMovie(MCI_NOTIFY_SUCCESSFUL);
+  } else if (event == kMovieFailed) {
+    SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
+  } else if (event == kMovieOpened || event == kMovieUnopened) {
+    KillTimer(window, kSkipTimer);
+    if (event == kMovieUnopened || !StartMediaFoundationMovie()) PlayOnMciInstead();
+  }
 }
 
 void PlaybackEngine::PlayOrSkipLater(const std::string& path) {
@@ -126,6 +189,7 @@ void PlaybackEngine::RealizePalette() {
 }
 
 void PlaybackEngine::CloseMovie() {
+  mfMovie.reset();
   if (deviceId == 0) return;
   MCI_GENERIC_PARMS close{};
   mci.SendCommand(deviceId, MCI_CLOSE, 0, &close);

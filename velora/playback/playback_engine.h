@@ -5,10 +5,12 @@
 // five seconds. The window forwards its messages to the operations below.
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "velora/playback/mci_port.h"
+#include "velora/playback/mf_movie.h"
 #include "velora/playback/movie_window.h"
 #include "velora/playlists/playlist_file.h"
 #include "velora/shell/playback_settings.h"
@@ -33,6 +35,9 @@ class PlaybackEngine {
   void SkipFailedMovie();
   void RealizePalette();
   void StopPlayback();
+  // Media Foundation's messages about the movie with the given serial number.
+  void ShowMovieFrame(WPARAM serial);
+  void OnMovieEvent(WPARAM serial, LPARAM event);
   // The screen moved within the window (monitors added, removed or rearranged):
   // the current movie keeps its place on it.
   void MoveScreen(const RECT& newScreen);
@@ -51,6 +56,18 @@ class PlaybackEngine {
   // Tells the device where to draw the current movie: at movieRect in the
   // window, or filling the movie's own window.
   void PutDestination();
+  // Keeps a movie's own window below the covers of the other monitors.
+  void KeepUnderTheCovers(HWND movie);
+  // Starts reading an MP4, M4V or MOV file through Media Foundation; false
+  // when Media Foundation is missing, and the MCI device is to try.
+  bool OpenOnMediaFoundation(const std::string& path);
+  // Once the file is read: places the movie and starts it.
+  bool StartMediaFoundationMovie();
+  // The MCI device tries what Media Foundation could not play.
+  void PlayOnMciInstead();
+  int PlayOnMci(const std::string& path);
+  // Sizes and places a movie of the given size by the settings.
+  RECT PlaceMovie(int width, int height);
   // Closes the movie device, if one is open, and forgets its id.
   void CloseMovie();
 
@@ -61,6 +78,10 @@ class PlaybackEngine {
   UniqueMovieWindow movieWindow;
   // The current device draws at 0, 0 of the movie's own window (every device but the AVI one).
   bool drawsAtWindowOrigin = false;
+  // The movie Media Foundation plays, if it plays the current one.
+  std::unique_ptr<MfMovie> mfMovie;
+  WPARAM movieSerial = 0;
+  std::string mfPath;
 };
 
 }  // namespace velora

@@ -26,6 +26,8 @@ FW_BEGIN_MESSAGE_MAP(PlayerWindow, fw::Window)
   FW_ON_MESSAGE(WM_PAINT, OnPaint)
   FW_ON_MESSAGE(WM_TIMER, OnTimer)
   FW_ON_MESSAGE(MM_MCINOTIFY, OnMciNotify)
+  FW_ON_MESSAGE(WM_SAVER_MOVIE_FRAME, OnMovieFrame)
+  FW_ON_MESSAGE(WM_SAVER_MOVIE_EVENT, OnMovieEvent)
   FW_ON_MESSAGE(WM_QUERYNEWPALETTE, OnQueryNewPalette)
   FW_ON_MESSAGE(WM_PALETTECHANGED, OnPaletteChanged)
   FW_ON_MESSAGE(WM_KEYDOWN, OnKeyDown)
@@ -97,6 +99,16 @@ LRESULT PlayerWindow::OnTimer(fw::Message& msg) {
 
 LRESULT PlayerWindow::OnMciNotify(fw::Message& msg) {
   engine.AdvanceToNextMovie(msg.wParam);
+  return 0;
+}
+
+LRESULT PlayerWindow::OnMovieFrame(fw::Message& msg) {
+  engine.ShowMovieFrame(msg.wParam);
+  return 0;
+}
+
+LRESULT PlayerWindow::OnMovieEvent(fw::Message& msg) {
+  engine.OnMovieEvent(msg.wParam, msg.lParam);
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <vfw.h>
 
 #include "framework/window.h"
+#include "velora/playback/mf_movie.h"
 #include "velora/playback/movie_device.h"
 #include "velora/playback/movie_file.h"
 
@@ -13,6 +14,21 @@ namespace {
 
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 
+// The window's frame for a movie of the given size, a little below the owner's corner.
+RECT FrameBelowOwner(HWND owner, int width, int height) {
+  RECT owned{};
+  GetWindowRect(owner, &owned);
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  OffsetRect(&frame, owned.left + 24 - frame.left, owned.top + 24 - frame.top);
+  return frame;
+}
+
+// The owner hears that the movie has stopped, as from the MCI window.
+void TellOwnerStopped(HWND preview) {
+  SendMessageA(GetWindow(preview, GW_OWNER), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(preview), MCI_MODE_STOP);
+}
+
 class FallbackPreview : public fw::Window {
  public:
   FallbackPreview(MciPort& mci, MCIDEVICEID device) : mci(mci), device(device) {}
@@ -20,12 +36,8 @@ class FallbackPreview : public fw::Window {
   bool Open(HWND owner, const std::string& path, bool reverse) {
     MCI_DGV_RECT_PARMS source{};
     mci.SendCommand(device, MCI_WHERE, MCI_DGV_WHERE_SOURCE, &source);
-    // At the movie's own size, a little below the owner's corner.
-    RECT owned{};
-    GetWindowRect(owner, &owned);
-    RECT frame{0, 0, source.rc.right, source.rc.bottom};
-    AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-    OffsetRect(&frame, owned.left + 24 - frame.left, owned.top + 24 - frame.top);
+    // At the movie's own size.
+    const RECT frame = FrameBelowOwner(owner, source.rc.right, source.rc.bottom);
     if (!Create(0, nullptr, std::string(FileNamePart(path)).c_str(), kStyle, frame, owner, 0)) return false;
 
     MCI_DGV_WINDOW_PARMSA target{};
@@ -55,9 +67,7 @@ class FallbackPreview : public fw::Window {
 
   // Ended, failed or aborted: the movie has stopped, and the owner hears of it.
   LRESULT OnMciNotify(fw::Message& msg) {
-    if (msg.wParam != MCI_NOTIFY_SUPERSEDED)
-      SendMessageA(GetWindow(hwnd(), GW_OWNER), MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(hwnd()),
-                   MCI_MODE_STOP);
+    if (msg.wParam != MCI_NOTIFY_SUPERSEDED) TellOwnerStopped(hwnd());
     return 0;
   }
 
@@ -87,9 +97,90 @@ FW_BEGIN_MESSAGE_MAP(FallbackPreview, fw::Window)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
 FW_END_MESSAGE_MAP()
 
+// An MP4, M4V or MOV file through Media Foundation, drawn over the whole
+// client area at any size; it plays forwards, as on the MPEG video device.
+class MediaFoundationPreview : public fw::Window {
+ public:
+  static constexpr char kClassName[] = "VeloraMoviePreview";
+  static constexpr DWORD kOpenWait = 10000;
+
+  bool Open(HWND owner, const std::string& path) {
+    const char* windowClass =
+        RegisterClassOnce(kClassName, 0, LoadCursor(nullptr, IDC_ARROW), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    // Created hidden first: the movie reports to the window.
+    if (!windowClass || !Create(0, windowClass, std::string(FileNamePart(path)).c_str(), kStyle, RECT{0, 0, 1, 1},
+                                owner, 0))
+      return false;
+    movie = MfMovie::Open(path, hwnd(), 1);
+    // The dialog waits for the reading, as it does for the MCI window's.
+    if (!movie || !movie->WaitUntilOpened(kOpenWait) || !movie->FinishOpen()) return false;
+    const SIZE size = movie->NativeSize();
+    const RECT frame = FrameBelowOwner(owner, size.cx, size.cy);
+    SetWindowPos(hwnd(), nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(hwnd(), SW_SHOW);
+    UpdateWindow(hwnd());
+    if (!movie->Play(hwnd(), ClientArea(), 1000, false)) return false;
+    SendMessageA(owner, MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(hwnd()), MCI_MODE_PLAY);
+    return true;
+  }
+
+ protected:
+  FW_DECLARE_MESSAGE_MAP()
+
+  LRESULT OnSize(fw::Message&) {
+    if (movie) movie->MoveTo(ClientArea());
+    return Default();
+  }
+
+  LRESULT OnMovieFrame(fw::Message&) {
+    if (movie) movie->DrawLatestFrame();
+    return 0;
+  }
+
+  // Ended or failed: the movie has stopped.
+  LRESULT OnMovieEvent(fw::Message& msg) {
+    if (msg.lParam == kMovieEnded || msg.lParam == kMovieFailed) TellOwnerStopped(hwnd());
+    return 0;
+  }
+
+  LRESULT OnDestroy(fw::Message&) {
+    movie.reset();
+    return Default();
+  }
+
+ private:
+  RECT ClientArea() const {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    return client;
+  }
+
+  std::unique_ptr<MfMovie> movie;
+};
+
+FW_BEGIN_MESSAGE_MAP(MediaFoundationPreview, fw::Window)
+  FW_ON_MESSAGE(WM_SIZE, OnSize)
+  FW_ON_MESSAGE(WM_SAVER_MOVIE_FRAME, OnMovieFrame)
+  FW_ON_MESSAGE(WM_SAVER_MOVIE_EVENT, OnMovieEvent)
+  FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
+FW_END_MESSAGE_MAP()
+
+bool OpenMediaFoundationPreview(HWND owner, const std::string& path) {
+  auto* preview = new MediaFoundationPreview();
+  if (!preview->Open(owner, path)) {
+    if (preview->hwnd()) DestroyWindow(preview->hwnd());
+    delete preview;
+    return false;
+  }
+  preview->SelfDeleting();
+  return true;
+}
+
 }  // namespace
 
 bool OpenFallbackPreview(HWND owner, const std::string& path, bool reverse, MciPort& mci) {
+  if (IsMediaFoundationFile(path) && OpenMediaFoundationPreview(owner, path)) return true;
   if (IsAviFile(path)) return false;
   MCIDEVICEID device = 0;
   bool onFallback = false;

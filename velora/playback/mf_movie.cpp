@@ -1,0 +1,464 @@
+#include "velora/playback/media_foundation.h"  // first: it sets the Windows level
+#include "velora/playback/mf_movie.h"
+
+#include <mmsystem.h>
+
+#include <atomic>
+#include <vector>
+
+#include "framework/handles.h"
+#include "velora/playback/com_ptr.h"
+
+namespace velora {
+
+namespace {
+
+// A lock held for one short step: a pointer or a buffer swapped, never a copy.
+class Lock {
+ public:
+  Lock() { InitializeCriticalSection(&section); }
+  ~Lock() { DeleteCriticalSection(&section); }
+  Lock(const Lock&) = delete;
+  Lock& operator=(const Lock&) = delete;
+  template <typename Step>
+  void Run(Step step) {
+    EnterCriticalSection(&section);
+    step();
+    LeaveCriticalSection(&section);
+  }
+
+ private:
+  CRITICAL_SECTION section;
+};
+
+// A movie's frames and events on their way from Media Foundation's threads
+// to the window's thread.
+class MovieSink {
+ public:
+  MovieSink(HWND notify, WPARAM serial)
+      : opened(CreateEventA(nullptr, TRUE, FALSE, nullptr)), notify(notify), serial(serial) {}
+
+  // The file is being read by the resolver, whose answer comes to OnAsync.
+  void Opening(const ComPtr<IMFSourceResolver>& reader) {
+    lock.Run([&] { resolver = reader; });
+  }
+
+  // The source the resolver made, once; null before, or when it made none.
+  ComPtr<IMFMediaSource> TakeSource() {
+    ComPtr<IMFMediaSource> made;
+    lock.Run([&] { made = std::move(source); });
+    return made;
+  }
+
+  bool WaitUntilOpened(DWORD milliseconds) { return WaitForSingleObject(opened.get(), milliseconds) == WAIT_OBJECT_0; }
+
+  // The resolver's answer, then the session's events; answers whether to
+  // wait for the next event.
+  bool OnAsync(IMFAsyncResult* result) {
+    ComPtr<IMFSourceResolver> reader;
+    lock.Run([&] { reader = std::move(resolver); });
+    return reader ? OnOpened(reader, result) : OnEvent(result);
+  }
+
+  // After this nothing more is posted and the session is let go.
+  void Detach() {
+    ComPtr<IMFMediaSession> dropped;
+    lock.Run([&] {
+      notify = nullptr;
+      dropped = std::move(session);
+    });
+  }
+
+  void Listen(const ComPtr<IMFMediaSession>& events) {
+    lock.Run([&] { session = events; });
+  }
+
+  // The newest frame, if one came since the last call, swapped into `frame`.
+  bool TakeFrame(std::vector<BYTE>& frame) {
+    framePosted.store(false);
+    bool taken = false;
+    lock.Run([&] {
+      if (!hasFrame) return;
+      frame.swap(pending);
+      hasFrame = false;
+      taken = true;
+    });
+    return taken;
+  }
+
+  // One stream thread delivers the frames in turn.
+  void Deliver(const BYTE* data, DWORD size) {
+    incoming.assign(data, data + size);
+    HWND target = nullptr;
+    lock.Run([&] {
+      incoming.swap(pending);
+      hasFrame = true;
+      target = notify;
+    });
+    // One message at a time: a slow window sees only the newest frame.
+    if (target && !framePosted.exchange(true)) PostMessageA(target, WM_SAVER_MOVIE_FRAME, serial, 0);
+  }
+
+  bool OnOpened(const ComPtr<IMFSourceResolver>& reader, IMFAsyncResult* result) {
+    ComPtr<IUnknown> object;
+    ComPtr<IMFMediaSource> made;
+    MF_OBJECT_TYPE type = MF_OBJECT_INVALID;
+    if (SUCCEEDED(reader->EndCreateObjectFromURL(result, &type, object.out())))
+      object->QueryInterface(IID_IMFMediaSource, made.outVoid());
+    const bool ok = static_cast<bool>(made);
+    lock.Run([&] { source = std::move(made); });
+    SetEvent(opened.get());
+    Post(ok ? kMovieOpened : kMovieUnopened);
+    return false;
+  }
+
+  bool OnEvent(IMFAsyncResult* result) {
+    ComPtr<IMFMediaSession> events;
+    lock.Run([&] { events = session; });
+    ComPtr<IMFMediaEvent> event;
+    if (!events || FAILED(events->EndGetEvent(result, event.out()))) return false;
+    MediaEventType type = MEUnknown;
+    HRESULT status = S_OK;
+    event->GetType(&type);
+    event->GetStatus(&status);
+    if (type == MESessionEnded && SUCCEEDED(status)) {
+      Post(kMovieEnded);
+    } else if (FAILED(status) || type == MEError) {
+      Post(kMovieFailed);
+    } else {
+      return type != MESessionClosed;
+    }
+    return false;
+  }
+
+  ComPtr<IMFMediaSession> Session() {
+    ComPtr<IMFMediaSession> events;
+    lock.Run([&] { events = session; });
+    return events;
+  }
+
+ private:
+  void Post(LPARAM what) {
+    HWND target = nullptr;
+    lock.Run([&] { target = notify; });
+    if (target) PostMessageA(target, WM_SAVER_MOVIE_EVENT, serial, what);
+  }
+
+  Lock lock;
+  std::atomic<bool> framePosted{false};
+  fw::UniqueKernelHandle opened;
+  // Guarded by the lock:
+  HWND notify;
+  ComPtr<IMFSourceResolver> resolver;
+  ComPtr<IMFMediaSource> source;
+  ComPtr<IMFMediaSession> session;
+  std::vector<BYTE> pending;
+  bool hasFrame = false;
+  // The stream thread's own:
+  std::vector<BYTE> incoming;
+  const WPARAM serial;
+};
+
+// What Media Foundation holds of a movie: a small object that passes its
+// calls on to the movie's sink until the movie cuts it off. Media Foundation
+// may keep it after the movie is gone; then it holds nothing of the movie.
+class MovieCallbacks final : public IMFSampleGrabberSinkCallback, public IMFAsyncCallback {
+ public:
+  explicit MovieCallbacks(std::shared_ptr<MovieSink> sink) : sink(std::move(sink)) {}
+
+  void Detach() {
+    std::shared_ptr<MovieSink> dropped;
+    lock.Run([&] { dropped = std::move(sink); });
+  }
+
+  // IUnknown
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IMFSampleGrabberSinkCallback || iid == IID_IMFClockStateSink) {
+      *out = static_cast<IMFSampleGrabberSinkCallback*>(this);
+    } else if (iid == IID_IMFAsyncCallback) {
+      *out = static_cast<IMFAsyncCallback*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+  STDMETHODIMP_(ULONG) Release() override {
+    const ULONG left = --references;
+    if (left == 0) delete this;
+    return left;
+  }
+
+  // IMFClockStateSink: the clock's changes need nothing here.
+  STDMETHODIMP OnClockStart(MFTIME, LONGLONG) override { return S_OK; }
+  STDMETHODIMP OnClockStop(MFTIME) override { return S_OK; }
+  STDMETHODIMP OnClockPause(MFTIME) override { return S_OK; }
+  STDMETHODIMP OnClockRestart(MFTIME) override { return S_OK; }
+  STDMETHODIMP OnClockSetRate(MFTIME, float) override { return S_OK; }
+
+  // IMFSampleGrabberSinkCallback
+  STDMETHODIMP OnSetPresentationClock(IMFPresentationClock*) override { return S_OK; }
+  STDMETHODIMP OnShutdown() override { return S_OK; }
+  STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG, LONGLONG, const BYTE* data, DWORD size) override {
+    if (auto target = Target()) target->Deliver(data, size);
+    return S_OK;
+  }
+
+  // IMFAsyncCallback: the session's events.
+  STDMETHODIMP GetParameters(DWORD*, DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP Invoke(IMFAsyncResult* result) override {
+    auto target = Target();
+    if (target && target->OnAsync(result)) Listen(*target);
+    return S_OK;
+  }
+
+  void Listen(MovieSink& target) {
+    if (auto events = target.Session()) events->BeginGetEvent(this, nullptr);
+  }
+
+ private:
+  ~MovieCallbacks() = default;
+
+  std::shared_ptr<MovieSink> Target() {
+    std::shared_ptr<MovieSink> target;
+    lock.Run([&] { target = sink; });
+    return target;
+  }
+
+  std::atomic<ULONG> references{1};
+  Lock lock;
+  std::shared_ptr<MovieSink> sink;
+};
+
+// The pixel rows of a frame: the decoder may add rows below the picture
+// (1080 lines are coded as 1088) or pad each row.
+bool FrameLayout(size_t bytes, int width, int height, int& rowPixels) {
+  if (width <= 0 || height <= 0) return false;
+  const size_t plainRow = static_cast<size_t>(width) * 4;
+  if (bytes >= plainRow * height && bytes % plainRow == 0) {
+    rowPixels = width;
+    return true;
+  }
+  if (bytes % height != 0 || (bytes / height) % 4 != 0 || bytes / height < plainRow) return false;
+  rowPixels = static_cast<int>(bytes / height / 4);
+  return true;
+}
+
+}  // namespace
+
+class MfMovie::Impl {
+ public:
+  std::shared_ptr<const MediaFoundationApi> api;
+  ComPtr<IMFSourceResolver> resolver;
+  ComPtr<IMFMediaSource> source;
+  ComPtr<IMFPresentationDescriptor> presentation;
+  ComPtr<IMFMediaSession> session;
+  std::vector<ComPtr<IMFActivate>> sinks;
+  std::shared_ptr<MovieSink> sink;
+  MovieCallbacks* callbacks = nullptr;
+  WPARAM serial = 0;
+  SIZE size{};
+  HWND target = nullptr;
+  RECT where{};
+  std::vector<BYTE> frame;
+
+  // Reading a file may take long (a damaged one, a slow disk): the resolver
+  // reads it on Media Foundation's threads and tells the window when done.
+  bool BeginOpen(const std::string& path) {
+    std::wstring url(MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0), L'\0');
+    if (url.empty() || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &url[0], static_cast<int>(url.size())) ||
+        FAILED(api->CreateSourceResolver(resolver.out())))
+      return false;
+    sink->Opening(resolver);
+    if (SUCCEEDED(resolver->BeginCreateObjectFromURL(url.c_str(), MF_RESOLUTION_MEDIASOURCE, nullptr, nullptr,
+                                                     callbacks, nullptr)))
+      return true;
+    sink->TakeSource();
+    sink->Opening(ComPtr<IMFSourceResolver>());
+    return false;
+  }
+
+  bool FinishOpen() {
+    if (!source) source = sink->TakeSource();
+    if (!source || FAILED(source->CreatePresentationDescriptor(presentation.out()))) return false;
+    size = FirstVideoSize();
+    return true;
+  }
+
+  SIZE FirstVideoSize() {
+    DWORD count = 0;
+    presentation->GetStreamDescriptorCount(&count);
+    for (DWORD i = 0; i < count; ++i) {
+      ComPtr<IMFMediaTypeHandler> handler;
+      GUID major{};
+      if (!StreamHandler(i, handler) || FAILED(handler->GetMajorType(&major)) || major != MFMediaType_Video)
+        continue;
+      ComPtr<IMFMediaType> type;
+      UINT64 frameSize = 0;
+      if (FAILED(handler->GetCurrentMediaType(type.out())) || FAILED(type->GetUINT64(MF_MT_FRAME_SIZE, &frameSize)))
+        continue;
+      return {static_cast<LONG>(frameSize >> 32), static_cast<LONG>(frameSize & 0xFFFFFFFF)};
+    }
+    return {0, 0};
+  }
+
+  bool StreamHandler(DWORD index, ComPtr<IMFMediaTypeHandler>& handler, ComPtr<IMFStreamDescriptor>* stream = nullptr) {
+    BOOL selected = FALSE;
+    ComPtr<IMFStreamDescriptor> descriptor;
+    if (FAILED(presentation->GetStreamDescriptorByIndex(index, &selected, descriptor.out())) ||
+        FAILED(descriptor->GetMediaTypeHandler(handler.out())))
+      return false;
+    if (stream) *stream = descriptor;
+    return true;
+  }
+
+  // The first video stream to the grabber in 32-bit RGB; the first sound
+  // stream to the speakers unless muted or the system has none (the audio
+  // renderer then stalls the whole movie). Every other stream is dropped.
+  bool BuildTopology(bool mute, ComPtr<IMFTopology>& topology) {
+    if (FAILED(api->CreateTopology(topology.out()))) return false;
+    bool video = false, audioDone = mute || waveOutGetNumDevs() == 0;
+    DWORD count = 0;
+    presentation->GetStreamDescriptorCount(&count);
+    for (DWORD i = 0; i < count; ++i) {
+      ComPtr<IMFMediaTypeHandler> handler;
+      ComPtr<IMFStreamDescriptor> stream;
+      GUID major{};
+      ComPtr<IMFActivate> output;
+      if (StreamHandler(i, handler, &stream) && SUCCEEDED(handler->GetMajorType(&major))) {
+        if (major == MFMediaType_Video && !video)
+          video = GrabberFor(output);
+        else if (major == MFMediaType_Audio && !audioDone)
+          audioDone = SUCCEEDED(api->CreateAudioRendererActivate(output.out()));
+      }
+      if (!output || !Connect(topology, stream, output)) {
+        presentation->DeselectStream(i);
+        continue;
+      }
+      presentation->SelectStream(i);
+      sinks.push_back(output);
+    }
+    return !sinks.empty();
+  }
+
+  bool GrabberFor(ComPtr<IMFActivate>& output) {
+    ComPtr<IMFMediaType> rgb;
+    return SUCCEEDED(api->CreateMediaType(rgb.out())) &&
+           SUCCEEDED(rgb->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video)) &&
+           SUCCEEDED(rgb->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_RGB32)) &&
+           SUCCEEDED(api->CreateSampleGrabberSinkActivate(rgb.get(), callbacks, output.out()));
+  }
+
+  bool Connect(ComPtr<IMFTopology>& topology, const ComPtr<IMFStreamDescriptor>& stream,
+               const ComPtr<IMFActivate>& output) {
+    ComPtr<IMFTopologyNode> from, to;
+    return SUCCEEDED(api->CreateTopologyNode(MF_TOPOLOGY_SOURCESTREAM_NODE, from.out())) &&
+           SUCCEEDED(from->SetUnknown(MF_TOPONODE_SOURCE, source.get())) &&
+           SUCCEEDED(from->SetUnknown(MF_TOPONODE_PRESENTATION_DESCRIPTOR, presentation.get())) &&
+           SUCCEEDED(from->SetUnknown(MF_TOPONODE_STREAM_DESCRIPTOR, stream.get())) &&
+           SUCCEEDED(api->CreateTopologyNode(MF_TOPOLOGY_OUTPUT_NODE, to.out())) &&
+           SUCCEEDED(to->SetObject(output.get())) && SUCCEEDED(topology->AddNode(from.get())) &&
+           SUCCEEDED(topology->AddNode(to.get())) && SUCCEEDED(from->ConnectOutput(0, to.get(), 0));
+  }
+
+  // Speed in thousandths; the normal rate where the file cannot go at it.
+  void SetRate(int speed) {
+    if (speed <= 0 || speed == 1000) return;
+    const float rate = static_cast<float>(speed) / 1000.0f;
+    ComPtr<IMFRateSupport> support;
+    ComPtr<IMFRateControl> control;
+    if (FAILED(api->GetService(session.get(), MF_RATE_CONTROL_SERVICE, IID_IMFRateSupport, support.outVoid())) ||
+        FAILED(api->GetService(session.get(), MF_RATE_CONTROL_SERVICE, IID_IMFRateControl, control.outVoid())))
+      return;
+    float nearest = 1.0f;
+    if (SUCCEEDED(support->IsRateSupported(FALSE, rate, &nearest))) control->SetRate(FALSE, rate);
+  }
+
+  ~Impl() {
+    if (callbacks) callbacks->Detach();
+    if (sink) sink->Detach();
+    // A source made after the movie was given up is shut down all the same.
+    if (!source && sink) source = sink->TakeSource();
+    // Shutting a session or source down waits for its reading to stop, which
+    // can take seconds: a pool thread does it, and the window's thread goes on.
+    auto* teardown = new Teardown{std::move(session), std::move(source), std::move(presentation), std::move(sinks)};
+    if (!QueueUserWorkItem(Teardown::Run, teardown, WT_EXECUTEDEFAULT)) Teardown::Run(teardown);
+    if (callbacks) callbacks->Release();
+  }
+
+  // What is left of a movie once the window has let it go.
+  struct Teardown {
+    ComPtr<IMFMediaSession> session;
+    ComPtr<IMFMediaSource> source;
+    ComPtr<IMFPresentationDescriptor> presentation;
+    std::vector<ComPtr<IMFActivate>> sinks;
+
+    static DWORD WINAPI Run(void* what) {
+      auto* teardown = static_cast<Teardown*>(what);
+      if (teardown->session) teardown->session->Shutdown();
+      if (teardown->source) teardown->source->Shutdown();
+      for (auto& output : teardown->sinks) output->ShutdownObject();
+      delete teardown;
+      return 0;
+    }
+  };
+};
+
+MfMovie::MfMovie(std::unique_ptr<Impl> impl) : impl(std::move(impl)) {}
+MfMovie::~MfMovie() = default;
+
+std::unique_ptr<MfMovie> MfMovie::Open(const std::string& path, HWND notify, WPARAM serial) {
+  auto impl = std::make_unique<Impl>();
+  impl->api = MediaFoundation::Acquire();
+  if (!impl->api) return nullptr;
+  impl->serial = serial;
+  impl->sink = std::make_shared<MovieSink>(notify, serial);
+  impl->callbacks = new MovieCallbacks(impl->sink);
+  if (!impl->BeginOpen(path)) return nullptr;
+  return std::unique_ptr<MfMovie>(new MfMovie(std::move(impl)));
+}
+
+bool MfMovie::WaitUntilOpened(DWORD milliseconds) { return impl->sink->WaitUntilOpened(milliseconds); }
+
+bool MfMovie::FinishOpen() { return impl->FinishOpen(); }
+
+SIZE MfMovie::NativeSize() const { return impl->size; }
+
+WPARAM MfMovie::Serial() const { return impl->serial; }
+
+bool MfMovie::Play(HWND target, const RECT& where, int speed, bool mute) {
+  impl->target = target;
+  impl->where = where;
+  ComPtr<IMFTopology> topology;
+  if (!impl->BuildTopology(mute, topology) || FAILED(impl->api->CreateMediaSession(nullptr, impl->session.out())) ||
+      FAILED(impl->session->SetTopology(0, topology.get())))
+    return false;
+  impl->SetRate(speed);
+  impl->sink->Listen(impl->session);
+  impl->callbacks->Listen(*impl->sink);
+  PROPVARIANT start;
+  PropVariantInit(&start);
+  return SUCCEEDED(impl->session->Start(&GUID_NULL, &start));
+}
+
+void MfMovie::MoveTo(const RECT& where) { impl->where = where; }
+
+void MfMovie::DrawLatestFrame() {
+  if (!impl->sink->TakeFrame(impl->frame)) return;
+  const int width = impl->size.cx, height = impl->size.cy;
+  int rowPixels = 0;
+  if (!FrameLayout(impl->frame.size(), width, height, rowPixels)) return;
+  BITMAPINFO info{};
+  // Rows top to bottom, as the decoder gives them.
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), rowPixels, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  const RECT& to = impl->where;
+  fw::WindowDc dc(impl->target);
+  if (!dc.get()) return;
+  SetStretchBltMode(dc.get(), COLORONCOLOR);
+  StretchDIBits(dc.get(), to.left, to.top, to.right - to.left, to.bottom - to.top, 0, 0, width, height,
+                impl->frame.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+}
+
+}  // namespace velora

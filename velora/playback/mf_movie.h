@@ -1,0 +1,61 @@
+#pragma once
+// A movie played through Media Foundation: MP4, M4V and MOV files, which the
+// MCI devices of a stock Windows cannot open. A media session decodes the
+// video to 32-bit RGB for a sample grabber; velora draws each frame itself.
+// Media Foundation calls back on its own threads: every event and frame
+// reaches the window's thread as a posted message (only the latest frame is
+// kept), and the window's thread never waits for those threads.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace velora {
+
+// Posted to the window given at opening. wParam: the movie's serial number,
+// so that a message of a movie already gone is recognised and dropped.
+constexpr UINT WM_SAVER_MOVIE_FRAME = WM_APP + 1;
+// lParam: one of the events below.
+constexpr UINT WM_SAVER_MOVIE_EVENT = WM_APP + 2;
+constexpr LPARAM kMovieEnded = 1;
+constexpr LPARAM kMovieFailed = 2;    // opened, but cannot be played
+constexpr LPARAM kMovieOpened = 3;    // FinishOpen, then Play
+constexpr LPARAM kMovieUnopened = 4;  // Media Foundation cannot read the file
+
+// The caption of a movie window whose picture comes from Media Foundation,
+// which tells a watcher which way the movie plays.
+constexpr char kMediaFoundationMovieTitle[] = "Media Foundation";
+
+class MfMovie {
+ public:
+  // Starts reading the file; kMovieOpened or kMovieUnopened follows. Null
+  // when Media Foundation is missing or cannot even start.
+  static std::unique_ptr<MfMovie> Open(const std::string& path, HWND notify, WPARAM serial);
+  // Stops the movie and releases its objects, buffers and threads.
+  ~MfMovie();
+
+  // For a window that may wait for the reading (the setup dialog's preview,
+  // as the MCI window waits): whether it ended within the time.
+  bool WaitUntilOpened(DWORD milliseconds);
+  // After the reading: takes the movie's streams; false when it made none.
+  bool FinishOpen();
+  // The video's frame size; 0 by 0 for a file without a picture.
+  SIZE NativeSize() const;
+  // Starts playback; frames are drawn into `target` at `where`. Speed is in
+  // thousandths of the normal rate, used where the file allows it. False
+  // when playback cannot start.
+  bool Play(HWND target, const RECT& where, int speed, bool mute);
+  // Where later frames go (the preview follows its window's size).
+  void MoveTo(const RECT& where);
+  // On WM_SAVER_MOVIE_FRAME: draws the newest frame, if one came.
+  void DrawLatestFrame();
+  WPARAM Serial() const;
+
+  class Impl;
+
+ private:
+  explicit MfMovie(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl;
+};
+
+}  // namespace velora
