@@ -83,7 +83,7 @@ class SetupDialogTest : public ::testing::Test {
   // Opens the dialog on `file`, runs `body` while it is up, then ends it with `close`.
   INT_PTR Run(const std::string& file, std::function<void(SetupDialog&)> body, int close = IDCANCEL) {
     WriteFile(path, file);
-    SetupDialog dialog{PlaylistFile(path)};
+    SetupDialog dialog{PlaylistFile(path), settings, true};
     Then([&] {
       body(dialog);
       Then([&dialog, close] { PostMessageA(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(close, BN_CLICKED), 0); });
@@ -126,6 +126,7 @@ class SetupDialogTest : public ::testing::Test {
   static void Select(SetupDialog& d, HTREEITEM item) { TreeView_SelectItem(d.playlistTree, item); }
 
   TestApp app;
+  PlaybackSettings settings;
   std::string directory, path, existing;
 };
 
@@ -366,7 +367,7 @@ TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
     };
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
     // What the Options dialog's OK does to the settings, before any save.
-    app.playbackSettings.Reverse = 1;
+    settings.Reverse = 1;
     sent = &backwards;
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
   });
@@ -379,7 +380,7 @@ TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
 TEST_F(SetupDialogTest, AnMp4PreviewPlaysForwardsInAWindowOfItsOwnAndCloses) {
   const std::string clip = PreviewClip("PREVIEW_MP4");
   ASSERT_FALSE(clip.empty()) << "PREVIEW_MP4 not set";
-  app.playbackSettings.Reverse = 1;
+  settings.Reverse = 1;
   HWND preview = nullptr;
   std::string caption;
   bool openAfterASecond = false, closed = false, pictureSeen = false;
@@ -412,7 +413,7 @@ TEST_F(SetupDialogTest, AnMp4PreviewPlaysForwardsInAWindowOfItsOwnAndCloses) {
       Sleep(20);
     }
   });
-  app.playbackSettings.Reverse = 0;
+  settings.Reverse = 0;
   ASSERT_NE(preview, nullptr) << "no preview window";
   EXPECT_EQ(caption, "preview-clip.mp4");
   EXPECT_TRUE(pictureSeen) << "the clip's green never showed in the preview";
@@ -719,7 +720,7 @@ TEST_F(SetupDialogTest, TheTreeReportsInAnsiAndWideRequestsAreLeftAlone) {
 // A save that fails keeps the dialog open and says why; OK once the file is free saves.
 TEST_F(SetupDialogTest, OkThatCannotSaveTellsWhyKeepsTheDialogAndSavesOnceTheFileIsFree) {
   WriteFile(path, kHeader + "\r\n\a Sea\a\r\n Z:\\a.avi\r\n");
-  SetupDialog d{PlaylistFile(path)};
+  SetupDialog d{PlaylistFile(path), settings, true};
   HANDLE holder = INVALID_HANDLE_VALUE;
   HWND owner = nullptr;
   std::string text;

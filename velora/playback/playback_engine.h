@@ -11,7 +11,7 @@
 #include "velora/playback/mci_port.h"
 #include "velora/playback/movie_window.h"
 #include "velora/playlists/playlist_file.h"
-#include "velora/shell/playback_settings.h"
+#include "velora/playback/playback_settings.h"
 
 namespace velora {
 

@@ -11,8 +11,7 @@ namespace velora {
 
 class PlayerWindow : public fw::Window {
  public:
-  PlayerWindow();
-  // For tests: another MCI port, settings record and playlist file.
+  // Plays the now-playing movies of `playlistFile` through `mci`, as `settings` say at each movie start.
   PlayerWindow(MciPort& mci, const PlaybackSettings& settings, PlaylistFile playlistFile);
 
   // Covers every monitor; answers whether the window was created.

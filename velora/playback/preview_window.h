@@ -14,8 +14,7 @@ namespace velora {
 
 class PreviewWindow : public fw::Window {
  public:
-  PreviewWindow();
-  // For tests: another playlist file.
+  // Shows the now-playing movies of `playlistFile`.
   explicit PreviewWindow(PlaylistFile playlistFile);
 
   // A visible child of `parent` covering `rect`, as the settings page asks;

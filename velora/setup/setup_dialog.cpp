@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "framework/app.h"
 #include "velora/playback/movie_device.h"
 #include "velora/playback/movie_file.h"
 #include "velora/playlists/playlist_model.h"
@@ -16,7 +17,6 @@
 #include "velora/setup/file_selection.h"
 #include "velora/setup/options_dialog.h"
 #include "velora/setup/text_dialogs.h"
-#include "velora/shell/saver_app.h"
 
 namespace velora {
 
@@ -71,8 +71,8 @@ FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
 FW_END_MESSAGE_MAP()
 
-SetupDialog::SetupDialog(std::optional<PlaylistFile> file)
-    : fw::Dialog(IDD_SETUP), givenFile(std::move(file)), playlistFile(std::nullopt) {}
+SetupDialog::SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell)
+    : fw::Dialog(IDD_SETUP), playlistFile(std::move(file)), settings(settings), newShell(newShell) {}
 
 SetupDialog::~SetupDialog() {
   if (imageList) ImageList_Destroy(imageList);
@@ -119,7 +119,6 @@ void SetupDialog::CreateImageList() {
 }
 
 void SetupDialog::LoadPlaylists() {
-  playlistFile = givenFile ? *givenFile : PlaylistFile::InWindowsDirectory();
   PlaylistSet set = playlistFile.LoadPlaylists();
 
   HTREEITEM toSelect = nullptr;
@@ -190,8 +189,7 @@ void SetupDialog::Resolve(MovieItem& movie) {
   movie.resolved = true;
   const std::string& path = movie.path;
   int image = TREE_IMAGE_MOVIE;
-  const bool shell4 = SaverApp::Get().newShell;
-  if (shell4) {
+  if (newShell) {
     SHFILEINFOA info{};
     auto systemList = reinterpret_cast<HIMAGELIST>(
         SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
@@ -212,7 +210,7 @@ void SetupDialog::Resolve(MovieItem& movie) {
       image = added;
   }
 
-  if (shell4) {
+  if (newShell) {
     SHFILEINFOA info{};
     if (SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME | SHGFI_TYPENAME)) {
       movie.title = info.szDisplayName;
@@ -391,7 +389,7 @@ LRESULT SetupDialog::OnAddMovie(fw::Message&) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   };
   for (const std::string& path :
-       SplitFileSelection(std::string_view(result.data(), result.size()), SaverApp::Get().newShell, exists)) {
+       SplitFileSelection(std::string_view(result.data(), result.size()), newShell, exists)) {
     // A path longer than the playlist file holds could not be played back; leave it out.
     if (StorableMoviePath(path) != path) continue;
     AddMovieItem(target, path);
@@ -401,7 +399,7 @@ LRESULT SetupDialog::OnAddMovie(fw::Message&) {
 }
 
 LRESULT SetupDialog::OnOptions(fw::Message&) {
-  RunOptions(hwnd(), SaverApp::Get().playbackSettings);
+  RunOptions(hwnd(), settings);
   return 0;
 }
 
@@ -415,7 +413,7 @@ LRESULT SetupDialog::OnItemLocation(fw::Message&) {
 LRESULT SetupDialog::OnItemPreview(fw::Message&) {
   const std::string* path = contextItem ? PathOf(contextItem) : nullptr;
   if (!path) return 0;
-  const bool reverse = SaverApp::Get().playbackSettings.Reverse != 0;
+  const bool reverse = settings.Reverse != 0;
   if (OpenFallbackPreview(hwnd(), *path, reverse)) return 0;
   HWND preview = MCIWndCreateA(hwnd(), fw::App::Current()->Instance(),
                                WS_CAPTION | WS_THICKFRAME | MCIWNDF_NOMENU | MCIWNDF_SHOWNAME |

@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-#include <optional>
-
 #include "framework/dialog.h"
 #include "framework/handles.h"
+#include "velora/playback/playback_settings.h"
 #include "velora/playlists/playlist_file.h"
 #include "velora/setup/label_edit_box.h"
 
@@ -21,8 +20,10 @@ namespace velora {
 
 class SetupDialog : public fw::Dialog {
  public:
-  // The playlist file in the Windows directory, or the one given (tests).
-  explicit SetupDialog(std::optional<PlaylistFile> file = std::nullopt);
+  // Edits the playlists of `file`; Options edits `settings`, which the caller
+  // stores when the dialog ends with OK. With `newShell` (Windows 95 / NT 4 or
+  // later) movies show the titles and icons the shell gives their files.
+  SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell);
   ~SetupDialog() override;
 
   // Inserts a playlist under the root at its alphabetical place.
@@ -122,8 +123,9 @@ class SetupDialog : public fw::Dialog {
   std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> sendToPreview = &SendMessageA;
 
  private:
-  std::optional<PlaylistFile> givenFile;
   PlaylistFile playlistFile;
+  PlaybackSettings& settings;
+  const bool newShell;
   // The movie items' data; an item's data points into this store.
   std::deque<MovieItem> movies;
   // The image that shows each system icon (by its index in the system's image list).
