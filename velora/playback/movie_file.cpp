@@ -15,4 +15,8 @@ bool IsAviFile(std::string_view path) {
   return lower(name[dot + 1]) == 'a' && lower(name[dot + 2]) == 'v' && lower(name[dot + 3]) == 'i';
 }
 
+bool PlaysBackwards(bool reverseAsked, std::string_view path, const std::function<bool()>& deviceCanReverse) {
+  return reverseAsked && (IsAviFile(path) || deviceCanReverse());
+}
+
 }  // namespace velora

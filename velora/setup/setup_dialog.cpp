@@ -422,13 +422,10 @@ LRESULT SetupDialog::OnItemPreview(fw::Message&) {
   if (!preview) return 0;
   sendToPreview(preview, MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(path->c_str()));
   ShowWindow(preview, SW_SHOW);
-  // A device that cannot play backwards (MPEG video) plays the movie forwards.
-  auto canPlayBackwards = [&] {
-    return IsAviFile(*path) ||
-           CanPlayBackwards(SystemMci(),
-                            static_cast<MCIDEVICEID>(sendToPreview(preview, MCIWNDM_GETDEVICEID, 0, 0)));
+  auto deviceCanReverse = [&] {
+    return CanPlayBackwards(SystemMci(), static_cast<MCIDEVICEID>(sendToPreview(preview, MCIWNDM_GETDEVICEID, 0, 0)));
   };
-  if (reverse && canPlayBackwards())
+  if (PlaysBackwards(reverse, *path, deviceCanReverse))
     sendToPreview(preview, MCIWNDM_PLAYREVERSE, 0, 0);
   else
     sendToPreview(preview, MCI_PLAY, 0, 0);
