@@ -70,7 +70,7 @@ LRESULT PlayerWindow::OnEraseBackground(fw::Message& msg) {
 LRESULT PlayerWindow::OnPaint(fw::Message&) {
   fw::PaintDc dc(hwnd());
   // With movies, the devices draw into the window themselves.
-  if (engine.movieList.empty()) PaintNoMoviesHint(dc.get());
+  if (!engine.HasMovies()) PaintNoMoviesHint(dc.get());
   return 0;
 }
 

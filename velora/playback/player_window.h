@@ -17,8 +17,6 @@ class PlayerWindow : public fw::Window {
   // Covers every monitor; answers whether the window was created.
   virtual bool CreateFullScreen();
 
-  PlaybackEngine engine;
-
  protected:
   FW_DECLARE_MESSAGE_MAP()
   LRESULT OnCreate(fw::Message& msg);
@@ -37,6 +35,9 @@ class PlayerWindow : public fw::Window {
   // Lays black covers over every monitor but the primary.
   void CoverOtherMonitors();
 
+  friend class PlaybackTestAccess;
+
+  PlaybackEngine engine;
   PlaylistFile playlistFile;
   // A movie larger than the primary monitor is cut at its edges, as the
   // screen's edges cut it on a single monitor: these children lie over the

@@ -26,23 +26,9 @@ class SetupDialog : public fw::Dialog {
   SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell);
   ~SetupDialog() override;
 
-  // Inserts a playlist under the root at its alphabetical place.
-  HTREEITEM AddPlaylistItem(const std::string& name);
-  // Appends a movie to a playlist (or, without one, to the top level) with
-  // the title and icon the shell gives its file.
-  HTREEITEM AddMovieItem(HTREEITEM playlistItem, const std::string& path);
-  // Makes the selected item the now-playing one and shows it in the box.
-  void SetNowPlaying();
+  // The Delete key: deletes an item (not the root) of the tree.
   void DeleteItem(HTREEITEM item);
-
   HTREEITEM SelectedItem() const;
-  // What the tree shows for an item: its label and its image.
-  std::string ItemLabel(HTREEITEM item);
-  int ItemImage(HTREEITEM item);
-  // A movie's full path; nothing for the root and playlists.
-  const std::string* PathOf(HTREEITEM item) const;
-  // The model the tree holds: the root's children are the playlists, theirs the movies.
-  PlaylistSet TreeToModel() const;
 
  protected:
   BOOL OnInitDialog() override;
@@ -74,6 +60,23 @@ class SetupDialog : public fw::Dialog {
   LRESULT OnCaptureChanged(fw::Message& msg);
 
  private:
+  friend class SetupDialogTestAccess;
+
+  // Inserts a playlist under the root at its alphabetical place.
+  HTREEITEM AddPlaylistItem(const std::string& name);
+  // Appends a movie to a playlist (or, without one, to the top level) with
+  // the title and icon the shell gives its file.
+  HTREEITEM AddMovieItem(HTREEITEM playlistItem, const std::string& path);
+  // Makes the selected item the now-playing one and shows it in the box.
+  void SetNowPlaying();
+  // What the tree shows for an item: its label and its image.
+  std::string ItemLabel(HTREEITEM item);
+  int ItemImage(HTREEITEM item);
+  // A movie's full path; nothing for the root and playlists.
+  const std::string* PathOf(HTREEITEM item) const;
+  // The model the tree holds: the root's children are the playlists, theirs the movies.
+  PlaylistSet TreeToModel() const;
+
   void AddSystemMenuAbout();
   void CreateImageList();
   void LoadPlaylists();
@@ -103,7 +106,6 @@ class SetupDialog : public fw::Dialog {
   HTREEITEM ParentOf(HTREEITEM item) const;
   std::string LabelOf(HTREEITEM item) const;
 
- public:
   HWND playlistTree = nullptr;
   HWND nowPlayingBox = nullptr;
   HIMAGELIST imageList = nullptr;
@@ -122,7 +124,6 @@ class SetupDialog : public fw::Dialog {
   // not every system plays backwards.
   std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> sendToPreview = &SendMessageA;
 
- private:
   PlaylistFile playlistFile;
   PlaybackSettings& settings;
   const bool newShell;

@@ -8,9 +8,11 @@
 #include <new>
 
 #include "framework/delayed_libraries.h"
+#include "velora/playback/mci_port.h"
 #include "velora/playback/player_window.h"
 #include "velora/playback/preview_window.h"
 #include "velora/playback/saver_window.h"
+#include "velora/playlists/playlist_file.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/setup/setup_dialog.h"
 #include "velora/shell/playback_settings_store.h"
