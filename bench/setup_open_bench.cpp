@@ -31,7 +31,8 @@ void CALLBACK WatchForDialog(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 double OpenOnce(const std::string& playlistPath) {
-  velora::SetupDialog dialog{velora::PlaylistFile(playlistPath)};
+  velora::PlaybackSettings settings;
+  velora::SetupDialog dialog{velora::PlaylistFile(playlistPath), settings, true};
   shownAfterMs = -1;
   startedMs = bench::NowMs();
   SetTimer(nullptr, 0, 1, &WatchForDialog);

@@ -33,5 +33,27 @@ TEST(IsMediaFoundationFile, Mp4M4vAndMovInAnyCaseOnly) {
   for (const Case& c : cases) EXPECT_EQ(IsMediaFoundationFile(c.path), c.mediaFoundation) << c.path;
 }
 
+// The device is asked only when its answer decides: asking costs the player,
+// the fallback preview and the setup dialog's preview a device command.
+TEST(PlaysBackwards, WhenAskedForOnTheAviDeviceOrADeviceThatSaysItCan) {
+  struct Case {
+    bool asked;
+    const char* path;
+    bool deviceCan;
+    bool backwards;
+    bool deviceAsked;
+  };
+  const Case cases[] = {
+      {false, "C:\\A.AVI", true, false, false}, {false, "C:\\A.MP4", true, false, false},
+      {true, "C:\\A.AVI", false, true, false},  {true, "C:\\A.MP4", true, true, true},
+      {true, "C:\\A.MP4", false, false, true},
+  };
+  for (const Case& c : cases) {
+    int asks = 0;
+    EXPECT_EQ(PlaysBackwards(c.asked, c.path, [&] { return ++asks, c.deviceCan; }), c.backwards) << c.path;
+    EXPECT_EQ(asks, c.deviceAsked ? 1 : 0) << c.path;
+  }
+}
+
 }  // namespace
 }  // namespace velora

@@ -15,7 +15,21 @@
 #include "velora/playback/media_foundation_loader.h"
 
 namespace velora {
+
+// The engine's and the windows' state the tests read and set.
+class PlaybackTestAccess {
+ public:
+  static MCIDEVICEID DeviceId(const PlayerWindow& w) { return w.engine.deviceId; }
+  static RECT MovieRect(const PlayerWindow& w) { return w.engine.movieRect; }
+  static int CurrentIndex(const PlayerWindow& w) { return w.engine.currentIndex; }
+  static const std::vector<std::string>& MovieList(const PlayerWindow& w) { return w.engine.movieList; }
+  static int& LastMouseX(SaverWindow& w) { return w.lastMouseX; }
+  static int& LastMouseY(SaverWindow& w) { return w.lastMouseY; }
+};
+
 namespace {
+
+using Access = PlaybackTestAccess;
 
 std::vector<std::string> librariesAsked;
 HMODULE NoSuchLibrary(const char* name) {
@@ -108,8 +122,8 @@ TEST_F(PlaybackTest, FirstMovieGetsTheWholeCommandSequence) {
   EXPECT_EQ(play.from, 0u);
   EXPECT_EQ(play.callback, reinterpret_cast<DWORD_PTR>(window->hwnd()));
   for (size_t i = 2; i < 8; ++i) EXPECT_EQ(calls[i].device, 10u);
-  EXPECT_EQ(window->engine.movieRect.right, 480);
-  EXPECT_EQ(window->engine.movieRect.bottom, 360);
+  EXPECT_EQ(Access::MovieRect(*window).right, 480);
+  EXPECT_EQ(Access::MovieRect(*window).bottom, 360);
 }
 
 TEST_F(PlaybackTest, ReverseMuteHalfSizeAndSpeedReachTheDevice) {
@@ -147,11 +161,11 @@ TEST_F(PlaybackTest, SuccessClosesAndPlaysTheNextWrappingToTheFirst) {
   Notify(MCI_NOTIFY_SUCCESSFUL);
   EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 10u);
   EXPECT_EQ(mci.Last(MCI_OPEN)->text, "C:\\B.AVI");
-  EXPECT_EQ(window->engine.currentIndex, 1);
+  EXPECT_EQ(Access::CurrentIndex(*window), 1);
   Notify(MCI_NOTIFY_SUCCESSFUL);
   EXPECT_EQ(mci.Last(MCI_CLOSE)->device, 11u);
   EXPECT_EQ(mci.Last(MCI_OPEN)->text, "C:\\A.AVI");
-  EXPECT_EQ(window->engine.currentIndex, 0);
+  EXPECT_EQ(Access::CurrentIndex(*window), 0);
 }
 
 TEST_F(PlaybackTest, OtherNotificationsChangeNothing) {
@@ -160,7 +174,7 @@ TEST_F(PlaybackTest, OtherNotificationsChangeNothing) {
   size_t before = mci.calls.size();
   for (WPARAM code : {MCI_NOTIFY_SUPERSEDED, MCI_NOTIFY_ABORTED, MCI_NOTIFY_FAILURE}) Notify(code);
   EXPECT_EQ(mci.calls.size(), before);
-  EXPECT_EQ(window->engine.currentIndex, 0);
+  EXPECT_EQ(Access::CurrentIndex(*window), 0);
 }
 
 TEST_F(PlaybackTest, OneMovieIsReopenedAndPlacedAnewEachTime) {
@@ -181,7 +195,7 @@ TEST_F(PlaybackTest, FailedOpenIsSkippedByTimerTwo) {
   Movies(" C:\\MISSING.AVI\r\n C:\\B.AVI\r\n");
   mci.failOpen.insert("C:\\MISSING.AVI");
   Open();
-  EXPECT_EQ(window->engine.deviceId, 0u);
+  EXPECT_EQ(Access::DeviceId(*window), 0u);
   EXPECT_EQ(mci.Count(MCI_OPEN), 1);  // only a file of unknown type is opened again
   EXPECT_EQ(mci.Count(MCI_WHERE), 0);
   ASSERT_TRUE(TimerRuns(2));
@@ -224,13 +238,13 @@ TEST_F(PlaybackTest, AFileOfATypeWithoutDeviceIsOpenedAgainOnTheMpegVideoDevice)
   EXPECT_EQ(opens[0].text, "C:\\A.MP4");
   EXPECT_EQ(opens[1].text, "C:\\A.MP4|MPEGVideo");
   EXPECT_EQ(opens[1].flags, static_cast<DWORD_PTR>(MCI_OPEN_ELEMENT | MCI_OPEN_TYPE));
-  EXPECT_EQ(window->engine.deviceId, 10u);
+  EXPECT_EQ(Access::DeviceId(*window), 10u);
   EXPECT_EQ(mci.Last(MCI_PLAY)->device, 10u);
 
   // Neither open finds the file: skipped like any file that cannot be opened.
   Notify(MCI_NOTIFY_SUCCESSFUL);
   EXPECT_EQ(Opens(mci).size(), 4u);
-  EXPECT_EQ(window->engine.deviceId, 0u);  // the closed device is forgotten
+  EXPECT_EQ(Access::DeviceId(*window), 0u);  // the closed device is forgotten
   ASSERT_TRUE(TimerRuns(2));
   SendMessageA(*window, WM_TIMER, 2, 0);
   Pump();
@@ -346,7 +360,7 @@ TEST_F(PlaybackTest, EmptyListOpensNoDeviceAndRunsTheHintTimer) {
   Movies("");
   Open();
   EXPECT_EQ(mci.calls.size(), 1u);  // no device, so nothing to realize either
-  EXPECT_TRUE(window->engine.movieList.empty());
+  EXPECT_TRUE(Access::MovieList(*window).empty());
   EXPECT_TRUE(TimerRuns(1));
   // A stray notification with nothing to play must not touch the empty list.
   Notify(MCI_NOTIFY_SUCCESSFUL);
@@ -368,7 +382,7 @@ TEST_F(PlaybackTest, AClosedDeviceIsForgottenSoAFailedOpenLeavesNothingToCloseOr
   mci.failOpen.insert("C:\\MISSING.AVI");
   Open();
   Notify(MCI_NOTIFY_SUCCESSFUL);
-  EXPECT_EQ(window->engine.deviceId, 0u);
+  EXPECT_EQ(Access::DeviceId(*window), 0u);
   const int realized = mci.Count(MCI_REALIZE);
   SendMessageA(*window, WM_QUERYNEWPALETTE, 0, 0);
   EXPECT_EQ(mci.Count(MCI_REALIZE), realized);
@@ -412,7 +426,7 @@ TEST_F(PlaybackTest, SaverClosesOnAMoveAwayFromTheFirstPosition) {
   Pump();
   ClosePosted();
   auto* saver = static_cast<SaverWindow*>(window.get());
-  saver->lastMouseX = saver->lastMouseY = -1;
+  Access::LastMouseX(*saver) = Access::LastMouseY(*saver) = -1;
   SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
   SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
   EXPECT_FALSE(ClosePosted());
@@ -498,8 +512,8 @@ TEST_F(MonitorsTest, TheWindowCoversEveryMonitorAndTheMovieKeepsItsPlaceOnThePri
   EXPECT_TRUE(Covered({700, 10}));
   EXPECT_FALSE(Covered({630, 470}));
   auto* saver = static_cast<SaverWindow*>(window.get());
-  saver->lastMouseX = 700;
-  saver->lastMouseY = 10;
+  Access::LastMouseX(*saver) = 700;
+  Access::LastMouseY(*saver) = 10;
   const size_t calls = mci.calls.size();
 
   // The second monitor moves to the left: the window's origin goes to -640.
@@ -509,7 +523,7 @@ TEST_F(MonitorsTest, TheWindowCoversEveryMonitorAndTheMovieKeepsItsPlaceOnThePri
   EXPECT_EQ(LastPut(), (std::vector<LONG>{800, 120, 320, 240}));
   EXPECT_EQ(mci.calls.size(), calls + 1);  // the same movie goes on: only its place is put anew
   // The pointer stayed where it was on the screen: no move, no close.
-  EXPECT_EQ(saver->lastMouseX, 1340);
+  EXPECT_EQ(Access::LastMouseX(*saver), 1340);
   EXPECT_TRUE(Covered({630, 10}));
   EXPECT_FALSE(Covered({650, 10}));
   SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(1340, 10));

@@ -15,6 +15,14 @@
 #include "velora/resources/resource_ids.h"
 
 namespace velora {
+
+// The preview's state the tests read.
+class PreviewTestAccess {
+ public:
+  static int LineCount(const PreviewWindow& w) { return w.scroll.lineCount; }
+  static bool HasNameStrip(const PreviewWindow& w) { return static_cast<bool>(w.nameStrip); }
+};
+
 namespace {
 
 constexpr int kWidth = 152, kHeight = 112;  // the settings page's little monitor
@@ -205,8 +213,8 @@ TEST_F(PreviewWindowTest, WithoutNamesTheMarqueeRunsOverABlackNameArea) {
     c.prepare();
     Open();
     if (lock != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(lock, INVALID_HANDLE_VALUE));
-    EXPECT_EQ(preview->scroll.lineCount, c.lines);
-    EXPECT_EQ(preview->HasNameStrip(), c.lines == 0);
+    EXPECT_EQ(PreviewTestAccess::LineCount(*preview), c.lines);
+    EXPECT_EQ(PreviewTestAccess::HasNameStrip(*preview), c.lines == 0);
     for (int id : {IDB_MARQUEE_FRAME0, IDB_MARQUEE_FRAME1}) {
       const Picture shown = Tick(id == IDB_MARQUEE_FRAME0 ? 0 : 1);
       ExpectMarquee(shown, id);

@@ -19,7 +19,25 @@
 #include "velora/shell/saver_app.h"
 
 namespace velora {
+
+// The dialog's tree and the state its commands act on, for the tests.
+class SetupDialogTestAccess {
+ public:
+  using Sender = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
+  static HWND Tree(const SetupDialog& d) { return d.playlistTree; }
+  static HWND NowPlayingBox(const SetupDialog& d) { return d.nowPlayingBox; }
+  static HTREEITEM Root(const SetupDialog& d) { return d.rootItem; }
+  static HTREEITEM& ContextItem(SetupDialog& d) { return d.contextItem; }
+  static bool Dragging(const SetupDialog& d) { return d.dragging; }
+  static Sender& SendToPreview(SetupDialog& d) { return d.sendToPreview; }
+  static std::string ItemLabel(SetupDialog& d, HTREEITEM item) { return d.ItemLabel(item); }
+  static int ItemImage(SetupDialog& d, HTREEITEM item) { return d.ItemImage(item); }
+  static const std::string* PathOf(const SetupDialog& d, HTREEITEM item) { return d.PathOf(item); }
+};
+
 namespace {
+
+using Access = SetupDialogTestAccess;
 
 // Steps to run once a modal window is up, each on the next timer tick.
 std::vector<std::function<void()>> pendingSteps;
@@ -83,7 +101,7 @@ class SetupDialogTest : public ::testing::Test {
   // Opens the dialog on `file`, runs `body` while it is up, then ends it with `close`.
   INT_PTR Run(const std::string& file, std::function<void(SetupDialog&)> body, int close = IDCANCEL) {
     WriteFile(path, file);
-    SetupDialog dialog{PlaylistFile(path)};
+    SetupDialog dialog{PlaylistFile(path), settings, true};
     Then([&] {
       body(dialog);
       Then([&dialog, close] { PostMessageA(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(close, BN_CLICKED), 0); });
@@ -95,37 +113,38 @@ class SetupDialogTest : public ::testing::Test {
   static std::string Tree(SetupDialog& d) {
     std::string out;
     std::function<void(HTREEITEM, int)> walk = [&](HTREEITEM item, int depth) {
-      for (; item; item = TreeView_GetNextSibling(d.playlistTree, item)) {
-        out += std::string(depth * 2, ' ') + d.ItemLabel(item);
-        if (d.PathOf(item)) out += " [" + std::to_string(d.ItemImage(item)) + "]";
+      for (; item; item = TreeView_GetNextSibling(Access::Tree(d), item)) {
+        out += std::string(depth * 2, ' ') + Access::ItemLabel(d, item);
+        if (Access::PathOf(d, item)) out += " [" + std::to_string(Access::ItemImage(d, item)) + "]";
         out += "\n";
-        walk(TreeView_GetChild(d.playlistTree, item), depth + 1);
+        walk(TreeView_GetChild(Access::Tree(d), item), depth + 1);
       }
     };
-    walk(TreeView_GetRoot(d.playlistTree), 0);
+    walk(TreeView_GetRoot(Access::Tree(d)), 0);
     return out;
   }
   static HTREEITEM Find(SetupDialog& d, const std::string& label) {
     HTREEITEM found = nullptr;
     std::function<void(HTREEITEM)> walk = [&](HTREEITEM item) {
-      for (; item && !found; item = TreeView_GetNextSibling(d.playlistTree, item)) {
-        if (d.ItemLabel(item) == label) found = item;
-        walk(TreeView_GetChild(d.playlistTree, item));
+      for (; item && !found; item = TreeView_GetNextSibling(Access::Tree(d), item)) {
+        if (Access::ItemLabel(d, item) == label) found = item;
+        walk(TreeView_GetChild(Access::Tree(d), item));
       }
     };
-    walk(TreeView_GetRoot(d.playlistTree));
+    walk(TreeView_GetRoot(Access::Tree(d)));
     return found;
   }
   static std::string NowPlayingBox(SetupDialog& d) {
-    if (ListView_GetItemCount(d.nowPlayingBox) == 0) return "<empty>";
+    if (ListView_GetItemCount(Access::NowPlayingBox(d)) == 0) return "<empty>";
     char text[300] = {};
-    ListView_GetItemText(d.nowPlayingBox, 0, 0, text, sizeof text);
+    ListView_GetItemText(Access::NowPlayingBox(d), 0, 0, text, sizeof text);
     return text;
   }
   static bool Enabled(SetupDialog& d, int id) { return IsWindowEnabled(d.Item(id)) != 0; }
-  static void Select(SetupDialog& d, HTREEITEM item) { TreeView_SelectItem(d.playlistTree, item); }
+  static void Select(SetupDialog& d, HTREEITEM item) { TreeView_SelectItem(Access::Tree(d), item); }
 
   TestApp app;
+  PlaybackSettings settings;
   std::string directory, path, existing;
 };
 
@@ -136,8 +155,8 @@ TEST_F(SetupDialogTest, LoadShowsPlaylistsSortedMoviesInOrderStraysAndMissingFil
   Run(kHeader + " Z:\\stray.avi\r\n\a Sea\a\r\n Z:\\b.avi\r\n Z:\\a.avi\r\n\a>apple\a\r\n " + existing +
           "\r\n",
       [&](SetupDialog& d) {
-        TreeView_Expand(d.playlistTree, d.rootItem, TVE_EXPAND);
-        TreeView_Expand(d.playlistTree, Find(d, "Sea"), TVE_EXPAND);
+        TreeView_Expand(Access::Tree(d), Access::Root(d), TVE_EXPAND);
+        TreeView_Expand(Access::Tree(d), Find(d, "Sea"), TVE_EXPAND);
         tree = Tree(d);
         box = NowPlayingBox(d);
       });
@@ -159,7 +178,7 @@ TEST_F(SetupDialogTest, ButtonsFollowTheKindOfSelection) {
   Run(kHeader + "\a Sea\a\r\n Z:\\a.avi\r\n", [&](SetupDialog& d) {
     auto note = [&] { states.push_back({Enabled(d, IDC_ADD_MOVIE), Enabled(d, IDC_SET)}); };
     note();  // nothing selected
-    Select(d, d.rootItem);
+    Select(d, Access::Root(d));
     note();
     Select(d, Find(d, "Sea"));
     note();
@@ -185,8 +204,8 @@ TEST_F(SetupDialogTest, RenameAcceptedWithEnterKeptWithEscapeAndNowPlayingEither
   Run(kHeader + "\a Sea\a\r\n\a Nature\a\r\n", [&](SetupDialog& d) {
     HTREEITEM sea = Find(d, "Sea");
     Select(d, sea);
-    ASSERT_NE(TreeView_EditLabel(d.playlistTree, sea), nullptr);
-    HWND edit = TreeView_GetEditControl(d.playlistTree);
+    ASSERT_NE(TreeView_EditLabel(Access::Tree(d), sea), nullptr);
+    HWND edit = TreeView_GetEditControl(Access::Tree(d));
     ASSERT_NE(edit, nullptr);
     // The edit box wants Enter and Escape itself.
     EXPECT_EQ(SendMessageA(edit, WM_GETDLGCODE, 0, 0) & DLGC_WANTALLKEYS, DLGC_WANTALLKEYS);
@@ -195,8 +214,8 @@ TEST_F(SetupDialogTest, RenameAcceptedWithEnterKeptWithEscapeAndNowPlayingEither
     afterEnter = Tree(d);
 
     HTREEITEM nature = Find(d, "Nature");
-    ASSERT_NE(TreeView_EditLabel(d.playlistTree, nature), nullptr);
-    edit = TreeView_GetEditControl(d.playlistTree);
+    ASSERT_NE(TreeView_EditLabel(Access::Tree(d), nature), nullptr);
+    edit = TreeView_GetEditControl(Access::Tree(d));
     SetWindowTextA(edit, "Forest");
     SendMessageA(edit, WM_CHAR, VK_ESCAPE, 0);
     afterEscape = Tree(d);
@@ -213,8 +232,8 @@ TEST_F(SetupDialogTest, RenameAcceptedWithEnterKeptWithEscapeAndNowPlayingEither
 TEST_F(SetupDialogTest, MoviesAndTheRootCannotBeRenamed) {
   bool movieEdit = true, rootEdit = true;
   Run(kHeader + "\a Sea\a\r\n Z:\\a.avi\r\n", [&](SetupDialog& d) {
-    movieEdit = TreeView_EditLabel(d.playlistTree, Find(d, "Z:\\a.avi")) != nullptr;
-    rootEdit = TreeView_EditLabel(d.playlistTree, d.rootItem) != nullptr;
+    movieEdit = TreeView_EditLabel(Access::Tree(d), Find(d, "Z:\\a.avi")) != nullptr;
+    rootEdit = TreeView_EditLabel(Access::Tree(d), Access::Root(d)) != nullptr;
   });
   EXPECT_FALSE(movieEdit);
   EXPECT_FALSE(rootEdit);
@@ -223,7 +242,7 @@ TEST_F(SetupDialogTest, MoviesAndTheRootCannotBeRenamed) {
 TEST_F(SetupDialogTest, DeleteRemovesTheItemButNeverTheRoot) {
   std::string tree;
   Run(kHeader + "\a>Sea\a\r\n Z:\\a.avi\r\n\a Nature\a\r\n", [&](SetupDialog& d) {
-    d.DeleteItem(d.rootItem);
+    d.DeleteItem(Access::Root(d));
     d.DeleteItem(Find(d, "Sea"));
     tree = Tree(d);
   }, IDOK);
@@ -255,9 +274,9 @@ TEST_F(SetupDialogTest, LocationShowsThePathReadOnly) {
   std::string shown;
   LONG style = 0;
   Run(kHeader + "\a Sea\a\r\n Z:\\clips\\a.avi\r\n", [&](SetupDialog& d) {
-    d.contextItem = Find(d, "Sea");
+    Access::ContextItem(d) = Find(d, "Sea");
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_LOCATION, 0);  // a playlist: nothing
-    d.contextItem = Find(d, "Z:\\clips\\a.avi");
+    Access::ContextItem(d) = Find(d, "Z:\\clips\\a.avi");
     Then([&] {
       HWND box = FindWindowA(nullptr, "Movie Location");
       char text[300] = {};
@@ -279,8 +298,8 @@ TEST_F(SetupDialogTest, DeleteKeyWhileRenamingDeletesTheSelectedItem) {
     app.EnableSetupAccelerators(&d);
     Select(d, Find(d, "Z:\\a.avi"));
     // Rename another playlist than the selection, as the context menu does.
-    ASSERT_NE(TreeView_EditLabel(d.playlistTree, Find(d, "Nature")), nullptr);
-    HWND edit = TreeView_GetEditControl(d.playlistTree);
+    ASSERT_NE(TreeView_EditLabel(Access::Tree(d), Find(d, "Nature")), nullptr);
+    HWND edit = TreeView_GetEditControl(Access::Tree(d));
     // The modal loop offers every key to the filter before the edit box sees it.
     MSG key{edit, WM_KEYDOWN, VK_DELETE, 0x00530001, 0, {}};
     handled = app.ProcessMessageFilter(MSGF_DIALOGBOX, &key);
@@ -324,11 +343,11 @@ TEST_F(SetupDialogTest, PreviewPlaysInItsOwnWindowAndClosesWhenTheMovieEnds) {
   bool closed = false;
   DWORD started = 0;
   Run(kHeader + "\a Sea\a\r\n " + clip + "\r\n", [&](SetupDialog& d) {
-    d.contextItem = d.rootItem;
+    Access::ContextItem(d) = Access::Root(d);
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);  // not a movie: nothing
     EXPECT_TRUE(Previews(d.hwnd()).empty());
-    TreeView_Expand(d.playlistTree, Find(d, "Sea"), TVE_EXPAND);
-    d.contextItem = TreeView_GetChild(d.playlistTree, Find(d, "Sea"));
+    TreeView_Expand(Access::Tree(d), Find(d, "Sea"), TVE_EXPAND);
+    Access::ContextItem(d) = TreeView_GetChild(Access::Tree(d), Find(d, "Sea"));
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
     opened = Previews(d.hwnd()).size();
@@ -357,16 +376,16 @@ TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
   ASSERT_FALSE(clip.empty()) << "PREVIEW_CLIP not set";
   std::vector<UINT> forwards, backwards;
   Run(kHeader + "\a Sea\a\r\n " + clip + "\r\n", [&](SetupDialog& d) {
-    TreeView_Expand(d.playlistTree, Find(d, "Sea"), TVE_EXPAND);
-    d.contextItem = TreeView_GetChild(d.playlistTree, Find(d, "Sea"));
+    TreeView_Expand(Access::Tree(d), Find(d, "Sea"), TVE_EXPAND);
+    Access::ContextItem(d) = TreeView_GetChild(Access::Tree(d), Find(d, "Sea"));
     std::vector<UINT>* sent = &forwards;
-    d.sendToPreview = [&sent](HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    Access::SendToPreview(d) = [&sent](HWND w, UINT m, WPARAM wp, LPARAM lp) {
       sent->push_back(m);
       return SendMessageA(w, m, wp, lp);
     };
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
     // What the Options dialog's OK does to the settings, before any save.
-    app.playbackSettings.Reverse = 1;
+    settings.Reverse = 1;
     sent = &backwards;
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
   });
@@ -380,13 +399,13 @@ TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
 TEST_F(SetupDialogTest, AnMp4PreviewPlaysForwardsInAWindowOfItsOwnAndCloses) {
   const std::string clip = PreviewClip("PREVIEW_MP4");
   ASSERT_FALSE(clip.empty()) << "PREVIEW_MP4 not set";
-  app.playbackSettings.Reverse = 1;
+  settings.Reverse = 1;
   HWND preview = nullptr;
   std::string caption, windowClass;
   bool openAfterASecond = false, closed = false, pictureSeen = false;
   Run(kHeader + "\a Sea\a\r\n " + clip + "\r\n", [&](SetupDialog& d) {
-    TreeView_Expand(d.playlistTree, Find(d, "Sea"), TVE_EXPAND);
-    d.contextItem = TreeView_GetChild(d.playlistTree, Find(d, "Sea"));
+    TreeView_Expand(Access::Tree(d), Find(d, "Sea"), TVE_EXPAND);
+    Access::ContextItem(d) = TreeView_GetChild(Access::Tree(d), Find(d, "Sea"));
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
       if (GetWindow(w, GW_OWNER) == d.hwnd() && IsWindowVisible(w)) preview = w;
@@ -415,7 +434,7 @@ TEST_F(SetupDialogTest, AnMp4PreviewPlaysForwardsInAWindowOfItsOwnAndCloses) {
       Sleep(20);
     }
   });
-  app.playbackSettings.Reverse = 0;
+  settings.Reverse = 0;
   ASSERT_NE(preview, nullptr) << "no preview window";
   EXPECT_EQ(caption, "preview-clip.mp4");
   EXPECT_EQ(windowClass, "VeloraMoviePreview") << "not played through Media Foundation";
@@ -472,9 +491,9 @@ TEST_F(SetupDialogTest, AddMovieAppendsTheChosenFilesAfterTheMoviesThere) {
       choose(clips + "\\" + name);
       SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADD_MOVIE, BN_CLICKED), 0);
     }
-    for (HTREEITEM m = TreeView_GetChild(d.playlistTree, sea); m; m = TreeView_GetNextSibling(d.playlistTree, m))
-      paths.push_back(*d.PathOf(m));
-    expanded = TreeView_GetItemState(d.playlistTree, sea, TVIS_EXPANDED) & TVIS_EXPANDED;
+    for (HTREEITEM m = TreeView_GetChild(Access::Tree(d), sea); m; m = TreeView_GetNextSibling(Access::Tree(d), m))
+      paths.push_back(*Access::PathOf(d, m));
+    expanded = TreeView_GetItemState(Access::Tree(d), sea, TVIS_EXPANDED) & TVIS_EXPANDED;
   });
   for (const char* name : {"one.avi", "two.avi"}) DeleteFileA((clips + "\\" + name).c_str());
   RemoveDirectoryA(clips.c_str());
@@ -523,9 +542,9 @@ TEST_F(SetupDialogTest, SetOnAPlaylistMarksItAlone) {
 // The centre of an item's label, in the coordinates of `window` (nullptr: the screen).
 POINT OnItem(SetupDialog& d, HTREEITEM item, HWND window) {
   RECT r{};
-  TreeView_GetItemRect(d.playlistTree, item, &r, TRUE);
+  TreeView_GetItemRect(Access::Tree(d), item, &r, TRUE);
   POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  MapWindowPoints(d.playlistTree, window, &p, 1);
+  MapWindowPoints(Access::Tree(d), window, &p, 1);
   return p;
 }
 
@@ -551,7 +570,7 @@ TEST_F(SetupDialogTest, RightClickOffersTheItemsMenuAndItsCommandsActOnThatItem)
         shown[i] = Commands(reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0)));
         EndMenu();
       });
-      NMHDR click{d.playlistTree, IDC_PLAYLIST_TREE, static_cast<UINT>(NM_RCLICK)};
+      NMHDR click{Access::Tree(d), IDC_PLAYLIST_TREE, static_cast<UINT>(NM_RCLICK)};
       SendMessageA(d.hwnd(), WM_NOTIFY, IDC_PLAYLIST_TREE, reinterpret_cast<LPARAM>(&click));
     };
     auto command = [&](UINT id) { SendMessageA(d.hwnd(), WM_COMMAND, id, 0); };
@@ -559,18 +578,18 @@ TEST_F(SetupDialogTest, RightClickOffersTheItemsMenuAndItsCommandsActOnThatItem)
     // The marked movie a is selected; b is not.
     rightClick(OnItem(d, Find(d, "Z:\\b.avi"), nullptr));
     command(CMD_ITEM_DELETE);
-    selected = d.ItemLabel(d.SelectedItem());
-    rightClick(OnItem(d, d.rootItem, nullptr));
+    selected = Access::ItemLabel(d, d.SelectedItem());
+    rightClick(OnItem(d, Access::Root(d), nullptr));
     command(CMD_ITEM_RENAME);
-    rootEdited = TreeView_GetEditControl(d.playlistTree) != nullptr;
+    rootEdited = TreeView_GetEditControl(Access::Tree(d)) != nullptr;
     rightClick(OnItem(d, Find(d, "Sea"), nullptr));
     command(CMD_ITEM_RENAME);
-    HWND edit = TreeView_GetEditControl(d.playlistTree);
+    HWND edit = TreeView_GetEditControl(Access::Tree(d));
     playlistEdited = edit != nullptr;
     if (edit) SendMessageA(edit, WM_CHAR, VK_ESCAPE, 0);
     // Below the last item: no menu, and no command finds an item to act on.
     RECT tree{};
-    GetWindowRect(d.playlistTree, &tree);
+    GetWindowRect(Access::Tree(d), &tree);
     rightClick(POINT{tree.left + 10, tree.bottom - 10});
     command(CMD_ITEM_DELETE);
   }, IDOK);
@@ -629,12 +648,13 @@ TEST_F(SetupDialogTest, DragMovesAMovieFirstIntoAPlaylistOrAfterAMovieAndKeepsIt
     bool shownAfter = false, imageAfter = true, draggingAfter = true;
     std::string selected;
     Run(file, [&](SetupDialog& d) {
-      for (HTREEITEM playlist : {Find(d, "Sea"), Find(d, "Nature")}) TreeView_Expand(d.playlistTree, playlist, TVE_EXPAND);
+      for (HTREEITEM playlist : {Find(d, "Sea"), Find(d, "Nature")})
+        TreeView_Expand(Access::Tree(d), playlist, TVE_EXPAND);
       HTREEITEM b = Find(d, "Z:\\b.avi");
       NMTREEVIEWA begin{};
-      begin.hdr = {d.playlistTree, IDC_PLAYLIST_TREE, static_cast<UINT>(TVN_BEGINDRAGA)};
+      begin.hdr = {Access::Tree(d), IDC_PLAYLIST_TREE, static_cast<UINT>(TVN_BEGINDRAGA)};
       begin.itemNew.hItem = b;
-      begin.ptDrag = OnItem(d, b, d.playlistTree);
+      begin.ptDrag = OnItem(d, b, Access::Tree(d));
       SendMessageA(d.hwnd(), WM_NOTIFY, IDC_PLAYLIST_TREE, reinterpret_cast<LPARAM>(&begin));
       hiddenWhileDragging = !CursorShown();
       imageWhileDragging = ImageList_GetDragImage(nullptr, nullptr) != nullptr;
@@ -643,22 +663,22 @@ TEST_F(SetupDialogTest, DragMovesAMovieFirstIntoAPlaylistOrAfterAMovieAndKeepsIt
       // On its way the pointer passes over Nature.
       const POINT via = OnItem(d, Find(d, "Nature"), d.hwnd());
       SendMessageA(d.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(via.x, via.y));
-      const POINT to = *c.target ? OnItem(d, Find(d, c.target), d.hwnd()) : OnItem(d, d.rootItem, d.Item(IDOK));
+      const POINT to = *c.target ? OnItem(d, Find(d, c.target), d.hwnd()) : OnItem(d, Access::Root(d), d.Item(IDOK));
       SendMessageA(d.hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(to.x, to.y));
       if (c.ending == Ending::RefuseInsertion)
         treeProcedure = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-            d.playlistTree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RefusingInsertions)));
+            Access::Tree(d), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RefusingInsertions)));
       if (c.ending == Ending::LoseCapture) {
         SetCapture(d.Item(IDCANCEL));
         ReleaseCapture();
       }
       SendMessageA(d.hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
       if (c.ending == Ending::RefuseInsertion)
-        SetWindowLongPtrA(d.playlistTree, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeProcedure));
+        SetWindowLongPtrA(Access::Tree(d), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(treeProcedure));
       shownAfter = CursorShown();
       imageAfter = ImageList_GetDragImage(nullptr, nullptr) != nullptr;
-      draggingAfter = d.dragging;
-      selected = d.SelectedItem() ? d.ItemLabel(d.SelectedItem()) : "";
+      draggingAfter = Access::Dragging(d);
+      selected = d.SelectedItem() ? Access::ItemLabel(d, d.SelectedItem()) : "";
     }, IDOK);
     EXPECT_TRUE(hiddenWhileDragging);
     EXPECT_TRUE(imageWhileDragging);
@@ -677,7 +697,7 @@ TEST_F(SetupDialogTest, DeleteKeyInTheAddPlaylistBoxEditsTheNameAndDeletesNoItem
   app.RunMode([&] {
     Run(kHeader + "\a Sea\a\r\n>Z:\\a.avi\r\n", [&](SetupDialog& d) {
       app.EnableSetupAccelerators(&d);
-      itemsBefore = TreeView_GetCount(d.playlistTree);
+      itemsBefore = TreeView_GetCount(Access::Tree(d));
       WhenWindow("Add Playlist", [&](HWND box) {
         HWND edit = GetDlgItem(box, IDC_PLAYLIST_NAME);
         SetWindowTextA(edit, "Ocean");
@@ -692,7 +712,7 @@ TEST_F(SetupDialogTest, DeleteKeyInTheAddPlaylistBoxEditsTheNameAndDeletesNoItem
         });
       });
       SendMessageA(d.hwnd(), WM_COMMAND, MAKEWPARAM(IDC_ADD_PLAYLIST, BN_CLICKED), 0);
-      itemsAfter = TreeView_GetCount(d.playlistTree);
+      itemsAfter = TreeView_GetCount(Access::Tree(d));
     });
   });
   EXPECT_EQ(name, "cean");
@@ -704,13 +724,13 @@ TEST_F(SetupDialogTest, TheTreeReportsInAnsiAndWideRequestsAreLeftAlone) {
   wchar_t wide[8];
   std::fill(std::begin(wide), std::end(wide), L'#');
   Run(kHeader + "\a Sea\a\r\n Z:\\a.avi\r\n", [&](SetupDialog& d) {
-    unicode = TreeView_GetUnicodeFormat(d.playlistTree);
+    unicode = TreeView_GetUnicodeFormat(Access::Tree(d));
     // A wide request for a movie's title, which this tree never makes, must not get ANSI text.
     NMTVDISPINFOW request{};
-    request.hdr = {d.playlistTree, IDC_PLAYLIST_TREE, static_cast<UINT>(TVN_GETDISPINFOW)};
+    request.hdr = {Access::Tree(d), IDC_PLAYLIST_TREE, static_cast<UINT>(TVN_GETDISPINFOW)};
     request.item.mask = TVIF_PARAM;
     request.item.hItem = Find(d, "Z:\\a.avi");
-    TreeView_GetItem(d.playlistTree, reinterpret_cast<TVITEMA*>(&request.item));
+    TreeView_GetItem(Access::Tree(d), reinterpret_cast<TVITEMA*>(&request.item));
     request.item.mask = TVIF_TEXT;
     request.item.pszText = wide;
     request.item.cchTextMax = 8;
@@ -723,7 +743,7 @@ TEST_F(SetupDialogTest, TheTreeReportsInAnsiAndWideRequestsAreLeftAlone) {
 // A save that fails keeps the dialog open and says why; OK once the file is free saves.
 TEST_F(SetupDialogTest, OkThatCannotSaveTellsWhyKeepsTheDialogAndSavesOnceTheFileIsFree) {
   WriteFile(path, kHeader + "\r\n\a Sea\a\r\n Z:\\a.avi\r\n");
-  SetupDialog d{PlaylistFile(path)};
+  SetupDialog d{PlaylistFile(path), settings, true};
   HANDLE holder = INVALID_HANDLE_VALUE;
   HWND owner = nullptr;
   std::string text;
@@ -782,12 +802,13 @@ TEST_F(SetupDialogTest, ShowingFiveThousandMoviesHoldsNoObjectPerMovie) {
   int movies = 0;
   Run(kHeader, [&](SetupDialog&) { cold = objects(); });
   Run(large, [&](SetupDialog& d) {
-    for (HTREEITEM p = TreeView_GetChild(d.playlistTree, d.rootItem); p; p = TreeView_GetNextSibling(d.playlistTree, p))
-      for (HTREEITEM m = TreeView_GetChild(d.playlistTree, p); m; m = TreeView_GetNextSibling(d.playlistTree, m)) {
-        d.ItemImage(m);  // what drawing the item asks for
+    HWND tree = Access::Tree(d);
+    for (HTREEITEM p = TreeView_GetChild(tree, Access::Root(d)); p; p = TreeView_GetNextSibling(tree, p))
+      for (HTREEITEM m = TreeView_GetChild(tree, p); m; m = TreeView_GetNextSibling(tree, m)) {
+        Access::ItemImage(d, m);  // what drawing the item asks for
         if (++movies == 50) atFifty = objects();
       }
-    UpdateWindow(d.playlistTree);
+    UpdateWindow(tree);
     shown = objects();
   });
   // The shell keeps its own image lists and icons once asked: they belong to

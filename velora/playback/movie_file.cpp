@@ -28,4 +28,8 @@ bool IsMediaFoundationFile(std::string_view path) {
   return HasExtension(path, "mp4") || HasExtension(path, "m4v") || HasExtension(path, "mov");
 }
 
+bool PlaysBackwards(bool reverseAsked, std::string_view path, const std::function<bool()>& deviceCanReverse) {
+  return reverseAsked && (IsAviFile(path) || deviceCanReverse());
+}
+
 }  // namespace velora

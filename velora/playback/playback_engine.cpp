@@ -71,8 +71,7 @@ int PlaybackEngine::PlayOnMci(const std::string& path) {
   MCI_PLAY_PARMS play{};
   play.dwCallback = reinterpret_cast<DWORD_PTR>(window);
   DWORD_PTR flags = MCI_NOTIFY | MCI_FROM;
-  // A device that cannot play backwards plays the movie forwards.
-  if (settings.Reverse && (aviFile || CanPlayBackwards(mci, deviceId))) {
+  if (PlaysBackwards(settings.Reverse != 0, path, [&] { return CanPlayBackwards(mci, deviceId); })) {
     flags |= MCI_DGV_PLAY_REVERSE;
     play.dwFrom = static_cast<DWORD>(length.dwReturn);
   }

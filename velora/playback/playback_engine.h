@@ -13,7 +13,7 @@
 #include "velora/playback/mf_movie.h"
 #include "velora/playback/movie_window.h"
 #include "velora/playlists/playlist_file.h"
-#include "velora/shell/playback_settings.h"
+#include "velora/playback/playback_settings.h"
 
 namespace velora {
 
@@ -46,12 +46,12 @@ class PlaybackEngine {
   // is the whole window on a single monitor.
   RECT screen{};
 
-  MCIDEVICEID deviceId = 0;
-  RECT movieRect{};
-  std::vector<std::string> movieList;
-  int currentIndex = 0;
+  // Whether the now-playing list had movies: without, the window shows a hint.
+  bool HasMovies() const { return !movieList.empty(); }
 
  private:
+  friend class PlaybackTestAccess;
+
   void PlayOrSkipLater(const std::string& path);
   // Tells the device where to draw the current movie: at movieRect in the
   // window, or filling the movie's own window.
@@ -73,6 +73,10 @@ class PlaybackEngine {
 
   MciPort& mci;
   const PlaybackSettings& settings;
+  MCIDEVICEID deviceId = 0;
+  RECT movieRect{};
+  std::vector<std::string> movieList;
+  int currentIndex = 0;
   HWND window = nullptr;
   // Where a device other than the AVI one draws the current movie.
   UniqueMovieWindow movieWindow;

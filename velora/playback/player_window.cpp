@@ -4,7 +4,6 @@
 #include "framework/screen_layout.h"
 #include "velora/playback/movie_geometry.h"
 #include "velora/resources/resource_ids.h"
-#include "velora/shell/saver_app.h"
 
 namespace velora {
 
@@ -34,9 +33,6 @@ FW_BEGIN_MESSAGE_MAP(PlayerWindow, fw::Window)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
   FW_ON_MESSAGE(WM_DISPLAYCHANGE, OnDisplayChange)
 FW_END_MESSAGE_MAP()
-
-PlayerWindow::PlayerWindow()
-    : PlayerWindow(SystemMci(), SaverApp::Get().playbackSettings, PlaylistFile::InWindowsDirectory()) {}
 
 PlayerWindow::PlayerWindow(MciPort& mci, const PlaybackSettings& settings, PlaylistFile file)
     : engine(mci, settings), playlistFile(std::move(file)) {}
@@ -76,7 +72,7 @@ LRESULT PlayerWindow::OnEraseBackground(fw::Message& msg) {
 LRESULT PlayerWindow::OnPaint(fw::Message&) {
   fw::PaintDc dc(hwnd());
   // With movies, the devices draw into the window themselves.
-  if (engine.movieList.empty()) PaintNoMoviesHint(dc.get());
+  if (!engine.HasMovies()) PaintNoMoviesHint(dc.get());
   return 0;
 }
 

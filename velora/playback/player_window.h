@@ -11,14 +11,11 @@ namespace velora {
 
 class PlayerWindow : public fw::Window {
  public:
-  PlayerWindow();
-  // For tests: another MCI port, settings record and playlist file.
+  // Plays the now-playing movies of `playlistFile` through `mci`, as `settings` say at each movie start.
   PlayerWindow(MciPort& mci, const PlaybackSettings& settings, PlaylistFile playlistFile);
 
   // Covers every monitor; answers whether the window was created.
   virtual bool CreateFullScreen();
-
-  PlaybackEngine engine;
 
  protected:
   FW_DECLARE_MESSAGE_MAP()
@@ -40,6 +37,9 @@ class PlayerWindow : public fw::Window {
   // Lays black covers over every monitor but the primary.
   void CoverOtherMonitors();
 
+  friend class PlaybackTestAccess;
+
+  PlaybackEngine engine;
   PlaylistFile playlistFile;
   // A movie larger than the primary monitor is cut at its edges, as the
   // screen's edges cut it on a single monitor: these children lie over the

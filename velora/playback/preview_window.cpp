@@ -43,8 +43,6 @@ FW_BEGIN_MESSAGE_MAP(PreviewWindow, fw::Window)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
 FW_END_MESSAGE_MAP()
 
-PreviewWindow::PreviewWindow() : PreviewWindow(PlaylistFile::InWindowsDirectory()) {}
-
 PreviewWindow::PreviewWindow(PlaylistFile file) : playlistFile(std::move(file)) {}
 
 bool PreviewWindow::CreatePreview(HWND parent, const RECT& rect) {

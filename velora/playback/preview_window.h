@@ -14,8 +14,7 @@ namespace velora {
 
 class PreviewWindow : public fw::Window {
  public:
-  PreviewWindow();
-  // For tests: another playlist file.
+  // Shows the now-playing movies of `playlistFile`.
   explicit PreviewWindow(PlaylistFile playlistFile);
 
   // A visible child of `parent` covering `rect`, as the settings page asks;
@@ -26,12 +25,6 @@ class PreviewWindow : public fw::Window {
   // Reads the now-playing movies, draws their names once and starts the
   // tick. Answers the timer, 0 if it could not be started.
   UINT_PTR SetupPreview();
-
-  // Whether the names could be drawn; without them the name area stays black.
-  bool HasNameStrip() const { return static_cast<bool>(nameStrip); }
-
-  std::vector<std::string> movieList;
-  PreviewScroll scroll;
 
  protected:
   FW_DECLARE_MESSAGE_MAP()
@@ -45,7 +38,12 @@ class PreviewWindow : public fw::Window {
   void DrawMarquee(HDC frame, int width) const;
   void DrawNames(HDC frame, int width, int height) const;
 
+  friend class PreviewTestAccess;
+
   PlaylistFile playlistFile;
+  std::vector<std::string> movieList;
+  PreviewScroll scroll;
+  // The names, drawn once; without them the name area stays black.
   fw::UniqueBitmap nameStrip;
 };
 

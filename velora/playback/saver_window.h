@@ -9,11 +9,6 @@ class SaverWindow : public PlayerWindow {
  public:
   using PlayerWindow::PlayerWindow;
 
-  // Where the pointer was first reported, in window coordinates (never
-  // negative: the window covers every monitor); -1 until then.
-  int lastMouseX = -1;
-  int lastMouseY = -1;
-
  protected:
   FW_DECLARE_MESSAGE_MAP()
   LRESULT OnSysCommand(fw::Message& msg);
@@ -24,6 +19,14 @@ class SaverWindow : public PlayerWindow {
   LRESULT OnMouseMove(fw::Message& msg);
   LRESULT OnInput(fw::Message& msg);
   LRESULT OnDisplayChange(fw::Message& msg);
+
+ private:
+  friend class PlaybackTestAccess;
+
+  // Where the pointer was first reported, in window coordinates (never
+  // negative: the window covers every monitor); -1 until then.
+  int lastMouseX = -1;
+  int lastMouseY = -1;
 };
 
 }  // namespace velora

@@ -50,7 +50,7 @@ class FallbackPreview : public fw::Window {
     MCI_PLAY_PARMS play{};
     play.dwCallback = reinterpret_cast<DWORD_PTR>(hwnd());
     DWORD_PTR flags = MCI_NOTIFY;
-    if (reverse && CanPlayBackwards(mci, device)) flags |= MCI_DGV_PLAY_REVERSE;
+    if (PlaysBackwards(reverse, path, [&] { return CanPlayBackwards(mci, device); })) flags |= MCI_DGV_PLAY_REVERSE;
     mci.SendCommand(device, MCI_PLAY, flags, &play);
     SendMessageA(owner, MCIWNDM_NOTIFYMODE, reinterpret_cast<WPARAM>(hwnd()), MCI_MODE_PLAY);
     return true;

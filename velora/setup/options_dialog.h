@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "framework/dialog.h"
-#include "velora/shell/playback_settings.h"
+#include "velora/playback/playback_settings.h"
 
 namespace velora {
 

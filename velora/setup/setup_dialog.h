@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-#include <optional>
-
 #include "framework/dialog.h"
 #include "framework/handles.h"
+#include "velora/playback/playback_settings.h"
 #include "velora/playlists/playlist_file.h"
 #include "velora/setup/label_edit_box.h"
 
@@ -21,27 +20,15 @@ namespace velora {
 
 class SetupDialog : public fw::Dialog {
  public:
-  // The playlist file in the Windows directory, or the one given (tests).
-  explicit SetupDialog(std::optional<PlaylistFile> file = std::nullopt);
+  // Edits the playlists of `file`; Options edits `settings`, which the caller
+  // stores when the dialog ends with OK. With `newShell` (Windows 95 / NT 4 or
+  // later) movies show the titles and icons the shell gives their files.
+  SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell);
   ~SetupDialog() override;
 
-  // Inserts a playlist under the root at its alphabetical place.
-  HTREEITEM AddPlaylistItem(const std::string& name);
-  // Appends a movie to a playlist (or, without one, to the top level) with
-  // the title and icon the shell gives its file.
-  HTREEITEM AddMovieItem(HTREEITEM playlistItem, const std::string& path);
-  // Makes the selected item the now-playing one and shows it in the box.
-  void SetNowPlaying();
+  // The Delete key: deletes an item (not the root) of the tree.
   void DeleteItem(HTREEITEM item);
-
   HTREEITEM SelectedItem() const;
-  // What the tree shows for an item: its label and its image.
-  std::string ItemLabel(HTREEITEM item);
-  int ItemImage(HTREEITEM item);
-  // A movie's full path; nothing for the root and playlists.
-  const std::string* PathOf(HTREEITEM item) const;
-  // The model the tree holds: the root's children are the playlists, theirs the movies.
-  PlaylistSet TreeToModel() const;
 
  protected:
   BOOL OnInitDialog() override;
@@ -73,6 +60,23 @@ class SetupDialog : public fw::Dialog {
   LRESULT OnCaptureChanged(fw::Message& msg);
 
  private:
+  friend class SetupDialogTestAccess;
+
+  // Inserts a playlist under the root at its alphabetical place.
+  HTREEITEM AddPlaylistItem(const std::string& name);
+  // Appends a movie to a playlist (or, without one, to the top level) with
+  // the title and icon the shell gives its file.
+  HTREEITEM AddMovieItem(HTREEITEM playlistItem, const std::string& path);
+  // Makes the selected item the now-playing one and shows it in the box.
+  void SetNowPlaying();
+  // What the tree shows for an item: its label and its image.
+  std::string ItemLabel(HTREEITEM item);
+  int ItemImage(HTREEITEM item);
+  // A movie's full path; nothing for the root and playlists.
+  const std::string* PathOf(HTREEITEM item) const;
+  // The model the tree holds: the root's children are the playlists, theirs the movies.
+  PlaylistSet TreeToModel() const;
+
   void AddSystemMenuAbout();
   void CreateImageList();
   void LoadPlaylists();
@@ -102,7 +106,6 @@ class SetupDialog : public fw::Dialog {
   HTREEITEM ParentOf(HTREEITEM item) const;
   std::string LabelOf(HTREEITEM item) const;
 
- public:
   HWND playlistTree = nullptr;
   HWND nowPlayingBox = nullptr;
   HIMAGELIST imageList = nullptr;
@@ -121,9 +124,9 @@ class SetupDialog : public fw::Dialog {
   // not every system plays backwards.
   std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> sendToPreview = &SendMessageA;
 
- private:
-  std::optional<PlaylistFile> givenFile;
   PlaylistFile playlistFile;
+  PlaybackSettings& settings;
+  const bool newShell;
   // The movie items' data; an item's data points into this store.
   std::deque<MovieItem> movies;
   // The image that shows each system icon (by its index in the system's image list).

@@ -1,7 +1,7 @@
 #pragma once
 // PlaybackSettings in the registry section "PlayBack", one REG_DWORD a value.
 #include "framework/registry_settings.h"
-#include "velora/shell/playback_settings.h"
+#include "velora/playback/playback_settings.h"
 
 namespace velora {
 

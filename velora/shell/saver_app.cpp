@@ -8,9 +8,11 @@
 #include <new>
 
 #include "framework/delayed_libraries.h"
+#include "velora/playback/mci_port.h"
 #include "velora/playback/player_window.h"
 #include "velora/playback/preview_window.h"
 #include "velora/playback/saver_window.h"
+#include "velora/playlists/playlist_file.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/setup/setup_dialog.h"
 #include "velora/shell/playback_settings_store.h"
@@ -62,7 +64,7 @@ void SaverApp::RunConfiguration() {
   INITCOMMONCONTROLSEX classes{sizeof classes, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
   InitCommonControlsEx(&classes);
   {
-    SetupDialog dialog;
+    SetupDialog dialog(PlaylistFile::InWindowsDirectory(), playbackSettings, newShell);
     EnableSetupAccelerators(&dialog);
     if (dialog.DoModal() == IDOK) WritePlaybackSettings(Settings(), playbackSettings);
     setupDialog = nullptr;
@@ -74,9 +76,9 @@ void SaverApp::RunConfiguration() {
 bool SaverApp::RunFullScreen(SaverMode mode) {
   std::unique_ptr<PlayerWindow> window;
   if (mode == SaverMode::Saver)
-    window = std::make_unique<SaverWindow>();
+    window = std::make_unique<SaverWindow>(SystemMci(), playbackSettings, PlaylistFile::InWindowsDirectory());
   else
-    window = std::make_unique<PlayerWindow>();
+    window = std::make_unique<PlayerWindow>(SystemMci(), playbackSettings, PlaylistFile::InWindowsDirectory());
   // No message loop without a window.
   if (!window->CreateFullScreen()) return false;
   SetMainWindow(window.release()->SelfDeleting());
@@ -90,7 +92,7 @@ bool SaverApp::RunPreview() {
   if (!parent) return false;
   RECT client{};
   GetClientRect(parent, &client);
-  std::unique_ptr<PreviewWindow> window(new (std::nothrow) PreviewWindow);
+  std::unique_ptr<PreviewWindow> window(new (std::nothrow) PreviewWindow(PlaylistFile::InWindowsDirectory()));
   // No message loop without a window: a parent gone by now ends the preview too.
   if (!window || !window->CreatePreview(parent, client)) return false;
   PreviewWindow* preview = window.release();

@@ -1,11 +1,12 @@
 #pragma once
 // velora's application object: reads the playback settings, picks the mode
-// from the command line and runs it.
+// from the command line and runs it. The one place that builds the mode's
+// window and hands it what it needs.
 #include <windows.h>
 
 #include "framework/app.h"
+#include "velora/playback/playback_settings.h"
 #include "velora/shell/command_line.h"
-#include "velora/shell/playback_settings.h"
 
 namespace velora {
 
@@ -13,14 +14,6 @@ class SetupDialog;
 
 class SaverApp : public fw::App {
  public:
-  static SaverApp& Get() { return *static_cast<SaverApp*>(fw::App::Current()); }
-
-  // Windows 95 / NT 4 shell or later: the setup dialog asks the shell for titles and icons.
-  bool newShell = true;
-  // Only in the configuration mode: the Delete accelerator is active.
-  bool configMode = false;
-  PlaybackSettings playbackSettings;
-
   bool ProcessMessageFilter(int code, MSG* msg) override;
   // The configuration mode's Delete key, for the setup dialog that runs as main window.
   void EnableSetupAccelerators(SetupDialog* dialog);
@@ -41,6 +34,11 @@ class SaverApp : public fw::App {
   // The window named by the number after `letter` in the command line, if it exists.
   HWND WindowAfter(char letter) const;
 
+  // Windows 95 / NT 4 shell or later: the setup dialog asks the shell for titles and icons.
+  bool newShell = true;
+  // Only in the configuration mode: the Delete accelerator is active.
+  bool configMode = false;
+  PlaybackSettings playbackSettings;
   HACCEL accelerators = nullptr;
   SetupDialog* setupDialog = nullptr;
 };
