@@ -179,6 +179,7 @@ void DrawFrame(SaverState& state, const SaverSettings& settings, RegionHost& hos
 
   const int rows = h2 >= 0 ? h2 + 1 : 0;
   const bool pump = screen.HasPump();
+  const bool pumpPerColumn = pump && screen.PumpIsPaced();
   int stopColumn = width, stopRow = 0;  // the first pixel pair not drawn
   {
     ColumnFeed feed(ColumnGrid{m.xmin, dx, m.ymax, dy, std::max(width, 0), rows, lim.limit, lim.threshold},
@@ -191,7 +192,12 @@ void DrawFrame(SaverState& state, const SaverSettings& settings, RegionHost& hos
       const int32_t* counts = feed.Column(c);
       int r = 0;
       if (painted) {
-        // The pixels are in place; the pump still runs after every pair.
+        // The pixels are in place; the pump still runs after every pair, or
+        // after the column's first when it is paced.
+        if (pumpPerColumn && h2 >= 0) {
+          screen.Pump();
+          r = state.abortFrame ? 1 : h2 + 1;
+        }
         if (!pump) r = h2 + 1;
         for (; r <= h2 && !state.abortFrame; ++r) screen.Pump();
       } else {

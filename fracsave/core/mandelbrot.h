@@ -71,6 +71,10 @@ class FrameScreen {
   // may set abortFrame.
   virtual bool HasPump() const = 0;
   virtual void Pump() = 0;
+  // True when Pump looks at the queue at most once per millisecond: a frame
+  // drawn off-screen, whose pixel pairs take no time on this thread, then
+  // pumps once per column (after its first pair) instead.
+  virtual bool PumpIsPaced() const { return false; }
 };
 
 // Frames wider or higher than this are not drawn (nothing is painted and no
@@ -124,6 +128,7 @@ class SurfaceScreen : public FrameScreen {
   void EndTarget(bool offscreen, int width, int height) override;
   bool HasPump() const override { return pump != nullptr; }
   void Pump() override { pump(pumpContext); }
+  bool PumpIsPaced() const override { return pumpPaced; }
 
   // What a new off-screen surface holds: not a colour (those leave the top byte 0).
   static constexpr uint32_t kUnsetPixel = 0x01020304u;
@@ -134,6 +139,7 @@ class SurfaceScreen : public FrameScreen {
   int copies = 0;
   void (*pump)(void* context) = nullptr;
   void* pumpContext = nullptr;
+  bool pumpPaced = false;
 
  private:
   class Target : public PixelTarget {

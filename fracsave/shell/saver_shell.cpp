@@ -141,7 +141,7 @@ LRESULT Tick(HWND window) {
 
 }  // namespace
 
-void UseSaverPump() { SetFramePump(PumpSaverMessagesPaced); }
+void UseSaverPump() { SetFramePump(PumpSaverMessagesPaced, true); }
 
 int PumpSaverMessages(HWND window) {
   int handled = 0;

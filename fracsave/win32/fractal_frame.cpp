@@ -10,6 +10,7 @@ namespace fracsave {
 namespace {
 
 FramePump g_framePump = nullptr;
+bool g_framePumpPaced = false;
 
 // ShowGen: every pixel goes straight to the screen.
 class DcTarget : public PixelTarget {
@@ -129,6 +130,7 @@ class GdiFrameScreen : public FrameScreen {
   }
 
   bool HasPump() const override { return window_ && g_framePump; }
+  bool PumpIsPaced() const override { return g_framePumpPaced; }
   void Pump() override { g_framePump(window_); }
 
  private:
@@ -143,7 +145,10 @@ class GdiFrameScreen : public FrameScreen {
 
 }  // namespace
 
-void SetFramePump(FramePump pump) { g_framePump = pump; }
+void SetFramePump(FramePump pump, bool paced) {
+  g_framePump = pump;
+  g_framePumpPaced = paced;
+}
 
 void ReleaseFrameBitmap() { g_frameBitmap.Release(); }
 

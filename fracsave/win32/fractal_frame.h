@@ -12,9 +12,11 @@ namespace fracsave {
 
 // The saver's message pump, run after every pixel pair of a frame drawn for a
 // window. The shell installs PumpSaverMessages here; until then frames run
-// without pumping.
+// without pumping. A pump that looks at the queue at most once per
+// millisecond (paced) is run where time passes: after every pixel pair drawn
+// on the screen, after every column of a frame drawn off-screen.
 using FramePump = int (*)(HWND window);
-void SetFramePump(FramePump pump);
+void SetFramePump(FramePump pump, bool paced = false);
 
 // Time in whole seconds, and SetInfo in section "Screen Saver.Mandelbrot" of CONTROL.INI.
 class ControlIniRegionHost : public RegionHost {
