@@ -89,14 +89,6 @@ void FitToMonitors(HWND window) {
 }
 
 LRESULT Tick(HWND window) {
-  // A tick that comes through the pump while a frame runs cannot start one
-  // inside it; it is kept, so that a frame longer than the timer's period is
-  // followed by the next at once instead of at the tick after its end.
-  if (g_saverState.frameBusy && !g_saverState.abortFrame) g_shell.tickDuringFrame = 1;
-  if (g_shell.timerHurried && !g_saverState.frameBusy) {
-    SetTimer(window, kFrameTimer, kFrameIntervalMs, nullptr);
-    g_shell.timerHurried = 0;
-  }
   if (g_saverState.frameBusy || g_saverState.abortFrame) return 0;
   // No frame while the password prompt is up: a frame pumps only this
   // window's queue, so the prompt would freeze until the frame ended.
@@ -129,13 +121,7 @@ LRESULT Tick(HWND window) {
   if (g_shell.resumeAfterFrame) {
     g_shell.resumeAfterFrame = 0;
     if (IsWindow(window)) StartNewScene();
-  } else if (g_shell.tickDuringFrame && !g_saverState.abortFrame) {
-    // Not for an abandoned frame: a new scene or the close waits behind it.
-    // The timer itself comes back, rather than a posted tick, which would
-    // come before every timer and painting of the thread.
-    g_shell.timerHurried = SetTimer(window, kFrameTimer, USER_TIMER_MINIMUM, nullptr) != 0;
   }
-  g_shell.tickDuringFrame = 0;
   return 0;
 }
 

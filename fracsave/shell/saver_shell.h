@@ -43,8 +43,6 @@ struct ShellState {
   int32_t promptActive = 0; // set while the password check of a close request runs
   int32_t frameDepth = 0;   // frames running (never more than one)
   int32_t resumeAfterFrame = 0;  // a refused close arrived during a frame
-  int32_t tickDuringFrame = 0;   // a tick came while a frame ran: the next frame starts at its end
-  int32_t timerHurried = 0;      // the frame timer is set to come back at once, for that next frame
 };
 extern ShellState g_shell;
 
