@@ -129,39 +129,17 @@ void IterateColumn(double cr, double ymax, double dy, int count, int limit, doub
 
 namespace {
 
-constexpr int kGroup = 16;
-
-// Puts rows 0..done[j]-1 of staged column groupStart + j, and their mirrors,
-// into a memory target, then marks the group empty.
-void FlushColumns(PixelTarget& target, const std::vector<uint32_t>& stage, int rows, int height,
-                  int groupStart, std::vector<int>& done) {
-  const int bw = target.bitsWidth, bh = target.bitsHeight;
-  int n = 0;
-  while (n < kGroup && done[size_t(n)] > 0) ++n;
-  const bool whole = n == kGroup && groupStart + kGroup <= bw &&
-                     std::all_of(done.begin(), done.end(), [rows](int d) { return d == rows; });
-  for (int r = 0; r < rows; ++r) {
-    const int mirror = height - r;
-    uint32_t* top = r < bh ? target.bits + size_t(r) * size_t(bw) + groupStart : nullptr;
-    uint32_t* bottom =
-        mirror >= 0 && mirror < bh ? target.bits + size_t(mirror) * size_t(bw) + groupStart : nullptr;
-    if (whole) {
-      const uint32_t* from = &stage[size_t(r)];
-      for (int j = 0; j < kGroup; ++j) {
-        const uint32_t colour = from[size_t(j) * size_t(rows)];
-        if (top) top[j] = colour;
-        if (bottom) bottom[j] = colour;
-      }
-      continue;
-    }
-    for (int j = 0; j < n; ++j) {
-      if (r >= done[size_t(j)]) continue;
-      const uint32_t colour = stage[size_t(j) * size_t(rows) + size_t(r)];
-      if (top) top[j] = colour;
-      if (bottom) bottom[j] = colour;
-    }
+// Black from pixel pair (column, row) of a painted frame on: everything its
+// columns did not set, and anything the workers put ahead of it.
+void BlackOutFrom(PixelTarget& target, int column, int row, int h2) {
+  const int width = target.bitsWidth, height = target.bitsHeight;
+  if (column >= width) return;
+  for (int r = row; r <= h2; ++r) {
+    if (r < height) target.bits[size_t(r) * size_t(width) + size_t(column)] = 0;
+    if (height - r >= 0 && height - r < height) target.bits[size_t(height - r) * size_t(width) + size_t(column)] = 0;
   }
-  std::fill(done.begin(), done.end(), 0);
+  for (int y = 0; y < height; ++y)
+    std::fill_n(target.bits + size_t(y) * size_t(width) + size_t(column) + 1, size_t(width - column - 1), 0u);
 }
 
 }  // namespace
@@ -186,64 +164,61 @@ void DrawFrame(SaverState& state, const SaverSettings& settings, RegionHost& hos
   const double dy = (m.ymax - m.ymin) / height;
   state.abortFrame = 0;
 
+  // A bitmap in memory is painted by the frame's workers, colours and all:
+  // the table as it stands now, turned by the column's number with ShiftPal
+  // (nothing else changes it while a frame runs). Its old picture is not
+  // cleared: a whole frame sets every pixel, and one cut short is blacked
+  // out from where it stopped.
+  const bool painted = target.bits != nullptr && target.bitsWidth == width && target.bitsHeight == height;
+  uint32_t palette[kColourCount];
+  for (int i = 0; i < kColourCount; ++i) {
+    const uint32_t colour = ToColorRef(state.colourTable.entry[i]);
+    palette[i] = target.dibOrder ? ((colour & 0xffu) << 16) | (colour & 0xff00u) | (colour >> 16) : colour;
+  }
+  const ColumnPainter painter{target.bits, height, palette, lim.mask, settings.shiftPal != 0};
+
   const int rows = h2 >= 0 ? h2 + 1 : 0;
-  ColumnFeed feed(ColumnGrid{m.xmin, dx, m.ymax, dy, std::max(width, 0), rows, lim.limit, lim.threshold});
   const bool pump = screen.HasPump();
-  const bool memory = target.bits != nullptr && target.bitsWidth >= width && target.bitsHeight >= 0;
-  std::vector<uint32_t> stage(memory ? size_t(kGroup) * size_t(rows) : 0);
-  std::vector<int> done(memory ? kGroup : 0, 0);
-  int groupStart = 0;
-  for (int c = 0; c < width && !state.abortFrame; ++c) {
-    // The whole column is iterated first (by now, mostly by the workers);
-    // colours are looked up as each pixel is set, so a table turned by a
-    // handler inside the pump still shows.
-    const int32_t* counts = feed.Column(c);
-    if (memory) {
-      // Colours are resolved now, in order; putting them into the row-major
-      // bitmap waits until a group of columns is complete, so that each row
-      // gets one run of adjacent pixels instead of a cache miss per pixel.
-      if (c - groupStart == kGroup) {
-        FlushColumns(target, stage, rows, height, groupStart, done);
-        groupStart = c;
+  const bool pumpPerColumn = pump && screen.PumpIsPaced();
+  int stopColumn = width, stopRow = 0;  // the first pixel pair not drawn
+  {
+    ColumnFeed feed(ColumnGrid{m.xmin, dx, m.ymax, dy, std::max(width, 0), rows, lim.limit, lim.threshold},
+                    painted ? &painter : nullptr);
+    for (int c = 0; c < width; ++c) {
+      if (state.abortFrame) {
+        stopColumn = c;
+        break;
       }
-      // No rows at all (height -2 or less) leaves the stage empty: no element to point at.
-      uint32_t* out = stage.data() + size_t(c - groupStart) * size_t(rows);
+      const int32_t* counts = feed.Column(c);
       int r = 0;
-      if (!pump) {
-        // Nothing can turn the table or abort inside a column without a pump.
-        uint32_t palette[kColourCount];
-        for (int i = 0; i <= lim.mask; ++i) {
-          const uint32_t colour = ToColorRef(state.colourTable.entry[i]);
-          palette[i] = target.dibOrder ? ((colour & 0xffu) << 16) | (colour & 0xff00u) | (colour >> 16) : colour;
+      if (painted) {
+        // The pixels are in place; the pump still runs after every pair, or
+        // after the column's first when it is paced.
+        if (pumpPerColumn && h2 >= 0) {
+          screen.Pump();
+          r = state.abortFrame ? 1 : h2 + 1;
         }
-        for (; r <= h2; ++r) {
+        if (!pump) r = h2 + 1;
+        for (; r <= h2 && !state.abortFrame; ++r) screen.Pump();
+      } else {
+        for (; r <= h2 && !state.abortFrame; ++r) {
           const int32_t k = counts[size_t(r)];
-          out[r] = k < 0 ? 0u : palette[k & lim.mask];
+          const uint32_t colour = k < 0 ? 0u : ToColorRef(state.colourTable.entry[k & lim.mask]);
+          target.SetPixel(c, r, colour);
+          // Mirrored about height / 2; row 0's mirror is row height, which is clipped.
+          target.SetPixel(c, height - r, colour);
+          if (pump) screen.Pump();
         }
       }
-      for (; r <= h2 && !state.abortFrame; ++r) {
-        const int32_t k = counts[size_t(r)];
-        uint32_t colour = k < 0 ? 0u : ToColorRef(state.colourTable.entry[k & lim.mask]);
-        if (target.dibOrder) colour = ((colour & 0xffu) << 16) | (colour & 0xff00u) | (colour >> 16);
-        out[r] = colour;
-        if (pump) screen.Pump();
-      }
-      done[size_t(c - groupStart)] = r;
-    } else {
-      for (int r = 0; r <= h2 && !state.abortFrame; ++r) {
-        const int32_t k = counts[size_t(r)];
-        const uint32_t colour = k < 0 ? 0u : ToColorRef(state.colourTable.entry[k & lim.mask]);
-        target.SetPixel(c, r, colour);
-        // Mirrored about height / 2; row 0's mirror is row height, which is clipped.
-        target.SetPixel(c, height - r, colour);
-        if (pump) screen.Pump();
+      if (settings.shiftPal) RotateColourTable(state.colourTable, 1);
+      if (r <= h2) {
+        stopColumn = c;
+        stopRow = r;
+        break;
       }
     }
-    if (settings.shiftPal) RotateColourTable(state.colourTable, 1);
   }
-
-  // The last group, possibly cut short by an abort: only what was set is put.
-  if (memory) FlushColumns(target, stage, rows, height, groupStart, done);
+  if (painted) BlackOutFrom(target, stopColumn, stopRow, h2);
 
   // Copied also after an abort, so the partial image is shown.
   screen.EndTarget(offscreen, width, height);
@@ -265,12 +240,13 @@ void SurfaceScreen::FillBlack(int width, int height) {
 
 PixelTarget& SurfaceScreen::BeginTarget(bool offscreen, int width, int height) {
   if (offscreen) {
-    // A new bitmap each frame, as on the screen side; black, so that an
-    // aborted frame shows the same on every run.
-    if (offscreen_.width == width && offscreen_.height == height)
-      std::fill(offscreen_.pixels.begin(), offscreen_.pixels.end(), 0u);
-    else
+    // Kept from one frame to the next of the same size, as on the screen
+    // side. A new one starts with a colour no frame sets, so that a pixel a
+    // frame leaves unset shows.
+    if (offscreen_.width != width || offscreen_.height != height) {
       offscreen_ = Surface(width, height);
+      std::fill(offscreen_.pixels.begin(), offscreen_.pixels.end(), kUnsetPixel);
+    }
     target_.Attach(&offscreen_);
   } else {
     // Straight on the screen: pixel by pixel, as they are set.

@@ -60,7 +60,9 @@ class FrameScreen {
  public:
   virtual ~FrameScreen() = default;
   virtual void FillBlack(int width, int height) = 0;
-  // The screen itself (ShowGen) or a fresh off-screen bitmap.
+  // The screen itself (ShowGen) or an off-screen bitmap. An off-screen one
+  // that offers its pixels is width x height; what it holds at first is the
+  // screen's (the last frame's picture, say): the frame sets every pixel.
   virtual PixelTarget& BeginTarget(bool offscreen, int width, int height) = 0;
   virtual void ShowPreparingNotice() = 0;
   // Copies the off-screen bitmap to the screen and frees it; nothing for ShowGen.
@@ -69,6 +71,10 @@ class FrameScreen {
   // may set abortFrame.
   virtual bool HasPump() const = 0;
   virtual void Pump() = 0;
+  // True when Pump looks at the queue at most once per millisecond: a frame
+  // drawn off-screen, whose pixel pairs take no time on this thread, then
+  // pumps once per column (after its first pair) instead.
+  virtual bool PumpIsPaced() const { return false; }
 };
 
 // Frames wider or higher than this are not drawn (nothing is painted and no
@@ -122,6 +128,10 @@ class SurfaceScreen : public FrameScreen {
   void EndTarget(bool offscreen, int width, int height) override;
   bool HasPump() const override { return pump != nullptr; }
   void Pump() override { pump(pumpContext); }
+  bool PumpIsPaced() const override { return pumpPaced; }
+
+  // What a new off-screen surface holds: not a colour (those leave the top byte 0).
+  static constexpr uint32_t kUnsetPixel = 0x01020304u;
 
   Surface screen;
   int noticeCount = 0;
@@ -129,6 +139,7 @@ class SurfaceScreen : public FrameScreen {
   int copies = 0;
   void (*pump)(void* context) = nullptr;
   void* pumpContext = nullptr;
+  bool pumpPaced = false;
 
  private:
   class Target : public PixelTarget {

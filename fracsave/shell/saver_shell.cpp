@@ -17,6 +17,7 @@ Saver* SaverOf(HWND window) { return reinterpret_cast<Saver*>(GetWindowLongPtrA(
 
 Saver::Saver(HINSTANCE instance) {
   picture_.pump = [this](HWND window) { return PumpPaced(window); };
+  picture_.pumpPaced = true;
   dialogs_.instance = instance;
   dialogs_.settings = &picture_.settings;
 }

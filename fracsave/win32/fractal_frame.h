@@ -14,7 +14,9 @@ namespace fracsave {
 
 // The saver's message pump, run after every pixel pair of a frame drawn for a
 // window. The shell installs PumpSaverMessages here; until then frames run
-// without pumping.
+// without pumping. A pump that looks at the queue at most once per
+// millisecond (paced) is run where time passes: after every pixel pair drawn
+// on the screen, after every column of a frame drawn off-screen.
 using FramePump = std::function<int(HWND window)>;
 
 class FrameBitmap;
@@ -30,6 +32,7 @@ struct FractalPicture {
   SaverState state = {};
   SaverSettings settings = {};
   FramePump pump = nullptr;
+  bool pumpPaced = false;
   std::unique_ptr<FrameBitmap> bitmap;
 };
 

@@ -308,6 +308,28 @@ TEST(FracGenerator, AbortBeforeAFrameSkipsItAndDuringAFrameStopsItAndStillShowsI
   }
 }
 
+// Off-screen, a pump paced by the clock runs once per column, after its first
+// pair; a stop there leaves the rest of the column and all after it black.
+TEST(FracGenerator, APacedPumpRunsOncePerColumnOffScreen) {
+  Frame full, cut;
+  full.state.mset = cut.state.mset = kPresets[1];
+  const int width = 40, height = 30;
+  SurfaceScreen whole(width, height);
+  DrawFrame(full.state, full.settings, full.host, whole, width, height);
+  AbortAfter abort{&cut.state, 4};
+  SurfaceScreen partial(width, height);
+  partial.pump = &AbortAfter::Pump;
+  partial.pumpContext = &abort;
+  partial.pumpPaced = true;
+  DrawFrame(cut.state, cut.settings, cut.host, partial, width, height);
+  EXPECT_EQ(abort.calls, 4);
+  for (int c = 0; c < width; ++c)
+    for (int y = 0; y < height; ++y) {
+      const bool drawn = c < 3 || (c == 3 && y == 0);
+      ASSERT_EQ(partial.screen.At(c, y), drawn ? whole.screen.At(c, y) : 0u) << c << "," << y;
+    }
+}
+
 TEST(FracGenerator, OddSizesAndEmptyScreensAreHarmless) {
   // Off-screen and straight on the screen; a frame too large for any screen is not drawn at all.
   for (int showGen : {0, 1}) {
