@@ -66,7 +66,7 @@ class FracsaveShell : public ::testing::Test {
     WritePrivateProfileStringA(kSaverSection, "FastGen", "1", kControlIni);
     g_watch = PumpWatch{};
     g_saver = &saver;
-    SaverTestAccess::Pump(saver) = WatchingPump;
+    SaverTestAccess::SetPump(saver, WatchingPump);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = ScreenSaverProc;
     wc.hInstance = instance;
