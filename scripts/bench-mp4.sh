@@ -6,7 +6,10 @@
 #     in the file, and the CPU the process used;
 #  2. soak: velora.scr /s through CHANGES (500) changes of two short MP4
 #     clips while soak_watch samples its memory, handles and windows; the goal
-#     is flat after the warm-up (at most 64 KB of private memory, no handle).
+#     is flat after the warm-up (at most 64 KB of private memory, no handle);
+#  3. the same clips, as many changes, through Media Foundation alone
+#     (mf_loop_bench, nothing of velora's): a session per movie, then one
+#     session for all; what grows there is Media Foundation's own.
 # NO_MPEG_VIDEO=1 runs both on a prefix whose MCI has no MPEG video device,
 # as on a stock Windows. Results are printed and kept in build/bench-mp4/results.txt.
 #   FRAME_SECONDS=60 CHANGES=500 NO_MPEG_VIDEO=1 scripts/bench-mp4.sh
@@ -53,6 +56,15 @@ load
 wine "$programs/soak_watch.exe" --changes "$changes" --warmup 25 --max-private-kb 64 --max-handles 0 \
   --colours ff0000,0000ff "$velora /s" | tr -d '\r' | tee -a "$results"
 ((PIPESTATUS[0])) && status=1
+load
+
+section "Media Foundation alone through $changes changes of the same clips"
+load
+for mode in "" --one-session; do
+  wine "$programs/mf_loop_bench.exe" $mode "$changes" 25 'C:\clips\RED.MP4' 'C:\clips\BLUE.MP4' |
+    tr -d '\r' | tee -a "$results"
+  ((PIPESTATUS[0])) && status=1
+done
 load
 
 echo

@@ -516,6 +516,27 @@ TEST_F(PlaybackTest, Mp4ThroughMediaFoundationIsShownExactlyWhereAnAviOfItsSizeI
     EXPECT_TRUE(PlaysThroughMediaFoundation(window));
     ASSERT_NO_FATAL_FAILURE(CloseSaver());
   }
+
+  // Right side up: green above, blue below, at its own size.
+  const std::string part = ScratchDirLinux() + "/e2e-clips/green-over-blue.mp4";
+  ASSERT_EQ(RunLinux("/usr/bin/ffmpeg -nostdin -y -loglevel error -f lavfi -i "
+                     "'color=c=0x00ff00:s=320x240:r=5,drawbox=y=120:w=320:h=120:c=0x0000ff:t=fill' "
+                     "-c:v libx264 -pix_fmt yuv420p -t 10 '" + part + "'",
+                     milliseconds(30000)),
+            0);
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({WindowsPathFromLinux(part)}));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Zoom", 1));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  const RECT top{160, 120, 480, 232}, bottom{160, 248, 480, 360};
+  EXPECT_TRUE(WaitUntil(
+      [&] {
+        Screenshot screen = Screenshot::TakeRoot();
+        return screen.Count(top, kGreen, kTolerance) == Area(top) &&
+               screen.Count(bottom, kBlue, kTolerance) == Area(bottom);
+      },
+      kFirstMpegPicture, milliseconds(50)));
+  ASSERT_NO_FATAL_FAILURE(CloseSaver());
 }
 
 // AVI, two MP4 files (the end of one starts the next), a corrupt MP4 and a

@@ -343,11 +343,14 @@ class MfMovie::Impl {
     return !sinks.empty();
   }
 
+  // A positive stride asks for rows top to bottom, as the frames are drawn;
+  // some decoders would otherwise hand RGB bottom-up.
   bool GrabberFor(ComPtr<IMFActivate>& output) {
     ComPtr<IMFMediaType> rgb;
     return SUCCEEDED(api->CreateMediaType(rgb.out())) &&
            SUCCEEDED(rgb->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video)) &&
            SUCCEEDED(rgb->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_RGB32)) &&
+           (size.cx <= 0 || SUCCEEDED(rgb->SetUINT32(MF_MT_DEFAULT_STRIDE, static_cast<UINT32>(size.cx) * 4))) &&
            SUCCEEDED(api->CreateSampleGrabberSinkActivate(rgb.get(), callbacks, output.out()));
   }
 
