@@ -6,7 +6,7 @@
 
 #include "fracsave/core/mode_letter.h"
 #include "fuzz_check.h"
-#include "velora/shell/command_line.h"
+#include "velora/shell/core/command_line.h"
 
 using namespace velora;
 

@@ -3,7 +3,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "fuzz_check.h"
-#include "velora/setup/file_selection.h"
+#include "velora/setup/core/file_selection.h"
 
 using namespace velora;
 

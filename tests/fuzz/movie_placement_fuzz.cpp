@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "fuzz_check.h"
-#include "velora/playback/movie_geometry.h"
+#include "velora/playback/core/movie_geometry.h"
 
 using namespace velora;
 

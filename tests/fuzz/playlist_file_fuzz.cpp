@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "velora/playlists/playlist_format.h"
+#include "velora/playlists/core/playlist_format.h"
 
 using namespace velora;
 

@@ -5,7 +5,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "fuzz_check.h"
-#include "velora/playlists/playlist_format.h"
+#include "velora/playlists/core/playlist_format.h"
 
 using namespace velora;
 

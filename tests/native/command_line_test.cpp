@@ -1,4 +1,4 @@
-#include "velora/shell/command_line.h"
+#include "velora/shell/core/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "velora/playback/movie_file.h"
+#include "velora/playback/core/movie_file.h"
 
 #include <gtest/gtest.h>
 

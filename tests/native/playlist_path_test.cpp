@@ -1,4 +1,4 @@
-#include "velora/playlists/playlist_path.h"
+#include "velora/playlists/core/playlist_path.h"
 
 #include <gtest/gtest.h>
 

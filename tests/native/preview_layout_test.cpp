@@ -1,4 +1,4 @@
-#include "velora/playback/preview_layout.h"
+#include "velora/playback/core/preview_layout.h"
 
 #include <gtest/gtest.h>
 

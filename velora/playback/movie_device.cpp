@@ -2,7 +2,7 @@
 
 #include <digitalv.h>
 
-#include "velora/playback/movie_file.h"
+#include "velora/playback/core/movie_file.h"
 
 namespace velora {
 

@@ -3,8 +3,8 @@
 #include <digitalv.h>
 
 #include "velora/playback/movie_device.h"
-#include "velora/playback/movie_file.h"
-#include "velora/playback/movie_geometry.h"
+#include "velora/playback/core/movie_file.h"
+#include "velora/playback/core/movie_geometry.h"
 
 namespace velora {
 

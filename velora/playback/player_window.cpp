@@ -2,7 +2,7 @@
 
 #include "framework/handles.h"
 #include "framework/screen_layout.h"
-#include "velora/playback/movie_geometry.h"
+#include "velora/playback/core/movie_geometry.h"
 #include "velora/resources/resource_ids.h"
 
 namespace velora {

@@ -7,7 +7,7 @@
 
 #include "framework/handles.h"
 #include "framework/window.h"
-#include "velora/playback/preview_layout.h"
+#include "velora/playback/core/preview_layout.h"
 #include "velora/playlists/playlist_file.h"
 
 namespace velora {

@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "framework/handles.h"
-#include "velora/playlists/playlist_format.h"
-#include "velora/playlists/playlist_path.h"
+#include "velora/playlists/core/playlist_format.h"
+#include "velora/playlists/core/playlist_path.h"
 
 namespace velora {
 

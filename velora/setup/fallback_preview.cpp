@@ -6,7 +6,7 @@
 #include "framework/window.h"
 #include "velora/playback/mf_movie.h"
 #include "velora/playback/movie_device.h"
-#include "velora/playback/movie_file.h"
+#include "velora/playback/core/movie_file.h"
 
 namespace velora {
 

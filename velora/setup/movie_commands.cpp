@@ -6,11 +6,11 @@
 
 #include "framework/app.h"
 #include "velora/playback/movie_device.h"
-#include "velora/playback/movie_file.h"
-#include "velora/playlists/playlist_format.h"
+#include "velora/playback/core/movie_file.h"
+#include "velora/playlists/core/playlist_format.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/setup/fallback_preview.h"
-#include "velora/setup/file_selection.h"
+#include "velora/setup/core/file_selection.h"
 #include "velora/setup/text_dialogs.h"
 
 namespace velora {

@@ -7,8 +7,8 @@
 #include <vfw.h>
 
 #include "framework/app.h"
-#include "velora/playlists/playlist_format.h"
-#include "velora/playlists/playlist_model.h"
+#include "velora/playlists/core/playlist_format.h"
+#include "velora/playlists/core/playlist_model.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/setup/about_dialog.h"
 #include "velora/setup/options_dialog.h"

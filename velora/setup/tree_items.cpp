@@ -10,7 +10,7 @@
 
 #include "framework/app.h"
 #include "framework/handles.h"
-#include "velora/playlists/playlist_model.h"
+#include "velora/playlists/core/playlist_model.h"
 #include "velora/resources/resource_ids.h"
 
 namespace velora {

@@ -6,7 +6,7 @@
 
 #include "framework/app.h"
 #include "velora/playback/playback_settings.h"
-#include "velora/shell/command_line.h"
+#include "velora/shell/core/command_line.h"
 
 namespace velora {
 

@@ -1,4 +1,4 @@
-#include "velora/setup/file_selection.h"
+#include "velora/setup/core/file_selection.h"
 
 namespace velora {
 

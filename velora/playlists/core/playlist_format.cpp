@@ -1,4 +1,4 @@
-#include "velora/playlists/playlist_format.h"
+#include "velora/playlists/core/playlist_format.h"
 
 #include <algorithm>
 #include <numeric>

@@ -1,4 +1,4 @@
-#include "velora/playlists/playlist_model.h"
+#include "velora/playlists/core/playlist_model.h"
 
 #include <algorithm>
 

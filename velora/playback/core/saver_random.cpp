@@ -1,4 +1,4 @@
-#include "velora/playback/saver_random.h"
+#include "velora/playback/core/saver_random.h"
 
 namespace velora {
 

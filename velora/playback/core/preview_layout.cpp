@@ -1,9 +1,9 @@
-#include "velora/playback/preview_layout.h"
+#include "velora/playback/core/preview_layout.h"
 
 #include <algorithm>
 #include <climits>
 
-#include "velora/playback/movie_file.h"
+#include "velora/playback/core/movie_file.h"
 
 namespace velora {
 

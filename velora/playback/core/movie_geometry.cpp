@@ -1,4 +1,4 @@
-#include "velora/playback/movie_geometry.h"
+#include "velora/playback/core/movie_geometry.h"
 
 #include <algorithm>
 

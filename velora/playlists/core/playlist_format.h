@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "velora/playlists/playlist_model.h"
+#include "velora/playlists/core/playlist_model.h"
 
 namespace velora {
 

@@ -2,7 +2,7 @@
 // Where a movie goes on the screen, and where the no-movies hint goes.
 #include <cstdint>
 
-#include "velora/playback/saver_random.h"
+#include "velora/playback/core/saver_random.h"
 
 namespace velora {
 
