@@ -25,13 +25,14 @@
 #include <vector>
 
 #include "process_counters.h"
+#include "static_grabber_callback.h"
 
 namespace {
 
 alignas(8) volatile LONGLONG firstFrameAt;  // performance counter at the movie's first frame; 0 before
 
 // Frames are taken and dropped: the cost of drawing is not Media Foundation's.
-class Grabber : public IMFSampleGrabberSinkCallback {
+class Grabber : public StaticGrabberCallback {
  public:
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
     if (iid != IID_IUnknown && iid != IID_IMFSampleGrabberSinkCallback && iid != IID_IMFClockStateSink)
@@ -39,15 +40,6 @@ class Grabber : public IMFSampleGrabberSinkCallback {
     *out = this;
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP OnClockStart(MFTIME, LONGLONG) override { return S_OK; }
-  STDMETHODIMP OnClockStop(MFTIME) override { return S_OK; }
-  STDMETHODIMP OnClockPause(MFTIME) override { return S_OK; }
-  STDMETHODIMP OnClockRestart(MFTIME) override { return S_OK; }
-  STDMETHODIMP OnClockSetRate(MFTIME, float) override { return S_OK; }
-  STDMETHODIMP OnSetPresentationClock(IMFPresentationClock*) override { return S_OK; }
-  STDMETHODIMP OnShutdown() override { return S_OK; }
   STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG, LONGLONG, const BYTE*, DWORD) override {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);

@@ -17,6 +17,8 @@
 #include <cstring>
 #include <vector>
 
+#include "static_grabber_callback.h"
+
 namespace {
 
 constexpr UINT kFrameMessage = WM_APP + 1;
@@ -29,7 +31,7 @@ std::vector<BYTE> latest, shown;
 LONG framePosted;
 
 // Frames and session events, both from Media Foundation's threads.
-class Callback : public IMFSampleGrabberSinkCallback, public IMFAsyncCallback {
+class Callback : public StaticGrabberCallback, public IMFAsyncCallback {
  public:
   IMFMediaSession* session = nullptr;
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
@@ -42,15 +44,9 @@ class Callback : public IMFSampleGrabberSinkCallback, public IMFAsyncCallback {
     AddRef();
     return S_OK;
   }
+  // Both bases count through these.
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP OnClockStart(MFTIME, LONGLONG) override { return S_OK; }
-  STDMETHODIMP OnClockStop(MFTIME) override { return S_OK; }
-  STDMETHODIMP OnClockPause(MFTIME) override { return S_OK; }
-  STDMETHODIMP OnClockRestart(MFTIME) override { return S_OK; }
-  STDMETHODIMP OnClockSetRate(MFTIME, float) override { return S_OK; }
-  STDMETHODIMP OnSetPresentationClock(IMFPresentationClock*) override { return S_OK; }
-  STDMETHODIMP OnShutdown() override { return S_OK; }
   STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG, LONGLONG, const BYTE* data, DWORD size) override {
     EnterCriticalSection(&lock);
     latest.assign(data, data + size);
