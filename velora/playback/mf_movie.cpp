@@ -110,14 +110,16 @@ class MfMovie::Impl {
   }
 
   // A positive stride asks for rows top to bottom, as the frames are drawn;
-  // some decoders would otherwise hand RGB bottom-up.
+  // some decoders would otherwise hand RGB bottom-up. The grabber passes
+  // frames on as decoded: the sink shows each at its time (FramePacing).
   bool GrabberFor(ComPtr<IMFActivate>& output) {
     ComPtr<IMFMediaType> rgb;
     return SUCCEEDED(api->CreateMediaType(rgb.out())) &&
            SUCCEEDED(rgb->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video)) &&
            SUCCEEDED(rgb->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_RGB32)) &&
            (size.cx <= 0 || SUCCEEDED(rgb->SetUINT32(MF_MT_DEFAULT_STRIDE, static_cast<UINT32>(size.cx) * 4))) &&
-           SUCCEEDED(api->CreateSampleGrabberSinkActivate(rgb.get(), callbacks, output.out()));
+           SUCCEEDED(api->CreateSampleGrabberSinkActivate(rgb.get(), callbacks, output.out())) &&
+           SUCCEEDED(output->SetUINT32(MF_SAMPLEGRABBERSINK_IGNORE_CLOCK, TRUE));
   }
 
   bool Connect(ComPtr<IMFTopology>& topology, const ComPtr<IMFStreamDescriptor>& stream,
@@ -142,7 +144,8 @@ class MfMovie::Impl {
         FAILED(api->GetService(session.get(), MF_RATE_CONTROL_SERVICE, IID_IMFRateControl, control.outVoid())))
       return;
     float nearest = 1.0f;
-    if (SUCCEEDED(support->IsRateSupported(FALSE, rate, &nearest))) control->SetRate(FALSE, rate);
+    if (SUCCEEDED(support->IsRateSupported(FALSE, rate, &nearest)) && SUCCEEDED(control->SetRate(FALSE, rate)))
+      sink->PaceAt(rate);
   }
 
   ~Impl() {

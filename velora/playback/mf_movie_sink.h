@@ -10,6 +10,7 @@
 
 #include "framework/handles.h"
 #include "velora/playback/com_ptr.h"
+#include "velora/playback/core/frame_pacing.h"
 
 namespace velora {
 namespace movie_sink {
@@ -37,7 +38,10 @@ class Lock {
 class MovieSink {
  public:
   MovieSink(HWND notify, WPARAM serial)
-      : opened(CreateEventA(nullptr, TRUE, FALSE, nullptr)), notify(notify), serial(serial) {}
+      : opened(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+        released(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+        notify(notify),
+        serial(serial) {}
 
   // The file is being read by the resolver, whose answer comes to OnAsync.
   void Opening(const ComPtr<IMFSourceResolver>& reader) {
@@ -61,14 +65,19 @@ class MovieSink {
     return reader ? OnOpened(reader, result) : OnEvent(result);
   }
 
-  // After this nothing more is posted and the session is let go.
+  // After this nothing more is posted, the session is let go and a frame
+  // waiting for its time is dropped at once.
   void Detach() {
     ComPtr<IMFMediaSession> dropped;
     lock.Run([&] {
       notify = nullptr;
       dropped = std::move(session);
     });
+    SetEvent(released.get());
   }
+
+  // The speed the movie plays at, set before it starts: frames are spaced by it.
+  void PaceAt(float speed) { rate.store(speed); }
 
   void Listen(const ComPtr<IMFMediaSession>& events) {
     lock.Run([&] { session = events; });
@@ -87,8 +96,12 @@ class MovieSink {
     return taken;
   }
 
-  // One stream thread delivers the frames in turn.
-  void Deliver(const BYTE* data, DWORD size) {
+  // One stream thread delivers the frames in turn, each when it is due: the
+  // grabber passes them on as decoded, and holding this thread holds the
+  // decoding back, as the presentation clock would.
+  void Deliver(const BYTE* data, DWORD size, LONGLONG sampleTime) {
+    const DWORD wait = pacing.WaitFor(sampleTime, SteadyNow(), rate.load());
+    if (WaitForSingleObject(released.get(), wait) != WAIT_TIMEOUT) return;
     incoming.assign(data, data + size);
     HWND target = nullptr;
     lock.Run([&] {
@@ -145,9 +158,20 @@ class MovieSink {
     if (target) PostMessageA(target, WM_SAVER_MOVIE_EVENT, serial, what);
   }
 
+  // The performance counter in 100 ns units, counted from the sink's start so
+  // that the product cannot overflow.
+  LONGLONG SteadyNow() const {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    const LONGLONG ticks = now.QuadPart - createdAt.QuadPart;
+    return ticks / frequency.QuadPart * 10000000 + ticks % frequency.QuadPart * 10000000 / frequency.QuadPart;
+  }
+
   Lock lock;
   std::atomic<bool> framePosted{false};
+  std::atomic<float> rate{1.0f};
   fw::UniqueKernelHandle opened;
+  fw::UniqueKernelHandle released;
   // Guarded by the lock:
   HWND notify;
   ComPtr<IMFSourceResolver> resolver;
@@ -157,7 +181,16 @@ class MovieSink {
   bool hasFrame = false;
   // The stream thread's own:
   std::vector<BYTE> incoming;
+  FramePacing pacing;
   const WPARAM serial;
+  const LARGE_INTEGER frequency = Counter(QueryPerformanceFrequency);
+  const LARGE_INTEGER createdAt = Counter(QueryPerformanceCounter);
+
+  static LARGE_INTEGER Counter(BOOL(WINAPI* read)(LARGE_INTEGER*)) {
+    LARGE_INTEGER value;
+    read(&value);
+    return value;
+  }
 };
 
 // What Media Foundation holds of a movie: a small object that passes its
@@ -202,8 +235,8 @@ class MovieCallbacks final : public IMFSampleGrabberSinkCallback, public IMFAsyn
   // IMFSampleGrabberSinkCallback
   STDMETHODIMP OnSetPresentationClock(IMFPresentationClock*) override { return S_OK; }
   STDMETHODIMP OnShutdown() override { return S_OK; }
-  STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG, LONGLONG, const BYTE* data, DWORD size) override {
-    if (auto target = Target()) target->Deliver(data, size);
+  STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG time, LONGLONG, const BYTE* data, DWORD size) override {
+    if (auto target = Target()) target->Deliver(data, size, time);
     return S_OK;
   }
 
