@@ -68,8 +68,16 @@ if ((${#missing[@]})); then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $SUDO dpkg --add-architecture i386
   fi
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # A mirror in the middle of a sync fails an index now and then: try again,
+  # and let the install say whether what it needs is really missing.
+  for attempt in 1 2 3; do
+    $SUDO apt-get update -qq && break
+    [ "$attempt" = 3 ] || sleep 20
+  done
+  # Without the security index of one architecture the two halves of Wine's
+  # libraries cannot match: then both come from the release itself.
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null ||
+    $SUDO apt-get install -y -qq --no-install-recommends -t bookworm "${missing[@]}" >/dev/null
 fi
 
 # The -posix compiler variant carries std::thread and std::mutex.
