@@ -1,7 +1,9 @@
 // The smallest honest Media Foundation player, the yardstick for velora's
 // MP4 start-up: a black, topmost, full-screen popup that plays one movie,
 // centred at its own size, through a media session whose video goes to a
-// sample grabber in 32-bit RGB; each frame is drawn with StretchDIBits.
+// sample grabber in 32-bit RGB; each frame is drawn with StretchDIBits. The
+// grabber passes frames on as decoded and each waits for its time from the
+// first one on, as velora's do.
 // No settings, no playlist file, no framework, libraries linked as usual.
 // Usage: minimal_mf_player.exe [/mute] <movie path>
 // Exit code 0 when the movie ended, 1 when it could not be played.
@@ -47,7 +49,15 @@ class Callback : public StaticGrabberCallback, public IMFAsyncCallback {
   // Both bases count through these.
   STDMETHODIMP_(ULONG) AddRef() override { return 2; }
   STDMETHODIMP_(ULONG) Release() override { return 1; }
-  STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG, LONGLONG, const BYTE* data, DWORD size) override {
+  STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG time, LONGLONG, const BYTE* data, DWORD size) override {
+    static LONGLONG firstTime;
+    static DWORD firstAt;
+    if (!firstAt) {
+      firstTime = time;
+      firstAt = GetTickCount() | 1;
+    }
+    const LONGLONG due = (time - firstTime) / 10000 - static_cast<LONGLONG>(GetTickCount() - firstAt);
+    if (due > 0) Sleep(static_cast<DWORD>(due));
     EnterCriticalSection(&lock);
     latest.assign(data, data + size);
     LeaveCriticalSection(&lock);
@@ -140,6 +150,7 @@ IMFTopology* BuildTopology(IMFMediaSource* source, IMFPresentationDescriptor* pr
       rgb->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video);
       rgb->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_RGB32);
       MFCreateSampleGrabberSinkActivate(rgb, &callback, &sink);
+      sink->SetUINT32(MF_SAMPLEGRABBERSINK_IGNORE_CLOCK, TRUE);
       rgb->Release();
     } else if (major == MFMediaType_Audio && !mute) {
       MFCreateAudioRendererActivate(&sink);
