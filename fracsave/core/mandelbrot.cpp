@@ -58,6 +58,9 @@ struct Sse2Lanes {
   static Reg Or(Reg a, Reg b) { return _mm_or_pd(a, b); }
   static Reg Greater(Reg a, Reg b) { return _mm_cmpgt_pd(a, b); }
   static Reg Less(Reg a, Reg b) { return _mm_cmplt_pd(a, b); }
+  static Reg Equal(Reg a, Reg b) { return _mm_cmpeq_pd(a, b); }
+  // Not a, and b.
+  static Reg AndNot(Reg a, Reg b) { return _mm_andnot_pd(a, b); }
   static bool NoneSet(Reg m) { return _mm_movemask_pd(m) == 0; }
   static Reg Rows(double ymax, double dy, int r0) {
     return _mm_set_pd(ymax - double(r0 + 1) * dy, ymax - double(r0) * dy);

@@ -30,6 +30,9 @@ struct Avx2Lanes {
   static Reg Or(Reg a, Reg b) { return _mm256_or_pd(a, b); }
   static Reg Greater(Reg a, Reg b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
   static Reg Less(Reg a, Reg b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
+  static Reg Equal(Reg a, Reg b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
+  // Not a, and b.
+  static Reg AndNot(Reg a, Reg b) { return _mm256_andnot_pd(a, b); }
   static bool NoneSet(Reg m) { return _mm256_movemask_pd(m) == 0; }
   static Reg Rows(double ymax, double dy, int r0) {
     return _mm256_set_pd(ymax - double(r0 + 3) * dy, ymax - double(r0 + 2) * dy,

@@ -358,6 +358,26 @@ TEST(FracGenerator, SurfacesTooLargeToHoldHaveNoPixels) {
   EXPECT_TRUE(Surface::Holds(16384, 16384));
 }
 
+// Orbits that come back exactly to an earlier point stop early on the vector
+// paths; with a limit far beyond any saved point, they and slow escapers near
+// the edge of the set must still end as the one-point loop ends them.
+TEST(FracGenerator, CyclingAndSlowOrbitsMatchTheReferenceOnEveryPath) {
+  const double points[][2] = {
+      {0, 0},       {-1, 0},       {-2, 0},          {0, 1},           {0.25, 0},       {-0.75, 0},
+      {0.2500001, 0}, {-0.75, 1e-4}, {-0.1225, 0.7448}, {-1.7549, 0},   {0.3, 0.5},      {-0.5, 0.5},
+  };
+  for (VectorPath path : {VectorPath::kSse2, VectorPath::kAvx2}) {
+    const VectorPath used = UseVectorPath(path);
+    for (const auto& c : points) {
+      int32_t fast = 0, ref = 0;
+      IterateColumn(c[0], c[1], 1.0, 1, 100000, 64, &fast);
+      IterateColumnScalar(c[0], c[1], 1.0, 1, 100000, 64, &ref);
+      EXPECT_EQ(fast, ref) << c[0] << "+" << c[1] << "i on " << (used == VectorPath::kAvx2 ? "AVX2" : "SSE2");
+    }
+  }
+  UseVectorPath(VectorPath::kAvx2);
+}
+
 TEST(FracGenerator, ColumnsWithoutIterationsMatchTheReference) {
   // A limit of 0 or less iterates nothing; inside the set or not, the column ends at once.
   for (int limit : {0, -1, -512, INT_MIN}) {
