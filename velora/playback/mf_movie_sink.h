@@ -158,13 +158,13 @@ class MovieSink {
     if (target) PostMessageA(target, WM_SAVER_MOVIE_EVENT, serial, what);
   }
 
-  // The performance counter in 100 ns units, counted from the sink's start so
-  // that the product cannot overflow.
-  LONGLONG SteadyNow() const {
-    LARGE_INTEGER now;
+  // The performance counter in 100 ns units; in a double, the product cannot
+  // overflow and stays exact to well below a microsecond for years of uptime.
+  static LONGLONG SteadyNow() {
+    LARGE_INTEGER now, frequency;
     QueryPerformanceCounter(&now);
-    const LONGLONG ticks = now.QuadPart - createdAt.QuadPart;
-    return ticks / frequency.QuadPart * 10000000 + ticks % frequency.QuadPart * 10000000 / frequency.QuadPart;
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<LONGLONG>(static_cast<double>(now.QuadPart) * 1e7 / static_cast<double>(frequency.QuadPart));
   }
 
   Lock lock;
@@ -183,14 +183,6 @@ class MovieSink {
   std::vector<BYTE> incoming;
   FramePacing pacing;
   const WPARAM serial;
-  const LARGE_INTEGER frequency = Counter(QueryPerformanceFrequency);
-  const LARGE_INTEGER createdAt = Counter(QueryPerformanceCounter);
-
-  static LARGE_INTEGER Counter(BOOL(WINAPI* read)(LARGE_INTEGER*)) {
-    LARGE_INTEGER value;
-    read(&value);
-    return value;
-  }
 };
 
 // What Media Foundation holds of a movie: a small object that passes its
