@@ -15,11 +15,8 @@ namespace bench {
 // Answers -1 when neither way gives a figure.
 inline long GdiObjectCount(HANDLE process) {
   if (DWORD count = GetGuiResources(process, GR_GDIOBJECTS)) return static_cast<long>(count);
-#ifdef _WIN64
-  return -1;  // the table's place below is that of 32-bit processes
-#else
 #pragma pack(push, 1)
-  struct HandleEntry {
+  struct HandleEntry {  // as wide in 32-bit as in 64-bit processes
     std::uint64_t object;
     std::uint32_t owner;
     std::uint16_t unique;
@@ -28,7 +25,12 @@ inline long GdiObjectCount(HANDLE process) {
     std::uint64_t user;
   };
 #pragma pack(pop)
+  // The process environment block's GdiSharedHandleTable.
+#ifdef _WIN64
+  constexpr SIZE_T kTablePointerInPeb = 0xF8;
+#else
   constexpr SIZE_T kTablePointerInPeb = 0x94;
+#endif
   constexpr size_t kEntries = 0x10000;
   using QueryProcess = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, void*, ULONG, ULONG*);
   static const auto query = reinterpret_cast<QueryProcess>(reinterpret_cast<void*>(
@@ -46,7 +48,6 @@ inline long GdiObjectCount(HANDLE process) {
   long count = 0;
   for (const HandleEntry& entry : entries) count += entry.type != 0;
   return count;
-#endif
 }
 
 }  // namespace bench

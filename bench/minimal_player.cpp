@@ -88,8 +88,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     UpdateWindow(target);  // black before the device draws, never after
     x = y = 0;
   }
-  std::snprintf(command, sizeof command, "window m handle %u",
-                static_cast<unsigned>(reinterpret_cast<UINT_PTR>(target)));
+  std::snprintf(command, sizeof command, "window m handle %llu",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(target)));
   mciSendStringA(command, nullptr, 0, nullptr);
   std::snprintf(command, sizeof command, "put m destination at %d %d %d %d", x, y, width, height);
   mciSendStringA(command, nullptr, 0, nullptr);

@@ -34,7 +34,7 @@ LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const char* p = std::strchr(commandLine, 'p');
-  HWND parent = p ? reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoul(p + 1, nullptr, 10))) : nullptr;
+  HWND parent = p ? reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(p + 1, nullptr, 10))) : nullptr;
   if (!parent || !IsWindow(parent)) return 0;
   RECT client;
   GetClientRect(parent, &client);

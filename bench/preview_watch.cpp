@@ -83,7 +83,7 @@ class Host {
   std::string Fill(std::string commandLine) const {
     const size_t at = commandLine.find("%HWND%");
     if (at != std::string::npos)
-      commandLine.replace(at, 6, std::to_string(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd_))));
+      commandLine.replace(at, 6, std::to_string(reinterpret_cast<UINT_PTR>(hwnd_)));
     return commandLine;
   }
 

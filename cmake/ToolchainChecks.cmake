@@ -11,7 +11,7 @@
 # only a warning: the link checks decide.
 #
 # GCC by its major version: Debian's 12.2.0 packages say "12" of themselves.
-set(VELORA_TOOLCHAIN_GCC 12)          # i686-w64-mingw32-g++-posix, its libstdc++
+set(VELORA_TOOLCHAIN_GCC 12)          # {i686,x86_64}-w64-mingw32-g++-posix, their libstdc++
 set(VELORA_TOOLCHAIN_BINUTILS 2.40)   # dlltool, nm, ar, ld
 set(VELORA_TOOLCHAIN_MINGW_W64 10.0)  # the import libraries and the delay-load helper
 

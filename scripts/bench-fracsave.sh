@@ -15,6 +15,11 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# The x64 programs, which every machine runs; ARCH=x86 for the x86 ones, where
+# the machine runs 32-bit code.
+. scripts/machine.sh
+export BENCH_ARCH=${ARCH:-x64}
+tree=$(windows_tree "$BENCH_ARCH")
 repeats=${REPEATS:-15}
 seconds=${SECONDS_PER_MODE:-10}
 size=${SIZE:-1024x768}
@@ -22,15 +27,15 @@ dir=$root/build/bench-fracsave
 mkdir -p "$dir"
 
 # The project's own build trees: no second cross build just for the benchmark.
-bash scripts/build.sh >/dev/null
+bash scripts/build.sh native "${tree#build/}" >/dev/null
 
 bench=$root/tests/bench/bench.sh
 trap '"$bench" stop "$dir" >/dev/null' EXIT
-run() { "$bench" run "$dir" wine build/win32/benchmarks/fracsave_bench.exe "$@" | tr -d '\r'; }
+run() { "$bench" run "$dir" wine "$tree"/benchmarks/fracsave_bench.exe "$@" | tr -d '\r'; }
 for layout in ${LAYOUTS:-single}; do
   "$bench" start "$dir" "$size" "$layout" >/dev/null
   echo "== Wine, primary monitor $size, monitors: $layout; load $(cut -d' ' -f1-3 /proc/loadavg)"
-  run exit "Z:$(echo "$root/build/win32/fracsave/fracsave.scr" | tr / '\\')" "$repeats"
+  run exit "Z:$(echo "$root/$tree/fracsave/fracsave.scr" | tr / '\\')" "$repeats"
   run rate "$seconds"
   run compute
   "$bench" stop "$dir" >/dev/null

@@ -12,13 +12,18 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# The x64 programs, which every machine runs; ARCH=x86 for the x86 ones, where
+# the machine runs 32-bit code.
+. scripts/machine.sh
+export BENCH_ARCH=${ARCH:-x64}
+tree=$(windows_tree "$BENCH_ARCH")
 repeats=${REPEATS:-7}
 dir=$root/build/bench-fractal
 mkdir -p "$dir"
 results=$dir/results.txt
 
 # The project's own build trees: no second pair of builds just for the benchmark.
-bash scripts/build.sh >/dev/null
+bash scripts/build.sh native "${tree#build/}" >/dev/null
 
 {
   echo "== native (Google Benchmark, CPU time per frame; ratios to Points in this run)"
@@ -47,5 +52,5 @@ for fast in (0, 1):
   bench=$root/tests/bench/bench.sh
   "$bench" start "$dir" "$size" >/dev/null
   trap '"$bench" stop "$dir" >/dev/null' EXIT
-  "$bench" run "$dir" wine build/win32/benchmarks/fractal_frame_bench.exe "$repeats" | tr -d '\r'
+  "$bench" run "$dir" wine "$tree"/benchmarks/fractal_frame_bench.exe "$repeats" | tr -d '\r'
 } | tee "$results"

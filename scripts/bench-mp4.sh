@@ -16,15 +16,20 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# The x64 programs, which every machine runs; ARCH=x86 for the x86 ones, where
+# the machine runs 32-bit code.
+. scripts/machine.sh
+export BENCH_ARCH=${ARCH:-x64}
+tree=$(windows_tree "$BENCH_ARCH")
 seconds=${FRAME_SECONDS:-60}
 changes=${CHANGES:-500}
 
-bash scripts/build.sh
+bash scripts/build.sh native "${tree#build/}"
 
 dir=$root/build/bench-mp4
 . tests/bench/session.sh "$dir" 1920x1080 ${NO_MPEG_VIDEO:+no-mpeg-video}
-velora=$(winpath "$root/build/win32/velora/velora.scr")
-programs=$root/build/win32/benchmarks
+velora=$(winpath "$root/$tree/velora/velora.scr")
+programs=$root/$tree/benchmarks
 results=$dir/results.txt
 : >"$results"
 status=0

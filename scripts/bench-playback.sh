@@ -19,11 +19,16 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# The x64 programs, which every machine runs; ARCH=x86 for the x86 ones, where
+# the machine runs 32-bit code.
+. scripts/machine.sh
+export BENCH_ARCH=${ARCH:-x64}
+tree=$(windows_tree "$BENCH_ARCH")
 runs=${RUNS:-15}
 changes=${CHANGES:-50}
 gap_changes=${GAP_CHANGES:-20}
 
-bash scripts/build.sh
+bash scripts/build.sh native "${tree#build/}"
 
 layout=${LAYOUT:-single}
 dir=$root/build/bench-playback
@@ -33,8 +38,8 @@ dir=$root/build/bench-playback
 # monitor on the left, the primary starts 640 pixels in.
 x11_left=0
 [ "$layout" = left ] && x11_left=640
-velora=$(winpath "$root/build/win32/velora/velora.scr")
-programs=$root/build/win32/benchmarks
+velora=$(winpath "$root/$tree/velora/velora.scr")
+programs=$root/$tree/benchmarks
 minimal=$(winpath "$programs/minimal_player.exe")
 minimal_mf=$(winpath "$programs/minimal_mf_player.exe")
 playlist=$WINEPREFIX/drive_c/windows/velora.ini

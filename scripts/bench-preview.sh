@@ -19,17 +19,22 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# The x64 programs, which every machine runs; ARCH=x86 for the x86 ones, where
+# the machine runs 32-bit code.
+. scripts/machine.sh
+export BENCH_ARCH=${ARCH:-x64}
+tree=$(windows_tree "$BENCH_ARCH")
 runs=${RUNS:-31}
 cpu_seconds=${CPU_SECONDS:-60}
 soak_seconds=${SOAK_SECONDS:-600}
 soak_every=${SOAK_EVERY:-60}
 
-bash scripts/build.sh
+bash scripts/build.sh native "${tree#build/}"
 
 dir=$root/build/bench-preview
 . tests/bench/session.sh "$dir"
-velora=$(winpath "$root/build/win32/velora/velora.scr")
-programs=$root/build/win32/benchmarks
+velora=$(winpath "$root/$tree/velora/velora.scr")
+programs=$root/$tree/benchmarks
 minimal=$(winpath "$programs/minimal_preview.exe")
 watch=$programs/preview_watch.exe
 results=$dir/results.txt

@@ -1,8 +1,9 @@
 #!/bin/bash
-# Makes what we give to Windows users, in build/package:
-#   velora-<version>-setup.exe   the setup program (NSIS)
-#   velora-<version>.zip         the programs, README.txt and LICENSE.txt
-# Only the shipped programs are built (release build in build/win32).
+# Makes what we give to Windows users, in build/package, for each of the two
+# architectures (x64: 64-bit Windows; x86: 32-bit Windows):
+#   velora-<version>-<arch>-setup.exe   the setup program (NSIS)
+#   velora-<version>-<arch>.zip         the programs, README.txt and LICENSE.txt
+# Only the shipped programs are built (release builds in build/win64 and build/win32).
 #
 # A signed release (Authenticode, SHA-256): the three programs, the setup
 # program and its uninstaller are signed when a code-signing certificate is
@@ -30,15 +31,18 @@ else
 fi
 
 bash scripts/setup.sh build package
-cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" >/dev/null
-cmake --build build/win32 -j "$(nproc)" --target shipped_programs
 # A failed run must not leave the previous release looking like this one.
 rm -rf build/package
-cpack --config build/win32/CPackConfig.cmake -B build/package >/dev/null
+for tree in win64 win32; do
+  bash scripts/build.sh --target shipped_programs "$tree"
+  cpack --config "build/$tree/CPackConfig.cmake" -B build/package >/dev/null
+done
 rm -rf build/package/_CPack_Packages
 
 echo "made in build/package:"
 ls -l build/package | awk 'NR > 1 {printf "  %-32s %8d bytes\n", $9, $5}'
 echo "programs as shipped:"
-unzip -l build/package/velora-*.zip | awk '$4 ~ /\.(scr|exe)$/ {printf "  %-32s %8d bytes\n", $4, $1}'
+for archive in build/package/velora-*.zip; do
+  arch=${archive%.zip}
+  unzip -l "$archive" | awk -v arch="${arch##*-}" '$4 ~ /\.(scr|exe)$/ {printf "  %-4s %-27s %8d bytes\n", arch, $4, $1}'
+done

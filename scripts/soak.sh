@@ -12,18 +12,23 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# The x64 programs, which every machine runs; ARCH=x86 for the x86 ones, where
+# the machine runs 32-bit code.
+. scripts/machine.sh
+export BENCH_ARCH=${ARCH:-x64}
+tree=$(windows_tree "$BENCH_ARCH")
 changes=${CHANGES:-500}
 frames=${FRAMES:-1000}
 minutes=${PREVIEW_MINUTES:-10}
 goal=(--max-private-kb 64 --max-handles 0)
 
-bash scripts/build.sh || exit 1
+bash scripts/build.sh native "${tree#build/}" || exit 1
 
 dir=$root/build/soak
 . tests/bench/session.sh "$dir"
-velora=$(winpath "$root/build/win32/velora/velora.scr")
-fracsave=$(winpath "$root/build/win32/fracsave/fracsave.scr")
-watch=$root/build/win32/benchmarks/soak_watch.exe
+velora=$(winpath "$root/$tree/velora/velora.scr")
+fracsave=$(winpath "$root/$tree/fracsave/fracsave.scr")
+watch=$root/$tree/benchmarks/soak_watch.exe
 windows=$WINEPREFIX/drive_c/windows
 results=$dir/results.txt
 : >"$results"

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "framework/user_store.h"
+
 namespace fracsave {
 
 const char kControlIni[] = "CONTROL.INI";
@@ -11,14 +13,24 @@ const char kPasswordKey[] = "Password";
 
 namespace {
 
+std::string FileForReading(const char* section) {
+  return fw::UserProfileFile::InWindowsDirectory(kControlIni).ForReading(section);
+}
+
+void WriteValue(const char* section, const char* key, const char* text) {
+  fw::UserProfileFile::InWindowsDirectory(kControlIni).Store(section, [&](const char* file) -> DWORD {
+    return WritePrivateProfileStringA(section, key, text, file) ? ERROR_SUCCESS : GetLastError();
+  });
+}
+
 int32_t ReadFlag(const char* key) {
-  return int32_t(GetPrivateProfileIntA(kSaverSection, key, 0, kControlIni));
+  return int32_t(GetPrivateProfileIntA(kSaverSection, key, 0, FileForReading(kSaverSection).c_str()));
 }
 
 void WriteFlag(const char* key, int32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "%ld", long(value));
-  WritePrivateProfileStringA(kSaverSection, key, text, kControlIni);
+  WriteValue(kSaverSection, key, text);
 }
 
 void SystemUpper(char* text) { CharUpperA(text); }
@@ -49,15 +61,18 @@ void WriteSaverSettings(const SaverSettings& settings) {
 
 StoredPassword ReadStoredPassword() {
   StoredPassword stored = {};
-  GetPrivateProfileStringA(kPasswordSection, kPasswordKey, "", stored.text, sizeof stored.text, kControlIni);
+  GetPrivateProfileStringA(kPasswordSection, kPasswordKey, "", stored.text, sizeof stored.text,
+                           FileForReading(kPasswordSection).c_str());
   stored.text[kPasswordMax] = '\0';
   return stored;
 }
 
 void WriteStoredPassword(char* text) {
   ScramblePassword(text);
-  WritePrivateProfileStringA(kPasswordSection, kPasswordKey, text, kControlIni);
+  WriteValue(kPasswordSection, kPasswordKey, text);
 }
+
+void WriteSaverValue(const char* key, const char* text) { WriteValue(kSaverSection, key, text); }
 
 void ScramblePassword(char* text) { ScramblePasswordWith(text, SystemUpper); }
 

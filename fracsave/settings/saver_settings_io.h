@@ -1,4 +1,6 @@
-// The fractal saver's preferences and screen-saver password in CONTROL.INI.
+// The fractal saver's preferences and screen-saver password in CONTROL.INI:
+// the Windows directory's file, or the user's copy of it that the x64 build
+// follows (framework/user_store.h).
 #pragma once
 
 #include <windows.h>
@@ -19,6 +21,8 @@ void ReadSaverSettings(SaverSettings& settings);
 void WriteSaverSettings(const SaverSettings& settings);
 // The five the saver window reads again at its creation (all but PWProtected).
 void ReadFrameSettings(SaverSettings& settings);
+// Any other value of the saver's section (the regions' "SetInfo").
+void WriteSaverValue(const char* key, const char* text);
 
 // The stored password, scrambled.
 struct StoredPassword {

@@ -1,5 +1,7 @@
 #include "fracsave/win32/fractal_frame.h"
 
+#include "fracsave/settings/saver_settings_io.h"
+
 #include <ctime>
 
 #include "fracsave/core/colour_table.h"
@@ -150,7 +152,7 @@ FractalPicture::~FractalPicture() = default;
 int64_t ControlIniRegionHost::NowSeconds() { return int64_t(std::time(nullptr)); }
 
 void ControlIniRegionHost::WriteSetInfo(const std::string& text) {
-  WritePrivateProfileStringA("Screen Saver.Mandelbrot", "SetInfo", text.c_str(), "CONTROL.INI");
+  WriteSaverValue("SetInfo", text.c_str());
 }
 
 void BuildColourTable(FractalPicture& picture) { BuildColourTable(picture.state.colourTable); }

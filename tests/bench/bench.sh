@@ -8,8 +8,12 @@
 #                              monitors of WxH: "right" (the second right of the primary)
 #                              or "left" (left of it: the virtual screen starts at -W);
 #                              no-mpeg-video removes MCI's MPEG video device from the
-#                              prefix, which is what an MP4 file meets on a stock Windows
-#   bench.sh run DIR CMD...    run CMD inside the bench (WINEPREFIX, DISPLAY set)
+#                              prefix, which is what an MP4 file meets on a stock Windows;
+#                              an architecture (or $BENCH_ARCH): "x64" (the default) for a
+#                              64-bit prefix run by 64-bit Wine, or "x86" for a 32-bit one,
+#                              which needs a machine that runs 32-bit code
+#   bench.sh run DIR CMD...    run CMD inside the bench (WINEPREFIX, DISPLAY set, and
+#                              `wine` on PATH the loader of the bench's architecture)
 #   bench.sh stop DIR          end this bench's Wine processes and its Xvfb, by PID
 # Nothing outside DIR is touched, and only processes this bench started are ended.
 set -euo pipefail
@@ -21,7 +25,10 @@ shift 2
 mkdir -p "$dir"
 dir=$(cd "$dir" && pwd)
 
-export WINEDEBUG=-all WINEARCH=win32
+export WINEDEBUG=-all
+root=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=../../scripts/machine.sh
+. "$root/scripts/machine.sh"
 
 stop_bench() {
   [ -f "$dir/env" ] || return 0
@@ -69,7 +76,8 @@ start_xvfb() {
 prepare_prefix() {
   local prefix=$1 layout=$2
   rm -rf "$prefix"
-  WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$prefix wine wineboot -i >/dev/null 2>&1 ||
+    { echo "bench: Wine ($(command -v wine)) cannot make a $WINEARCH prefix here" >&2; return 1; }
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   if [ "$layout" != single ]; then
     WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
@@ -97,17 +105,32 @@ case $cmd in
     size=${1:-640x480}
     shift || true
     layout=${BENCH_LAYOUT:-single}
+    arch=${BENCH_ARCH:-x64}
     devices=
     for option in "$@"; do
       case $option in
         single | right | left) layout=$option ;;
+        x64 | x86) arch=$option ;;
         no-mpeg-video) devices=$option ;;
         '') ;;
-        *) echo "bench: unknown option $option (single, right, left or no-mpeg-video)" >&2; exit 2 ;;
+        *) echo "bench: unknown option $option (single, right, left, x64, x86 or no-mpeg-video)" >&2; exit 2 ;;
       esac
     done
     mkdir -p "$dir"
     stop_bench
+    if [ "$arch" = x86 ] && ! runs_32bit; then
+      echo "bench: this machine runs no 32-bit code, so no x86 program runs under Wine here" >&2
+      exit 1
+    fi
+    # `wine` in the bench is the loader of its architecture, whatever Debian's wrapper would take.
+    export WINELOADER
+    WINELOADER=$(wine_loader "$arch")
+    mkdir -p "$dir/bin"
+    rm -f "$dir/bin/wine"
+    printf '#!/bin/sh\nexec %s "$@"\n' "$WINELOADER" >"$dir/bin/wine"
+    chmod +x "$dir/bin/wine"
+    case $arch in x64) export WINEARCH=win64 ;; x86) export WINEARCH=win32 ;; esac
+    export PATH=$dir/bin:$PATH
     if [ -n "${BENCH_USE_DISPLAY:-}" ]; then
       [ "$layout" = single ] || { echo "bench: a layout of two monitors needs the bench's own Xvfb" >&2; exit 2; }
       BENCH_DISPLAY=$BENCH_USE_DISPLAY
@@ -126,13 +149,19 @@ export BENCH_XVFB_PID=$BENCH_XVFB_PID
 export BENCH_DIR='$dir'
 export BENCH_SCREEN='$size'
 export BENCH_LAYOUT='$layout'
+export BENCH_ARCH='$arch'
+export WINEARCH='$WINEARCH'
+export WINELOADER='$WINELOADER'
+export PATH='$dir/bin':"\$PATH"
 ENV
+    # A start that fails leaves nothing running.
+    trap 'status=$?; ((status == 0)) || stop_bench' EXIT
     DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix" "$layout"
     [ "$devices" != no-mpeg-video ] || DISPLAY=$BENCH_DISPLAY remove_mpeg_video "$prefix"
     # A persistent server saves every test program a server start-up.
     WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
     DISPLAY=$BENCH_DISPLAY WINEPREFIX=$prefix wine cmd /c ver </dev/null >/dev/null 2>&1 || true
-    echo "bench ready: display $BENCH_DISPLAY ($size, $layout), prefix $prefix"
+    echo "bench ready: display $BENCH_DISPLAY ($size, $layout), $arch prefix $prefix"
     ;;
   run)
     [ -f "$dir/env" ] || { echo "bench: not started in $dir" >&2; exit 1; }

@@ -217,10 +217,7 @@ HostWindow::~HostWindow() {
 }
 
 std::string HostWindow::HandleText() const {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lu",
-                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(hwnd_)));
-  return text;
+  return std::to_string(reinterpret_cast<UINT_PTR>(hwnd_));
 }
 
 HWND StaleWindowHandle() {

@@ -44,8 +44,8 @@ TEST_F(QuietStartupTest, PreviewAndPasswordWithoutAUsableHandleEndAtOnce) {
   HostWindow host;
   ASSERT_NE(host.hwnd(), nullptr);
   const std::string stale =
-      std::to_string(static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(StaleWindowHandle())));
-  ASSERT_FALSE(IsWindow(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::stoul(stale)))));
+      std::to_string(reinterpret_cast<UINT_PTR>(StaleWindowHandle()));
+  ASSERT_FALSE(IsWindow(reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::stoull(stale)))));
   // The handle is looked for after a lower-case letter only, so the capitals
   // select the mode and then find no handle, even a valid one.
   ExpectQuiet({"/P " + host.HandleText(), "/A " + host.HandleText(), "/p " + stale, "/a " + stale,

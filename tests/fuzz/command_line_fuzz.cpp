@@ -25,7 +25,8 @@ SaverMode ExpectedMode(std::string arg) {
   }
 }
 
-std::optional<std::int64_t> ExpectedHandle(const std::string& text, char letter) {
+// As a handle of 32 bits (the x86 programs).
+std::optional<std::uint64_t> ExpectedHandle(const std::string& text, char letter) {
   size_t i = text.find(letter);
   if (i == std::string::npos) return std::nullopt;
   for (++i; i < text.size() && std::string(" \t\n\v\f\r").find(text[i]) != std::string::npos;) ++i;
@@ -36,8 +37,8 @@ std::optional<std::int64_t> ExpectedHandle(const std::string& text, char letter)
   digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
   // More than a 32-bit handle holds names no window.
   if (digits.size() > 10 || (digits.size() == 10 && digits > "4294967295")) return 0;
-  const std::int64_t value = digits.empty() ? 0 : std::stoll(digits);
-  return negative ? -value : value;
+  const std::uint32_t value = digits.empty() ? 0 : static_cast<std::uint32_t>(std::stoull(digits));
+  return negative ? std::uint32_t(0 - value) : value;
 }
 
 }  // namespace
@@ -47,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string argument = in.ConsumeRandomLengthString(16);
   const std::string text = in.ConsumeRemainingBytesAsString();
   FUZZ_CHECK(MatchMode(argument) == ExpectedMode(argument));
-  for (const char letter : {'p', 'a'}) FUZZ_CHECK(FindHandleAfter(text, letter) == ExpectedHandle(text, letter));
+  for (const char letter : {'p', 'a'}) FUZZ_CHECK(FindHandleAfter(text, letter, 32) == ExpectedHandle(text, letter));
 
   const std::string line = text.c_str();  // as the system hands it: up to the first zero
   const size_t at = !line.empty() && (line[0] == '/' || line[0] == '-') ? 1 : 0;

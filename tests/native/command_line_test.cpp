@@ -19,27 +19,40 @@ TEST(MatchMode, WholeRestMustBeTheLetter) {
 }
 
 TEST(FindHandleAfter, ReadsTheNumberAfterTheLowerCaseLetter) {
-  EXPECT_EQ(FindHandleAfter("/p 1234", 'p'), 1234);
-  EXPECT_EQ(FindHandleAfter("-p1234", 'p'), 1234);
-  EXPECT_EQ(FindHandleAfter("/p \t 77xyz", 'p'), 77);
-  EXPECT_EQ(FindHandleAfter("/p +12", 'p'), 12);
-  EXPECT_EQ(FindHandleAfter("/p -12", 'p'), -12);
+  EXPECT_EQ(FindHandleAfter("/p 1234", 'p'), 1234u);
+  EXPECT_EQ(FindHandleAfter("-p1234", 'p'), 1234u);
+  EXPECT_EQ(FindHandleAfter("/p \t 77xyz", 'p'), 77u);
+  EXPECT_EQ(FindHandleAfter("/p +12", 'p'), 12u);
   // The search is for the first lower-case letter anywhere in the text.
   EXPECT_EQ(FindHandleAfter("/P 1234", 'p'), std::nullopt);
-  EXPECT_EQ(FindHandleAfter("/a 5 extra", 'a'), 5);
-  EXPECT_EQ(FindHandleAfter("/A spa 9", 'a'), 9);
+  EXPECT_EQ(FindHandleAfter("/a 5 extra", 'a'), 5u);
+  EXPECT_EQ(FindHandleAfter("/A spa 9", 'a'), 9u);
 }
 
 TEST(FindHandleAfter, NoDigitsGiveZero) {
-  EXPECT_EQ(FindHandleAfter("/p", 'p'), 0);
-  EXPECT_EQ(FindHandleAfter("/p abc", 'p'), 0);
-  EXPECT_EQ(FindHandleAfter("/p -", 'p'), 0);
+  EXPECT_EQ(FindHandleAfter("/p", 'p'), 0u);
+  EXPECT_EQ(FindHandleAfter("/p abc", 'p'), 0u);
+  EXPECT_EQ(FindHandleAfter("/p -", 'p'), 0u);
 }
 
-TEST(FindHandleAfter, HugeNumbersNameNoWindow) {
-  EXPECT_EQ(FindHandleAfter("/p 4294967295", 'p'), 4294967295LL);
-  EXPECT_EQ(FindHandleAfter("/p 4294967296", 'p'), 0);
-  EXPECT_EQ(FindHandleAfter("/p " + std::string(5000, '9'), 'p'), 0);
+// The x86 programs take 32-bit handles, the x64 ones the full 64 bits.
+TEST(FindHandleAfter, TakesWholeHandlesOfEitherWidthAndNothingBeyond) {
+  const struct {
+    const char* text;
+    int bits;
+    std::uint64_t handle;
+  } cases[] = {
+      {"/p 4294967295", 32, 0xFFFFFFFFu},
+      {"/p 4294967296", 32, 0},
+      {"/p -12", 32, 0xFFFFFFF4u},
+      {"/p 4294967296", 64, 0x100000000u},
+      {"/p 18446744073709551615", 64, 0xFFFFFFFFFFFFFFFFu},
+      {"/p 18446744073709551616", 64, 0},
+      {"/p 99999999999999999999", 64, 0},
+      {"/p -12", 64, 0xFFFFFFFFFFFFFFF4u},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FindHandleAfter(c.text, 'p', c.bits), c.handle) << c.text << ", " << c.bits;
+  EXPECT_EQ(FindHandleAfter("/p " + std::string(5000, '9'), 'p'), 0u);
 }
 
 }  // namespace

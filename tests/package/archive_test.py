@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""The release archive: exactly the programs, the read-me and the licence;
-every program small, carrying the project's version and needing no DLL
-beyond Windows' own. With --signer, the release was signed with that
-certificate: every program and the setup program carry its SHA-256 signature.
+"""The release archive of one architecture: exactly the programs, the read-me
+and the licence; every program small, made for that architecture, carrying
+the project's version and needing no DLL beyond Windows' own. With --signer,
+the release was signed with that certificate: every program and the setup
+program carry its SHA-256 signature.
 
-    archive_test.py velora-<version>.zip --version V --windres W --objdump O
-                    [--signer CERT.pem --setup SETUP.exe]
+    archive_test.py velora-<version>-<arch>.zip --version V --arch x86|x64
+                    --windres W --objdump O [--signer CERT.pem --setup SETUP.exe]
 """
 import argparse
 import os
@@ -25,6 +26,9 @@ WINDOWS_DLLS = {
     "kernel32.dll", "msvcrt.dll", "msvfw32.dll", "ole32.dll", "shell32.dll",
     "user32.dll", "version.dll", "winmm.dll",
 }
+
+# What objdump -f says of a program of each architecture.
+MACHINES = {"x86": "architecture: i386,", "x64": "architecture: i386:x86-64,"}
 
 ARGS = None
 
@@ -82,6 +86,14 @@ class Archive(unittest.TestCase):
                 self.assertIn("Signature verification: ok", verify.stdout)
                 self.assertRegex(verify.stdout, r"Message digest algorithm\s*: SHA256")
 
+    def test_programs_and_setup_are_made_for_the_architecture(self):
+        files = [self.path(p) for p in sorted(PROGRAMS)] + ([ARGS.setup] if ARGS.setup else [])
+        for path in files:
+            with self.subTest(file=os.path.basename(path)):
+                header = subprocess.run([ARGS.objdump, "-f", path], check=True, capture_output=True,
+                                        text=True).stdout
+                self.assertIn(MACHINES[ARGS.arch], header)
+
     def test_texts_are_windows_text_files(self):
         for text in sorted(TEXTS):
             with self.subTest(text=text):
@@ -101,6 +113,7 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("archive")
     parser.add_argument("--version", required=True)
+    parser.add_argument("--arch", required=True, choices=sorted(MACHINES))
     parser.add_argument("--windres", required=True)
     parser.add_argument("--objdump", required=True)
     parser.add_argument("--signer")

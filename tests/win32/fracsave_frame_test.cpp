@@ -124,6 +124,29 @@ TEST(FracWin32, GoldenScreensOnEveryPathAndWorkerCount) {
 // Calls run(context) with the stack pointer at the given offset from a
 // 32-byte boundary (before the call pushes its return address).
 extern "C" void CallWithStackOffset(void (*run)(void*), void* context, unsigned offset);
+#if defined(__x86_64__)
+// x64 keeps the stack 16-byte aligned at every call, so only offsets of 0 and
+// 16 are legal there; the callee gets its 32 bytes of shadow space.
+constexpr unsigned kStackOffsetStep = 16;
+asm(R"(
+  .text
+  .globl CallWithStackOffset
+CallWithStackOffset:
+  push %rbp
+  mov %rsp, %rbp
+  mov %r8d, %r8d
+  and $-32, %rsp
+  sub %r8, %rsp
+  sub $32, %rsp
+  mov %rcx, %rax
+  mov %rdx, %rcx
+  call *%rax
+  mov %rbp, %rsp
+  pop %rbp
+  ret
+)");
+#else
+constexpr unsigned kStackOffsetStep = 4;
 asm(R"(
   .text
   .globl _CallWithStackOffset
@@ -141,6 +164,7 @@ _CallWithStackOffset:
   pop %ebp
   ret
 )");
+#endif
 
 struct ColumnCall {
   double cr;
@@ -155,7 +179,7 @@ TEST(FracWin32, WideVectorsWorkOnAStackAtAnyAlignment) {
   if (!ProcessorHasAvx2()) GTEST_SKIP() << "no AVX2 on this processor";
   std::vector<int32_t> want(97);
   IterateColumnScalar(-0.75, 1.3, 0.0125, 97, 512, 64, want.data());
-  for (unsigned offset = 0; offset < 32; offset += 4) {
+  for (unsigned offset = 0; offset < 32; offset += kStackOffsetStep) {
     ColumnCall call{-0.75};
     CallWithStackOffset(&ColumnCall::Run, &call, offset);
     EXPECT_EQ(call.counts, want) << "stack " << offset << " bytes below a 32-byte boundary";

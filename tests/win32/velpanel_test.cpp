@@ -65,8 +65,11 @@ class RecordingStarter : public ProcessStarter {
     call.plain = !application && !processSecurity && !threadSecurity && !inherit && !environment && !directory;
     call.startup = *startup;
     HANDLE self = GetCurrentProcess();
-    DuplicateHandle(self, programEnded, self, &started->hProcess, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    started->hThread = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    // Marked inheritable, which no handle the panel opens itself is: a closed
+    // handle's value may be given again at once (64-bit Wine does).
+    DuplicateHandle(self, programEnded, self, &started->hProcess, 0, TRUE, DUPLICATE_SAME_ACCESS);
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    started->hThread = CreateEventA(&inheritable, TRUE, FALSE, nullptr);
     call.process = started->hProcess;
     call.thread = started->hThread;
     calls.push_back(call);
@@ -74,9 +77,10 @@ class RecordingStarter : public ProcessStarter {
   }
 };
 
+// Whether a handle the starter gave out is still open.
 bool IsOpen(HANDLE handle) {
   DWORD flags;
-  return GetHandleInformation(handle, &flags) != 0;
+  return GetHandleInformation(handle, &flags) && (flags & HANDLE_FLAG_INHERIT);
 }
 
 class PanelTest : public ::testing::Test {
@@ -259,7 +263,7 @@ TEST_F(PanelTest, LaunchesStartTheirCommandLineAndAreWatchedUntilTheProgramEnds)
     EXPECT_EQ(call.flags, c.priority);
     EXPECT_TRUE(call.plain);
     STARTUPINFOA zeroed{};
-    zeroed.cb = 68;
+    zeroed.cb = sizeof zeroed;
     EXPECT_EQ(memcmp(&call.startup, &zeroed, sizeof zeroed), 0);
     EXPECT_FALSE(IsOpen(call.thread));
 

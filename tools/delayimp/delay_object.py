@@ -7,8 +7,11 @@ the DLL is loaded when the program first calls one of them.
 It offers the functions of that DLL, as MinGW's import library offers them,
 that the given libraries of the program call.
 Each function member of a dlltool-made import library refers to the head
-member of its DLL (__head_lib32_lib<dll>_a) and defines __imp__<function>;
-one import library may offer several DLLs (libvfw32.a offers three).
+member of its DLL and defines the function's import slot; one import library
+may offer several DLLs (libvfw32.a offers three). The names differ by target:
+32-bit symbols carry a leading underscore (__head_lib32_lib<dll>_a,
+__imp__<function>), 64-bit ones do not (_head_lib64_lib<dll>_a,
+__imp_<function>); the head's name tells which.
 
 dlltool makes the delay-import library; its members are then joined into
 one object, because the linker mishandles them when it takes them from an
@@ -26,9 +29,11 @@ def run(*command):
 
 
 def functions_of(nm, library, dll):
+    """The DLL's functions the library offers, and the target's symbol prefix."""
     base = re.escape(dll.lower().rsplit(".", 1)[0])
-    head = re.compile(r"__head_.*lib%s_a$" % base)
-    members = {}  # member -> [refers to the DLL's head, functions it defines]
+    head = re.compile(r"(_?)_head_.*lib%s_a$" % base)
+    prefix = None
+    members = {}  # member -> [refers to the DLL's head, import slots it defines]
     for line in run(nm, "-A", "-P", library).splitlines():
         member, _, rest = line.partition(": ")
         fields = rest.split()
@@ -36,23 +41,31 @@ def functions_of(nm, library, dll):
             continue
         symbol, kind = fields[0], fields[1]
         entry = members.setdefault(member, [False, []])
-        if kind == "U" and head.match(symbol):
+        found = head.match(symbol) if kind == "U" else None
+        if found:
             entry[0] = True
-        elif kind == "I" and symbol.startswith("__imp__"):
-            entry[1].append(symbol[len("__imp__"):])
-    return sorted({name for ours, names in members.values() if ours for name in names})
+            prefix = found.group(1)
+        elif kind == "I" and symbol.startswith("__imp_"):
+            entry[1].append(symbol)
+    if prefix is None:
+        return [], ""
+    slot = "__imp_" + prefix
+    names = {s[len(slot):] for ours, slots in members.values() if ours for s in slots
+             if s.startswith(slot)}
+    return sorted(names), prefix
 
 
-def called_by(nm, libraries):
+def called_by(nm, libraries, prefix):
     """Functions the libraries call, through the import table or directly."""
+    slot = "__imp_" + prefix
     called = set()
     for library in libraries:
         for line in run(nm, "-A", "-P", "-u", library).splitlines():
             fields = line.partition(": ")[2].split()
-            if fields and fields[0].startswith("__imp__"):
-                called.add(fields[0][len("__imp__"):])
-            elif fields and fields[0].startswith("_"):
-                called.add(fields[0][1:])
+            if fields and fields[0].startswith(slot):
+                called.add(fields[0][len(slot):])
+            elif fields and fields[0].startswith(prefix):
+                called.add(fields[0][len(prefix):])
     return called
 
 
@@ -60,10 +73,10 @@ def main():
     if len(sys.argv) < 9:
         sys.exit(__doc__)
     nm, dlltool, ar, ld, library, dll, out = sys.argv[1:8]
-    offered = functions_of(nm, library, dll)
+    offered, prefix = functions_of(nm, library, dll)
     if not offered:
         sys.exit("%s offers no functions of %s" % (library, dll))
-    called = called_by(nm, sys.argv[8:])
+    called = called_by(nm, sys.argv[8:], prefix)
     # One function at least, so that there is an object to link.
     names = [name for name in offered if name in called] or offered[:1]
     with tempfile.TemporaryDirectory() as work:

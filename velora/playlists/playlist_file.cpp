@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "framework/handles.h"
+#include "framework/user_store.h"
 #include "velora/playlists/core/playlist_format.h"
 #include "velora/playlists/core/playlist_path.h"
 
@@ -93,7 +94,11 @@ PlaylistFile PlaylistFile::InWindowsDirectory() {
   char directory[kPathBufferSize] = {};
   UINT length = GetWindowsDirectoryA(directory, sizeof directory);
   if (length == 0 || length >= sizeof directory) return PlaylistFile(std::nullopt);
-  return PlaylistFile(PlaylistFilePath(std::string_view(directory, length)));
+  std::optional<std::string> path = PlaylistFilePath(std::string_view(directory, length));
+  if (!path) return PlaylistFile(std::nullopt);
+  std::string copy = fw::FollowedVirtualStoreCopyOf(*path);
+  if (!copy.empty() && fw::FileExists(copy)) return PlaylistFile(copy, copy);
+  return PlaylistFile(std::move(path), std::move(copy));
 }
 
 std::optional<std::string> PlaylistFile::ReadBytes() const {
@@ -143,12 +148,24 @@ PlaylistSet PlaylistFile::LoadPlaylists() {
   return loaded_ ? ParsePlaylists(*loaded_) : PlaylistSet{};
 }
 
-bool PlaylistFile::SavePlaylists(const PlaylistSet& set, SaveFailure* failure) const {
+unsigned long PlaylistFile::SaveAtPath(const PlaylistSet& set, SaveFailure::Step& step) const {
+  DWORD error = KeepBackupIfNeeded(step);
+  if (error == ERROR_SUCCESS) error = WriteReplacing(*path_, FormatPlaylists(set));
+  return error;
+}
+
+bool PlaylistFile::SavePlaylists(const PlaylistSet& set, SaveFailure* failure) {
   SaveFailure::Step step = SaveFailure::Step::PlaylistFile;
   DWORD error = ERROR_FILENAME_EXCED_RANGE;
   if (path_) {
-    error = KeepBackupIfNeeded(step);
-    if (error == ERROR_SUCCESS) error = WriteReplacing(*path_, FormatPlaylists(set));
+    error = SaveAtPath(set, step);
+    // The Windows directory's file is left as it is: the user's own copy takes
+    // the playlists, as the x86 build's writes land there for this user.
+    if (error == ERROR_ACCESS_DENIED && !virtualStoreCopy_.empty() && *path_ != virtualStoreCopy_) {
+      path_ = virtualStoreCopy_;
+      fw::MakeFoldersFor(*path_);
+      error = SaveAtPath(set, step);
+    }
   }
   if (error == ERROR_SUCCESS) return true;
   if (failure) {

@@ -23,9 +23,14 @@ struct SaveFailure {
 
 class PlaylistFile {
  public:
-  // The file in the Windows directory; no path when that directory is too long.
+  // The file in the Windows directory, or the user's VirtualStore copy of it
+  // where this build follows that copy itself (framework/user_store.h); no
+  // path when the directory is too long.
   static PlaylistFile InWindowsDirectory();
-  explicit PlaylistFile(std::optional<std::string> path) : path_(std::move(path)) {}
+  // `virtualStoreCopy`: where a save goes when `path` refuses this user (the
+  // x64 build), empty for none.
+  explicit PlaylistFile(std::optional<std::string> path, std::string virtualStoreCopy = {})
+      : path_(std::move(path)), virtualStoreCopy_(std::move(virtualStoreCopy)) {}
 
   const std::optional<std::string>& Path() const { return path_; }
 
@@ -42,8 +47,10 @@ class PlaylistFile {
   // leaves the old file as it was. When the file about to be replaced holds
   // anything the model does not (text the load passed over, or text that the
   // load did not read at all), it is first kept as BackupPath(); without that
-  // copy nothing is replaced. On failure, `failure` (if given) says why.
-  bool SavePlaylists(const PlaylistSet& set, SaveFailure* failure = nullptr) const;
+  // copy nothing is replaced. When the file refuses this user and there is a
+  // VirtualStore copy to keep instead, the save goes there, and so do all
+  // reads and saves after it. On failure, `failure` (if given) says why.
+  bool SavePlaylists(const PlaylistSet& set, SaveFailure* failure = nullptr);
 
   // "velora.ini.bak" beside the file.
   std::optional<std::string> BackupPath() const;
@@ -55,8 +62,10 @@ class PlaylistFile {
  private:
   // The system's error, or 0 when the old text is safe to replace.
   unsigned long KeepBackupIfNeeded(SaveFailure::Step& step) const;
+  unsigned long SaveAtPath(const PlaylistSet& set, SaveFailure::Step& step) const;
 
   std::optional<std::string> path_;
+  std::string virtualStoreCopy_;
   // The text the last load read; nothing when it read none.
   std::optional<std::string> loaded_;
 };

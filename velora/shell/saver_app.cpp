@@ -115,9 +115,9 @@ void SaverApp::ShowStandaloneNotice() {
 }
 
 HWND SaverApp::WindowAfter(char letter) const {
-  std::optional<std::int64_t> number = FindHandleAfter(CommandLine(), letter);
+  std::optional<std::uint64_t> number = FindHandleAfter(CommandLine(), letter);
   if (!number) return nullptr;
-  HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(static_cast<std::uint32_t>(*number)));
+  HWND hwnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(*number));
   return hwnd && IsWindow(hwnd) ? hwnd : nullptr;
 }
 

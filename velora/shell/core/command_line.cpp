@@ -31,21 +31,22 @@ SaverMode MatchMode(std::string_view arg) {
   return SaverMode::None;
 }
 
-std::optional<std::int64_t> FindHandleAfter(std::string_view text, char letter) {
+std::optional<std::uint64_t> FindHandleAfter(std::string_view text, char letter, int handleBits) {
   size_t at = text.find(letter);
   if (at == std::string_view::npos) return std::nullopt;
   size_t i = at + 1;
   while (i < text.size() && IsSpace(text[i])) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  // Window handles are 32-bit values here; anything beyond names no window.
-  const std::int64_t limit = std::numeric_limits<std::uint32_t>::max();
-  std::int64_t value = 0;
+  const std::uint64_t limit =
+      handleBits >= 64 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << handleBits) - 1;
+  std::uint64_t value = 0;
   for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > limit) return 0;
+    const unsigned digit = text[i] - '0';
+    if (value > (limit - digit) / 10) return 0;
+    value = value * 10 + digit;
   }
-  return negative ? -value : value;
+  return negative ? (0 - value) & limit : value;
 }
 
 }  // namespace velora

@@ -13,10 +13,13 @@ enum class SaverMode { None, Configure, Saver, Viewer, Preview, ChangePassword }
 // the whole rest must be one of the letters c, s, v, p, a, in any case.
 SaverMode MatchMode(std::string_view firstArgument);
 
-// The decimal number after the first lower-case `letter` in the argument text:
-// white space skipped, an optional sign, digits up to the first non-digit (no
-// digits give 0). Nothing when the letter does not occur. A number too large
-// for a handle gives 0, which names no window.
-std::optional<std::int64_t> FindHandleAfter(std::string_view argumentText, char letter);
+// The window handle after the first lower-case `letter` in the argument text,
+// as a handle of `handleBits` bits (32 or 64, the program's own by default):
+// white space skipped, an optional sign, decimal digits up to the first
+// non-digit (no digits give 0); a negative number wraps around as a handle
+// does. Nothing when the letter does not occur. A number too large for a
+// handle gives 0, which names no window.
+std::optional<std::uint64_t> FindHandleAfter(std::string_view argumentText, char letter,
+                                             int handleBits = 8 * sizeof(void*));
 
 }  // namespace velora
