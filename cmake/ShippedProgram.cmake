@@ -4,7 +4,7 @@
 #
 # compiles the program and every static library of ours it links with
 # functions and data in sections of their own, without exception tables
-# (nothing of ours throws or catches), and links it with unused sections
+# (nothing of ours throws or catches; x64 keeps its unwind data), and links it with unused sections
 # dropped, without symbols, and with a map file beside it
 # (<program>.map; tools/sizes/map_sizes.py tells where the bytes go).
 # OPTIMIZE_FOR_SIZE trades speed for size where speed does not matter.
@@ -41,7 +41,13 @@ endfunction()
 
 function(ship_program target)
   cmake_parse_arguments(ship "OPTIMIZE_FOR_SIZE" "" "" ${ARGN})
-  set(options -ffunction-sections -fdata-sections -fno-exceptions -fno-asynchronous-unwind-tables)
+  set(options -ffunction-sections -fdata-sections -fno-exceptions)
+  # x64 Windows walks every non-leaf function's unwind data whenever it
+  # dispatches an exception (a fault in a callback, a debugger's stack): the
+  # x64 programs keep theirs; x86 has none to drop but the DWARF tables.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    list(APPEND options -fno-asynchronous-unwind-tables)
+  endif()
   if(ship_OPTIMIZE_FOR_SIZE)
     list(APPEND options -Os)
   endif()
