@@ -48,6 +48,12 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool RefusedByTheSystem(const std::string& path, DWORD error) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return error == ERROR_ACCESS_DENIED &&
+         (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY));
+}
+
 void MakeFoldersFor(const std::string& path) {
   for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
     CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
@@ -71,7 +77,7 @@ std::string UserProfileFile::ForReading(const char* section) const {
 DWORD UserProfileFile::Store(const char* section, const Write& write) const {
   const std::string file = ForReading(section);
   const DWORD error = write(file.c_str());
-  if (error != ERROR_ACCESS_DENIED || file != windowsPath_) return error;
+  if (file != windowsPath_ || !RefusedByTheSystem(file, error)) return error;
   MakeFoldersFor(virtualStoreCopy_);
   return write(virtualStoreCopy_.c_str());
 }

@@ -26,6 +26,9 @@ std::string VirtualStoreCopyOf(std::string_view path, std::string_view localAppD
 std::string FollowedVirtualStoreCopyOf(std::string_view path);
 
 bool FileExists(const std::string& path);
+// Whether the Windows directory refused `path` for this user, rather than the
+// user having made the file read-only, which stays a failure as on x86.
+bool RefusedByTheSystem(const std::string& path, DWORD error);
 // Makes every missing folder above the file `path`.
 void MakeFoldersFor(const std::string& path);
 

@@ -42,10 +42,18 @@ scr=$root/build/win64/velora/velora.scr
 shot=$demo/velora-demo.png
 export WINEDEBUG=-all
 
-# The viewer plays the now-playing movies one after another until Esc; the
-# bench's end closes it.
+# The viewer plays the now-playing movies one after another until Esc or a
+# request to close, which the demo sends once it has its picture.
 wine "$scr" /v &
+viewer=$!
 sleep 8
 # ffmpeg grabs the screen: the demo needs no ImageMagick.
 ffmpeg -hide_banner -loglevel error -y -f x11grab -i "$DISPLAY" -frames:v 1 "$shot"
+wine taskkill /im velora.scr >/dev/null 2>&1 || true
+for _ in $(seq 50); do kill -0 "$viewer" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$viewer" 2>/dev/null; then
+  echo "velora's viewer did not close when asked; the bench's end stops it"
+else
+  wait "$viewer" || echo "velora's viewer ended with status $? (expected 0)"
+fi
 echo "velora's viewer (x64 velora.scr, 64-bit Wine) played the demo playlist on display $DISPLAY; screenshot: $shot"

@@ -129,6 +129,8 @@ TEST(OptionsDialog, OkUntouchedKeepsValidValuesAndNormalisesTheRest) {
       {{7, 7, 5, 3000, 4}, {0, 0, -1, 2000, -1}},
       // 2 is a check state (a plain check box shows it checked); -1 is none.
       {{-1, 2, -1, 100, -1}, {0, 1, -1, 500, -1}},
+      // No rate at all plays at the normal rate, and shows so.
+      {{0, 0, 1, -300, 0}, {0, 0, 1, 1000, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "from " << c.in.Reverse << "," << c.in.Mute << ","

@@ -142,6 +142,20 @@ TEST_F(PlaybackTest, ReverseMuteHalfSizeAndSpeedReachTheDevice) {
   EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{240, 176, 160, 120}));
 }
 
+TEST_F(PlaybackTest, ASpeedOutsideTheDialogsRangeReachesTheDeviceAsOneItCanTake) {
+  const struct {
+    int stored;
+    DWORD sent;
+  } cases[] = {{3000, 3000}, {100, 100}, {0, 1000}, {-5, 1000}};
+  Movies(" C:\\A.AVI\r\n");
+  Open();
+  for (const auto& c : cases) {
+    settings.Speed = c.stored;
+    Notify(MCI_NOTIFY_SUCCESSFUL);
+    EXPECT_EQ(mci.Last(MCI_SET)->speed, c.sent) << c.stored;
+  }
+}
+
 TEST_F(PlaybackTest, SettingsAreReadAgainAtEveryMovie) {
   Movies(" C:\\A.AVI\r\n C:\\B.AVI\r\n");
   Open();

@@ -199,6 +199,10 @@ TEST_F(PlaylistFileTest, AFailedSaveSaysWhichFileAndWhy) {
          HANDLE f = CreateFileA(bak.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_READONLY, nullptr);
          CloseHandle(f); },
        SaveFailure::Step::Backup, bak, ERROR_ACCESS_DENIED},
+      {"read-only once its backup is kept", [&] {
+         Write("; notes\r\n");
+         SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY); },
+       SaveFailure::Step::PlaylistFile, path, ERROR_ACCESS_DENIED},
   };
   for (const Case& c : cases) {
     SetFileAttributesA(bak.c_str(), FILE_ATTRIBUTE_NORMAL);

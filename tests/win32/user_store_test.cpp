@@ -171,6 +171,16 @@ TEST_F(ProductStoreTest, APlaylistSaveTheWindowsDirectoryRefusesGoesToTheUsersCo
   EXPECT_EQ(file.LoadPlaylists().playlists.size(), 1u);
   DeleteFileA(copy.c_str());
   RemoveDirectoryA(refused.c_str());
+
+  // A file the user made read-only stays a failure, as in the x86 build.
+  const std::string readOnly = TempFolder("velora-refused\\velora.ini");
+  WriteText(readOnly, "Velora PlayLists\r\n");
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  velora::PlaylistFile readOnlyFile(readOnly, copy);
+  EXPECT_FALSE(readOnlyFile.SavePlaylists(set));
+  EXPECT_FALSE(fw::FileExists(copy));
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileA(readOnly.c_str());
 }
 
 }  // namespace

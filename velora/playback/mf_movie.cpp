@@ -8,6 +8,7 @@
 
 #include "framework/handles.h"
 #include "velora/playback/com_ptr.h"
+#include "velora/playback/core/playback_speed.h"
 #include "velora/playback/mf_movie_sink.h"
 
 namespace velora {
@@ -134,9 +135,9 @@ class MfMovie::Impl {
            SUCCEEDED(topology->AddNode(to.get())) && SUCCEEDED(from->ConnectOutput(0, to.get(), 0));
   }
 
-  // Speed in thousandths; the normal rate where the file cannot go at it.
-  void SetRate(int speed) {
-    if (speed <= 0 || speed == 1000) return;
+  // Speed in thousandths (PlaybackSpeed); the normal rate where the file cannot go at it.
+  void SetRate(std::uint32_t speed) {
+    if (speed == kNormalSpeed) return;
     const float rate = static_cast<float>(speed) / 1000.0f;
     ComPtr<IMFRateSupport> support;
     ComPtr<IMFRateControl> control;
@@ -200,7 +201,7 @@ SIZE MfMovie::NativeSize() const { return impl->size; }
 
 WPARAM MfMovie::Serial() const { return impl->serial; }
 
-bool MfMovie::Play(HWND target, const RECT& where, int speed, bool mute) {
+bool MfMovie::Play(HWND target, const RECT& where, std::uint32_t speed, bool mute) {
   impl->target = target;
   impl->where = where;
   ComPtr<IMFTopology> topology;

@@ -7,6 +7,7 @@
 // kept), and the window's thread never waits for those threads.
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -44,7 +45,7 @@ class MfMovie {
   // Starts playback; frames are drawn into `target` at `where`. Speed is in
   // thousandths of the normal rate, used where the file allows it. False
   // when playback cannot start.
-  bool Play(HWND target, const RECT& where, int speed, bool mute);
+  bool Play(HWND target, const RECT& where, std::uint32_t speed, bool mute);
   // Where later frames go (the preview follows its window's size).
   void MoveTo(const RECT& where);
   // On WM_SAVER_MOVIE_FRAME: draws the newest frame, if one came.

@@ -5,6 +5,7 @@
 #include "velora/playback/movie_device.h"
 #include "velora/playback/core/movie_file.h"
 #include "velora/playback/core/movie_geometry.h"
+#include "velora/playback/core/playback_speed.h"
 
 namespace velora {
 
@@ -56,7 +57,7 @@ int PlaybackEngine::PlayOnMci(const std::string& path) {
   PutDestination();
 
   MCI_DGV_SET_PARMS speed{};
-  speed.dwSpeed = static_cast<DWORD>(settings.Speed);
+  speed.dwSpeed = PlaybackSpeed(settings.Speed);
   mci.SendCommand(deviceId, MCI_SET, MCI_DGV_SET_SPEED, &speed);
 
   MCI_STATUS_PARMS length{};
@@ -136,7 +137,7 @@ bool PlaybackEngine::StartMediaFoundationMovie() {
   const HWND target = movieWindow ? movieWindow.get() : window;
   const RECT where = movieWindow ? RECT{0, 0, place.right, place.bottom} : movieRect;
   // Reverse plays forwards, as on the MPEG video device.
-  return mfMovie->Play(target, where, settings.Speed, settings.Mute != 0);
+  return mfMovie->Play(target, where, PlaybackSpeed(settings.Speed), settings.Mute != 0);
 }
 
 void PlaybackEngine::PlayOnMciInstead() {

@@ -150,8 +150,10 @@ PlaylistSet PlaylistFile::LoadPlaylists() {
 
 unsigned long PlaylistFile::SaveAtPath(const PlaylistSet& set, SaveFailure::Step& step) const {
   DWORD error = KeepBackupIfNeeded(step);
-  if (error == ERROR_SUCCESS) error = WriteReplacing(*path_, FormatPlaylists(set));
-  return error;
+  if (error != ERROR_SUCCESS) return error;
+  // Once the backup is kept, a failure is the playlist file's own.
+  step = SaveFailure::Step::PlaylistFile;
+  return WriteReplacing(*path_, FormatPlaylists(set));
 }
 
 bool PlaylistFile::SavePlaylists(const PlaylistSet& set, SaveFailure* failure) {
@@ -161,7 +163,8 @@ bool PlaylistFile::SavePlaylists(const PlaylistSet& set, SaveFailure* failure) {
     error = SaveAtPath(set, step);
     // The Windows directory's file is left as it is: the user's own copy takes
     // the playlists, as the x86 build's writes land there for this user.
-    if (error == ERROR_ACCESS_DENIED && !virtualStoreCopy_.empty() && *path_ != virtualStoreCopy_) {
+    const std::string failed = step == SaveFailure::Step::Backup ? *BackupPath() : *path_;
+    if (!virtualStoreCopy_.empty() && *path_ != virtualStoreCopy_ && fw::RefusedByTheSystem(failed, error)) {
       path_ = virtualStoreCopy_;
       fw::MakeFoldersFor(*path_);
       error = SaveAtPath(set, step);

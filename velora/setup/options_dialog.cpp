@@ -2,14 +2,13 @@
 
 #include <commctrl.h>
 
+#include "velora/playback/core/playback_speed.h"
 #include "velora/resources/resource_ids.h"
 
 namespace velora {
 
 namespace {
 
-constexpr int kSlowest = 500;    // half the normal rate
-constexpr int kFastest = 2000;   // double the normal rate
 constexpr int kTickStep = 250;
 
 }  // namespace
@@ -32,11 +31,10 @@ void OptionsDialog::DoDataExchange(fw::DataExchange& dx) {
 
 BOOL OptionsDialog::OnInitDialog() {
   fw::Dialog::OnInitDialog();
-  SendMessageA(speedSlider_, TBM_SETRANGEMIN, FALSE, kSlowest);
-  SendMessageA(speedSlider_, TBM_SETRANGEMAX, FALSE, kFastest);
+  SendMessageA(speedSlider_, TBM_SETRANGEMIN, FALSE, kSlowestSpeed);
+  SendMessageA(speedSlider_, TBM_SETRANGEMAX, FALSE, kFastestSpeed);
   SendMessageA(speedSlider_, TBM_SETTICFREQ, kTickStep, 0);
-  // A stored speed outside the range sits at the nearer end.
-  SendMessageA(speedSlider_, TBM_SETPOS, TRUE, settings_.Speed);
+  SendMessageA(speedSlider_, TBM_SETPOS, TRUE, SpeedInDialogRange(settings_.Speed));
   return TRUE;
 }
 
