@@ -84,9 +84,37 @@ TEST_F(PlaylistFileTest, ReadersAppendAndLoad) {
   std::vector<std::string> list{"first"};
   file.ReadNowPlayingList(list);
   EXPECT_EQ(list, (std::vector<std::string>{"first", "C:\\OLD.AVI"}));
-  PlaylistSet set = file.LoadPlaylists();
+  unsigned long error = 1;
+  PlaylistSet set = file.LoadPlaylists(&error);
   ASSERT_EQ(set.playlists.size(), 1u);
   EXPECT_EQ(set.playlists[0].name, "Old");
+  EXPECT_EQ(error, 0ul);
+  // A missing file is no read error: there is simply nothing yet.
+  Clean();
+  EXPECT_TRUE(PlaylistFile(path).LoadPlaylists(&error).playlists.empty());
+  EXPECT_EQ(error, 0ul);
+}
+
+// A file whose reading breaks off part way: a pipe whose writer sends the
+// start of a playlist file and then goes away.
+TEST_F(PlaylistFileTest, AReadThatBreaksOffIsAFailureNotTheEndOfTheText) {
+  const std::string pipe = "\\\\.\\pipe\\velora-broken-read";
+  HANDLE server = CreateNamedPipeA(pipe.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096, 4096, 0,
+                                   nullptr);
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  std::thread writer([&] {
+    ConnectNamedPipe(server, nullptr);
+    DWORD written;
+    WriteFile(server, original.data(), DWORD(original.size() / 2), &written, nullptr);
+    FlushFileBuffers(server);
+    CloseHandle(server);
+  });
+  PlaylistFile file(pipe);
+  unsigned long error = 0;
+  const PlaylistSet set = file.LoadPlaylists(&error);
+  writer.join();
+  EXPECT_NE(error, 0ul);
+  EXPECT_TRUE(set.playlists.empty());
 }
 
 TEST_F(PlaylistFileTest, OpenIsExclusiveEvenAgainstASharingHolder) {

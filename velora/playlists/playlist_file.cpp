@@ -101,19 +101,29 @@ PlaylistFile PlaylistFile::InWindowsDirectory() {
   return PlaylistFile(std::move(path), std::move(copy));
 }
 
-std::optional<std::string> PlaylistFile::ReadBytes() const {
+std::optional<std::string> PlaylistFile::ReadBytes(unsigned long* error) const {
+  unsigned long ignored = 0;
+  if (!error) error = &ignored;
+  *error = ERROR_SUCCESS;
   if (!path_) return std::nullopt;
   fw::UniqueFile file = OpenExclusive(*path_, GENERIC_READ, OPEN_EXISTING);
-  if (!file) return std::nullopt;
+  if (!file) {
+    const DWORD why = GetLastError();
+    if (why != ERROR_FILE_NOT_FOUND && why != ERROR_PATH_NOT_FOUND) *error = LastErrorOr(ERROR_OPEN_FAILED);
+    return std::nullopt;
+  }
   std::string bytes;
   char buffer[16384];
   for (;;) {
     DWORD got = 0;
-    // A read error ends the text where it happened; what came before stays.
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) || got == 0) break;
+    // Part of a text is no text: a save must never take it for the whole file.
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) {
+      *error = LastErrorOr(ERROR_READ_FAULT);
+      return std::nullopt;
+    }
+    if (got == 0) return bytes;
     bytes.append(buffer, got);
   }
-  return bytes;
 }
 
 bool PlaylistFile::ReplaceBytes(std::string_view bytes) const {
@@ -128,9 +138,10 @@ std::optional<std::string> PlaylistFile::BackupPath() const {
 unsigned long PlaylistFile::KeepBackupIfNeeded(SaveFailure::Step& step) const {
   step = SaveFailure::Step::PlaylistFile;
   if (!Exists(*path_)) return ERROR_SUCCESS;
-  std::optional<std::string> current = ReadBytes();
-  // A file that is there but cannot be read cannot be checked: leave it alone.
-  if (!current) return LastErrorOr(ERROR_READ_FAULT);
+  unsigned long error = ERROR_SUCCESS;
+  std::optional<std::string> current = ReadBytes(&error);
+  // A file that is there but cannot be read whole cannot be checked: leave it alone.
+  if (!current) return error != ERROR_SUCCESS ? error : ERROR_READ_FAULT;
   if (current->find_first_not_of("\r\n") == std::string::npos) return ERROR_SUCCESS;
   if (current == loaded_ && !SaveWouldLoseText(*current)) return ERROR_SUCCESS;
   step = SaveFailure::Step::Backup;
@@ -143,8 +154,8 @@ void PlaylistFile::ReadNowPlayingList(std::vector<std::string>& movieList) const
   for (std::string& path : ParseNowPlayingList(*bytes)) movieList.push_back(std::move(path));
 }
 
-PlaylistSet PlaylistFile::LoadPlaylists() {
-  loaded_ = ReadBytes();
+PlaylistSet PlaylistFile::LoadPlaylists(unsigned long* readError) {
+  loaded_ = ReadBytes(readError);
   return loaded_ ? ParsePlaylists(*loaded_) : PlaylistSet{};
 }
 

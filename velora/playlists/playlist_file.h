@@ -39,8 +39,10 @@ class PlaylistFile {
   void ReadNowPlayingList(std::vector<std::string>& movieList) const;
 
   // The whole model, empty when the file cannot be read. What was read is
-  // kept, so that the save can tell whether it replaces the same text.
-  PlaylistSet LoadPlaylists();
+  // kept, so that the save can tell whether it replaces the same text. A file
+  // that is there but could not be read whole sets `readError` to the
+  // system's reason (0 otherwise); its save then keeps a copy of it first.
+  PlaylistSet LoadPlaylists(unsigned long* readError = nullptr);
 
   // Rewrites the file from the model. The new text goes to a file beside it
   // and replaces the old one only once it is complete: a failure at any point
@@ -55,8 +57,10 @@ class PlaylistFile {
   // "velora.ini.bak" beside the file.
   std::optional<std::string> BackupPath() const;
 
-  // The raw steps, for the operations above and for tests.
-  std::optional<std::string> ReadBytes() const;
+  // The raw steps, for the operations above and for tests. A read that fails
+  // part way gives nothing, never the part; `error` (if given) is then the
+  // system's reason, and 0 when there is no file.
+  std::optional<std::string> ReadBytes(unsigned long* error = nullptr) const;
   bool ReplaceBytes(std::string_view bytes) const;
 
  private:

@@ -30,6 +30,13 @@ std::string SaveFailureText(const SaveFailure& failure) {
   return text;
 }
 
+// What the user is told when the playlist file is there but could not be read.
+std::string ReadFailureText(const std::string& path, unsigned long error) {
+  return "The playlist file could not be read, so the playlists shown may be incomplete.\n\n" + path + "\n\n" +
+         fw::SystemErrorText(error) +
+         "\nOK keeps a copy of the file beside it before it saves, or fails if the file still cannot be read.";
+}
+
 }  // namespace
 
 FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
@@ -106,7 +113,11 @@ void SetupDialog::CreateImageList() {
 }
 
 void SetupDialog::LoadPlaylists() {
-  PlaylistSet set = playlistFile.LoadPlaylists();
+  unsigned long readError = 0;
+  PlaylistSet set = playlistFile.LoadPlaylists(&readError);
+  if (readError)
+    MessageBoxA(hwnd(), ReadFailureText(playlistFile.Path().value_or("velora.ini"), readError).c_str(),
+                fw::App::Current()->AppName().c_str(), MB_OK | MB_ICONEXCLAMATION);
 
   HTREEITEM toSelect = nullptr;
   for (size_t s = 0; s < set.strayMovies.size(); ++s) {
