@@ -11,7 +11,7 @@ namespace velpanel {
 
 void PanelApp::StartUp() {
   Enable3dControls();
-  SetRegistryKey("Orvane Systems");
+  SetRegistryKey(VELORA_MAKER);
   newShell = SystemHasNewShell();
 }
 

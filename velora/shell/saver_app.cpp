@@ -25,7 +25,7 @@ FW_END_MESSAGE_MAP()
 
 bool SaverApp::InitInstance() {
   Enable3dControls();
-  SetRegistryKey("Orvane Systems");
+  SetRegistryKey(VELORA_MAKER);
   newShell = SystemHasNewShell();
 
   playbackSettings = ReadPlaybackSettings(Settings());

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <string>
 
+#include "framework/core/switch_letter.h"
+
 namespace velpanel {
 
 bool AsksForSetup(const char* commandLine) {
@@ -15,9 +17,8 @@ bool AsksForSetup(const char* commandLine) {
   } else {
     for (; *p && !std::isspace(static_cast<unsigned char>(*p)); ++p) first += *p;
   }
-  // One leading switch character only, as velora reads its own.
-  if (!first.empty() && (first[0] == '/' || first[0] == '-')) first.erase(0, 1);
-  return first == "c" || first == "C";
+  // Read as velora reads its own switches.
+  return fw::IsSwitch(first, 'c');
 }
 
 }  // namespace velpanel

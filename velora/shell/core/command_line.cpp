@@ -3,21 +3,18 @@
 #include <cctype>
 #include <limits>
 
+#include "framework/core/switch_letter.h"
+
 namespace velora {
 
 namespace {
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
-bool EqualsLetterIgnoringCase(std::string_view text, char letter) {
-  return text.size() == 1 &&
-         std::tolower(static_cast<unsigned char>(text[0])) == std::tolower(static_cast<unsigned char>(letter));
-}
 
 }  // namespace
 
 SaverMode MatchMode(std::string_view arg) {
-  if (!arg.empty() && (arg[0] == '-' || arg[0] == '/')) arg.remove_prefix(1);
   static const struct {
     char letter;
     SaverMode mode;
@@ -27,7 +24,7 @@ SaverMode MatchMode(std::string_view arg) {
                 {'p', SaverMode::Preview},
                 {'a', SaverMode::ChangePassword}};
   for (const auto& m : kModes)
-    if (EqualsLetterIgnoringCase(arg, m.letter)) return m.mode;
+    if (fw::IsSwitch(arg, m.letter)) return m.mode;
   return SaverMode::None;
 }
 
