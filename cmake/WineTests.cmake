@@ -6,7 +6,9 @@ set(BENCH_DIR ${CMAKE_BINARY_DIR}/bench)
 # The tree's programs run on a bench of their own architecture.
 set(BENCH_ARCH ${VELORA_ARCH})
 
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+# GoogleTest cross-built from the sources Debian's libgtest-dev installs.
+set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest's sources, built for Windows with the tests")
+add_subdirectory(${GOOGLETEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_test(NAME bench.start COMMAND ${BENCH_SCRIPT} start ${BENCH_DIR} 640x480 ${BENCH_ARCH})
 set_tests_properties(bench.start PROPERTIES FIXTURES_SETUP wine TIMEOUT 180)

@@ -21,19 +21,19 @@ struct SlimCalls {
   bool ok;
 };
 SlimCalls LoadSlimCalls() {
-    SlimCalls c = {};
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (!kernel) return c;
-    c.acquire = reinterpret_cast<decltype(c.acquire)>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "AcquireSRWLockExclusive")));
-    c.release = reinterpret_cast<decltype(c.release)>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "ReleaseSRWLockExclusive")));
-    c.sleep = reinterpret_cast<decltype(c.sleep)>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SleepConditionVariableSRW")));
-    c.wakeAll = reinterpret_cast<decltype(c.wakeAll)>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "WakeAllConditionVariable")));
-    c.ok = c.acquire && c.release && c.sleep && c.wakeAll;
-    return c;
+  SlimCalls c = {};
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return c;
+  c.acquire = reinterpret_cast<decltype(c.acquire)>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "AcquireSRWLockExclusive")));
+  c.release = reinterpret_cast<decltype(c.release)>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "ReleaseSRWLockExclusive")));
+  c.sleep = reinterpret_cast<decltype(c.sleep)>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "SleepConditionVariableSRW")));
+  c.wakeAll = reinterpret_cast<decltype(c.wakeAll)>(
+      reinterpret_cast<void*>(GetProcAddress(kernel, "WakeAllConditionVariable")));
+  c.ok = c.acquire && c.release && c.sleep && c.wakeAll;
+  return c;
 }
 // Looked up as the program starts, before any thread of ours runs.
 const SlimCalls g_slim = LoadSlimCalls();

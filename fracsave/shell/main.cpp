@@ -1,4 +1,10 @@
 // fracsave.scr: the Mandelbrot screen saver.
+//
+// It keeps the window model of the screen-saver contract it implements rather
+// than the framework's message maps: the system's screen-saver settings look
+// up ScreenSaverProc, ScreenSaverConfigureDialog and the two password dialog
+// procedures by name and call them with raw messages, so they stay plain
+// window and dialog procedures over one saver record per window.
 #include <windows.h>
 
 #include "fracsave/shell/saver_shell.h"

@@ -58,6 +58,8 @@ Picture PixelsOf(HBITMAP bitmap) {
   HDC screen = GetDC(nullptr);
   GetDIBits(screen, bitmap, 0, size.bmHeight, picture.pixels.data(), &info, DIB_RGB_COLORS);
   ReleaseDC(nullptr, screen);
+  // Only the colour bytes: the fourth is undefined (some systems give 0xFF there).
+  for (COLORREF& pixel : picture.pixels) pixel &= 0x00FFFFFF;
   return picture;
 }
 
