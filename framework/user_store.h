@@ -39,7 +39,7 @@ class UserProfileFile {
   // A write at a profile file; answers the system's error code, 0 on success.
   using Write = std::function<DWORD(const char* file)>;
 
-  // `name` in `windowsDirectory`, with its VirtualStore copy (empty: none).
+  // The file `name` at `windowsPath`, with its VirtualStore copy (empty: none).
   UserProfileFile(std::string name, std::string windowsPath, std::string virtualStoreCopy);
   // `name` in the Windows directory, with the copy this build follows.
   static UserProfileFile InWindowsDirectory(const char* name);

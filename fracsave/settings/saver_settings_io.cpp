@@ -13,12 +13,16 @@ const char kPasswordKey[] = "Password";
 
 namespace {
 
-std::string FileForReading(const char* section) {
-  return fw::UserProfileFile::InWindowsDirectory(kControlIni).ForReading(section);
+// Where the process finds CONTROL.INI does not change while it runs.
+const fw::UserProfileFile& ControlIni() {
+  static const fw::UserProfileFile file = fw::UserProfileFile::InWindowsDirectory(kControlIni);
+  return file;
 }
 
+std::string FileForReading(const char* section) { return ControlIni().ForReading(section); }
+
 void WriteValue(const char* section, const char* key, const char* text) {
-  fw::UserProfileFile::InWindowsDirectory(kControlIni).Store(section, [&](const char* file) -> DWORD {
+  ControlIni().Store(section, [&](const char* file) -> DWORD {
     return WritePrivateProfileStringA(section, key, text, file) ? ERROR_SUCCESS : GetLastError();
   });
 }
