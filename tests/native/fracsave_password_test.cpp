@@ -28,12 +28,29 @@ bool EqualIgnoringCase(std::string a, std::string b) {
 
 }  // namespace
 
-TEST(ScrambleStep, RefusedSetIsExactlyTheListedValues) {
-  for (int v = 0; v < 256; ++v) {
-    const bool expected = v <= 0x20 || v == '=' || v == '[' || v == ']' ||
-                          (v >= 0x7F && v <= 0x90) || (v >= 0x93 && v <= 0x9F);
-    EXPECT_EQ(ScrambleRefused(uint8_t(v)), expected) << "value " << v;
-  }
+// What a scrambled password may never hold: what would end, break or be
+// trimmed from its CONTROL.INI line, or fall outside the printable ANSI set.
+TEST(ScrambleStep, RefusesWhatWouldSpoilAProfileLine) {
+  const struct {
+    const char* what;
+    uint8_t first, last;
+    bool refused;
+  } ranges[] = {
+      {"controls and the blank", 0x00, 0x20, true},
+      {"'!' to '<'", 0x21, 0x3C, false},
+      {"'='", '=', '=', true},
+      {"'>' to 'Z'", 0x3E, 0x5A, false},
+      {"'['", '[', '[', true},
+      {"'\\'", '\\', '\\', false},
+      {"']'", ']', ']', true},
+      {"'^' to '~'", 0x5E, 0x7E, false},
+      {"DEL and 0x80 to 0x90", 0x7F, 0x90, true},
+      {"the curly single quotes", 0x91, 0x92, false},
+      {"0x93 to 0x9F", 0x93, 0x9F, true},
+      {"0xA0 to 0xFF", 0xA0, 0xFF, false},
+  };
+  for (const auto& r : ranges)
+    for (int v = r.first; v <= r.last; ++v) EXPECT_EQ(ScrambleRefused(uint8_t(v)), r.refused) << r.what << ": " << v;
 }
 
 TEST(ScrambleStep, TakesTheXorUnlessRefused) {

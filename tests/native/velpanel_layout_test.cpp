@@ -25,10 +25,12 @@ TEST(PanelWindowSize, FramesTheToolbarForEitherShell) {
     int imageHeight;
     int width, height;
   } cases[] = {
-      {true, 0, 116 + 10 + 2 + 6, 22 + 6 + 6 + 15},  // tool window
-      {true, 10, 116 + 10 + 2 + 6, 22 + 6 + 6 + 15},  // the image plays no part there
-      {false, 10, 116 + 10 + 2, 22 + 6 + 2 + 10},     // self-drawn small caption
-      {false, 0, 116 + 10 + 2, 22 + 6 + 2 + 19},      // no image: the full caption's height
+      // The new shell's tool window: thicker frames and the small caption.
+      {true, 0, 134, 49},
+      {true, 10, 134, 49},  // the caption image plays no part there
+      // The old shell's frame with a self-drawn caption as tall as its image...
+      {false, 10, 128, 40},
+      {false, 0, 128, 49},  // ...or, without one, as tall as a full caption
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "newShell " << c.newShell << ", image " << c.imageHeight);
