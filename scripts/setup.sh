@@ -45,6 +45,11 @@ test=(
   x11-xserver-utils
 )
 $i386 && test+=(libasound2:i386 libasound2-plugins:i386 gstreamer1.0-plugins-ugly:i386)
+# The sanitizer tree and the fuzz targets: clang, its sanitizer and libFuzzer
+# runtimes, and the symbolizer that names the lines in their reports.
+sanitize=(clang-14 libclang-rt-14-dev llvm-14)
+# The setup program and the signed release.
+package=(nsis osslsigncode openssl unzip)
 parts=("$@")
 ((${#parts[@]})) || parts=(build play test sanitize package)
 packages=()
