@@ -49,9 +49,9 @@ bool FileExists(const std::string& path) {
 }
 
 bool RefusedByTheSystem(const std::string& path, DWORD error) {
+  if (error != ERROR_ACCESS_DENIED) return false;
   const DWORD attributes = GetFileAttributesA(path.c_str());
-  return error == ERROR_ACCESS_DENIED &&
-         (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY));
+  return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 void MakeFoldersFor(const std::string& path) {

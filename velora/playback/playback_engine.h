@@ -2,7 +2,8 @@
 // Plays the now-playing movies one after another in a window, through the
 // media control interface or, for MP4, Media Foundation: each movie sized and
 // placed by the settings, started with notification, closed when it ends; a
-// movie that fails is skipped after five seconds. The window forwards its messages to the operations below.
+// movie that fails is skipped after five seconds. The window forwards its
+// messages to the operations below.
 #include <windows.h>
 
 #include <memory>
