@@ -127,7 +127,12 @@ case $cmd in
     WINELOADER=$(wine_loader "$arch")
     mkdir -p "$dir/bin"
     rm -f "$dir/bin/wine"
-    printf '#!/bin/sh\nexec %s "$@"\n' "$WINELOADER" >"$dir/bin/wine"
+    # Debian's 64-bit Wine has no preloader to keep the addresses Windows
+    # programs need free of the system's randomly placed libraries: now and then
+    # a program then dies as it starts. Without the random placement it cannot.
+    launcher=
+    [ "$arch" = x64 ] && setarch x86_64 -R true 2>/dev/null && launcher="setarch x86_64 -R "
+    printf '#!/bin/sh\nexec %s%s "$@"\n' "$launcher" "$WINELOADER" >"$dir/bin/wine"
     chmod +x "$dir/bin/wine"
     case $arch in x64) export WINEARCH=win64 ;; x86) export WINEARCH=win32 ;; esac
     export PATH=$dir/bin:$PATH
