@@ -2,12 +2,14 @@
 
 #include <cstring>
 
-#include "window.h"
+#include "delayed_libraries.h"
 
 namespace fw {
 
 namespace {
 
+// The message-filter hook has no context of its own: it reaches the
+// application that set it through this.
 App* current = nullptr;
 
 LRESULT CALLBACK MessageFilterHook(int code, WPARAM wParam, LPARAM lParam) {
@@ -17,17 +19,6 @@ LRESULT CALLBACK MessageFilterHook(int code, WPARAM wParam, LPARAM lParam) {
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-std::string ModuleBaseName() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  const char* name = path;
-  for (const char* p = path; *p; ++p)
-    if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-  std::string base(name);
-  if (auto dot = base.rfind('.'); dot != std::string::npos) base.erase(dot);
-  return base;
-}
-
 }  // namespace
 
 App::App() { current = this; }
@@ -35,8 +26,6 @@ App::App() { current = this; }
 App::~App() {
   if (current == this) current = nullptr;
 }
-
-App* App::Current() { return current; }
 
 bool App::SystemHasNewShell() {
   OSVERSIONINFOA version{};
@@ -48,8 +37,8 @@ bool App::SystemHasNewShell() {
 int App::Run(HINSTANCE instance, const char* commandLine) {
   instance_ = instance;
   commandLine_ = commandLine ? commandLine : "";
-  if (appName_.empty()) appName_ = LoadResourceString(kIdsAppTitle);
-  if (appName_.empty()) appName_ = ModuleBaseName();
+  if (appName_.empty()) appName_ = ProgramTitle();
+  SetDelayedLibraryCaption(appName_);
   settings_ = std::make_unique<RegistrySettings>("", appName_);
   filterHook_ = SetWindowsHookExA(WH_MSGFILTER, &MessageFilterHook, nullptr, GetCurrentThreadId());
   const int exitCode = InitInstance() ? MessageLoop() : 0;
@@ -77,7 +66,7 @@ int App::MessageLoop() {
       }
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
-      if (IsIdleMessage(msg)) {
+      if (idleWatch_.MayChangeWhatIdleShows(msg)) {
         idle = true;
         idleCount = 0;
       }
@@ -85,22 +74,9 @@ int App::MessageLoop() {
   }
 }
 
-bool App::IsIdleMessage(const MSG& msg) {
-  constexpr UINT kSystemTimer = 0x0118;  // the caret's blink
-  if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
-    const bool repeat = msg.message == lastMouseMessage_ && msg.pt.x == lastMousePoint_.x &&
-                        msg.pt.y == lastMousePoint_.y;
-    lastMouseMessage_ = msg.message;
-    lastMousePoint_ = msg.pt;
-    return !repeat;
-  }
-  return msg.message != WM_PAINT && msg.message != kSystemTimer;
-}
-
 void App::ExitInstance() {
-  if (mainWindow_) {
-    Window* window = mainWindow_;
-    mainWindow_ = nullptr;
+  if (Window* window = mainWindow_) {
+    SetMainWindow(nullptr);
     if (window->hwnd()) DestroyWindow(window->hwnd());
   }
   ctl3d_.reset();
@@ -119,11 +95,10 @@ int App::ShowMessage(const char* text, UINT type) const {
 
 bool App::ProcessMessageFilter(int, MSG*) { return false; }
 
-bool App::RouteCommand(Message& msg) {
-  Handler h = FindHandler(msg);
-  if (!h) return false;
-  (this->*h)(msg);
-  return true;
+void App::SetMainWindow(Window* window) {
+  if (mainWindow_ && mainWindow_ != window) mainWindow_->ReportTo(nullptr);
+  mainWindow_ = window;
+  if (window) window->ReportTo(this);
 }
 
 void App::WindowDestroyed(Window* window) {

@@ -8,21 +8,18 @@
 #include <string>
 
 #include "ctl3d.h"
-#include "message_map.h"
+#include "idle_watch.h"
 #include "registry_settings.h"
+#include "window.h"
 
 namespace fw {
 
-class Window;
-
-class App : public CmdTarget {
+class App : public WindowHost {
  public:
   App();
   ~App() override;
   App(const App&) = delete;
   App& operator=(const App&) = delete;
-
-  static App* Current();
 
   // Windows 95 / NT 4 or later: the system's major version is 4 or more.
   static bool SystemHasNewShell();
@@ -34,32 +31,22 @@ class App : public CmdTarget {
 
   HINSTANCE Instance() const { return instance_; }
   const char* CommandLine() const { return commandLine_; }
-  // The application's title, string kIdsAppTitle, for programs that have one;
-  // else the program file's name without directory and extension.
+  // The application's title: ProgramTitle(), unless the program names itself.
   const std::string& AppName() const { return appName_; }
-  static constexpr UINT kIdsAppTitle = 0xE000;
 
   // A message box captioned with the application's name, owned by the main window.
   int ShowMessage(const char* text, UINT type) const;
 
   Window* MainWindow() const { return mainWindow_; }
-  void SetMainWindow(Window* window) { mainWindow_ = window; }
+  // The window whose end ends the message loop; it routes the commands it
+  // does not handle to the application.
+  void SetMainWindow(Window* window);
 
   // The system's message-filter hook calls this for every message of a modal
   // loop (dialog boxes, menus). Answer true when the message was handled.
   virtual bool ProcessMessageFilter(int code, MSG* msg);
 
-  // Offers a menu or accelerator command nobody else handled to the application.
-  bool RouteCommand(Message& msg);
-
-  // Called when a window bound to the framework has received its last message.
-  void WindowDestroyed(Window* window);
-
-  // Whether a message the loop has just dispatched may have changed what the
-  // idle work shows (a button's state), so that it must run again. Paints,
-  // the system's caret timer and a pointer move to where the pointer already
-  // was change nothing; everything else may, a timer tick included.
-  bool IsIdleMessage(const MSG& msg);
+  void WindowDestroyed(Window* window) override;
 
  protected:
   // Answer true to run the message loop.
@@ -83,9 +70,7 @@ class App : public CmdTarget {
   std::string appName_;
   Window* mainWindow_ = nullptr;
   bool inMessageLoop_ = false;
-  // The last pointer move the loop saw, to tell a real move from a repeat.
-  UINT lastMouseMessage_ = 0;
-  POINT lastMousePoint_{-1, -1};
+  IdleWatch idleWatch_;
   HHOOK filterHook_ = nullptr;
   std::unique_ptr<RegistrySettings> settings_;
   std::unique_ptr<Ctl3dLook> ctl3d_;

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
-#include "app.h"
 #include "system_libraries.h"
 
 namespace fw {
@@ -13,14 +13,14 @@ namespace fw {
 namespace {
 
 DelayedLibraryFailure policy;
+std::string caption = "Velora";
 
 [[noreturn]] void EndForMissingLibrary(const char* library, const char* function) {
   if (!policy.quiet) {
     std::string text = "The program cannot go on: ";
     text += function ? "the function " + std::string(function) + " of the system library " : "the system library ";
     text += std::string(library) + (function ? " could not be found." : " could not be loaded.");
-    const char* caption = App::Current() ? App::Current()->AppName().c_str() : "Velora";
-    MessageBoxA(nullptr, text.c_str(), caption, MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+    MessageBoxA(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
   }
   std::exit(static_cast<int>(policy.exitCode));
 }
@@ -50,6 +50,8 @@ FARPROC WINAPI OnFailure(unsigned notification, PDelayLoadInfo info) {
 }  // namespace
 
 void SetDelayedLibraryFailure(DelayedLibraryFailure failure) { policy = failure; }
+
+void SetDelayedLibraryCaption(std::string name) { caption = std::move(name); }
 
 }  // namespace fw
 

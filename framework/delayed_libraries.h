@@ -5,6 +5,8 @@
 // instead of in an access violation.
 #include <windows.h>
 
+#include <string>
+
 namespace fw {
 
 struct DelayedLibraryFailure {
@@ -14,6 +16,10 @@ struct DelayedLibraryFailure {
 };
 
 // What a failure does from now on; before the first call, a message and exit code 1.
+// The loader calls a plain function, so this is the process's one setting.
 void SetDelayedLibraryFailure(DelayedLibraryFailure failure);
+// The message's caption: the program's name, which its application object
+// gives when it starts ("Velora" before).
+void SetDelayedLibraryCaption(std::string caption);
 
 }  // namespace fw

@@ -1,7 +1,5 @@
 #include "dialog.h"
 
-#include "app.h"
-
 namespace fw {
 
 namespace {
@@ -22,7 +20,8 @@ Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(
 
 INT_PTR Dialog::DoModal() {
   if (hwnd()) return -1;
-  HINSTANCE instance = App::Current() ? App::Current()->Instance() : GetModuleHandleA(nullptr);
+  // The templates are resources of the program's own file.
+  HINSTANCE instance = GetModuleHandleA(nullptr);
   // The dialog window is the first window the call creates; its controls come
   // after it and stay unbound.
   BindNextWindow binding(this);

@@ -3,8 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
-
 namespace fw {
 
 namespace {
@@ -77,8 +75,9 @@ RECT ToolBar::ItemRect(int index) const {
 }
 
 void ToolBar::UpdateButtons() {
-  CmdTarget* owner = Window::FromHandle(GetParent(hwnd()));
-  CmdTarget* app = App::Current();
+  // The bar's window answers first, then whom that window reports to.
+  Window* owner = Window::FromHandle(GetParent(hwnd()));
+  CmdTarget* host = owner ? owner->Host() : nullptr;
   for (int i = 0, count = ItemCount(); i < count; ++i) {
     TBBUTTON button{};
     if (!SendMessageA(hwnd(), TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button)) ||
@@ -86,7 +85,7 @@ void ToolBar::UpdateButtons() {
       continue;
     CmdUi ui{static_cast<UINT>(button.idCommand)};
     // A button nobody answers for keeps its state.
-    if (!(owner && owner->UpdateCommandUi(ui)) && !(app && app->UpdateCommandUi(ui))) continue;
+    if (!(owner && owner->UpdateCommandUi(ui)) && !(host && host->UpdateCommandUi(ui))) continue;
     BYTE state = button.fsState & ~(TBSTATE_ENABLED | TBSTATE_CHECKED);
     if (ui.enabled) state |= TBSTATE_ENABLED;
     if (ui.checked) state |= TBSTATE_CHECKED;

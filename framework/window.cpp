@@ -1,6 +1,5 @@
 #include "window.h"
 
-#include "app.h"
 #include "handles.h"
 
 namespace fw {
@@ -94,6 +93,13 @@ BindNextWindow::~BindNextWindow() {
   pending = previous_;
 }
 
+bool WindowHost::RouteCommand(Message& msg) {
+  Handler h = FindHandler(msg);
+  if (!h) return false;
+  (this->*h)(msg);
+  return true;
+}
+
 LRESULT Window::Default() {
   const Message& m = *current_;
   if (superProc_) return CallWindowProcA(superProc_, m.hwnd, m.message, m.wParam, m.lParam);
@@ -103,7 +109,7 @@ LRESULT Window::Default() {
 LRESULT Window::DefaultProcessing(Message& msg) {
   // Menu and accelerator commands nobody here handles go to the application.
   if (msg.message == WM_COMMAND && msg.lParam == 0) {
-    if (App* app = App::Current(); app && app->RouteCommand(msg)) return 0;
+    if (host_ && host_->RouteCommand(msg)) return 0;
   }
   return Default();
 }
@@ -132,10 +138,14 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   LRESULT result = self->Dispatch(msg);
   --self->dispatchDepth_;
   if (message == WM_NCDESTROY) {
-    // The window is gone: unbind and let the application forget its main window.
+    // The window is gone: unbind and let its host (the application, for its
+    // main window) forget it.
     self->Unbind();
     self->destroyed_ = true;
-    if (App* app = App::Current()) app->WindowDestroyed(self);
+    if (WindowHost* host = self->host_) {
+      self->host_ = nullptr;
+      host->WindowDestroyed(self);
+    }
   }
   // A window destroyed from inside one of its own handlers lets its object go
   // only once that handler has returned.
@@ -144,6 +154,18 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     self->PostNcDestroy();
   }
   return result;
+}
+
+std::string ProgramTitle() {
+  if (std::string title = LoadResourceString(kIdsProgramTitle); !title.empty()) return title;
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  const char* name = path;
+  for (const char* p = path; *p; ++p)
+    if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
+  std::string base(name);
+  if (auto dot = base.rfind('.'); dot != std::string::npos) base.erase(dot);
+  return base;
 }
 
 std::string LoadResourceString(UINT id) {

@@ -10,6 +10,19 @@
 
 namespace fw {
 
+class Window;
+
+// Whom a window reports to, once it is made a program's main window (the
+// application): the menu commands and button states nobody in the window
+// answers for, and the window's end.
+class WindowHost : public CmdTarget {
+ public:
+  // Runs the host's handler for a command; false when it has none.
+  bool RouteCommand(Message& msg);
+  // The window has received its last message.
+  virtual void WindowDestroyed(Window* window) = 0;
+};
+
 class Window : public CmdTarget {
  public:
   Window() = default;
@@ -38,6 +51,10 @@ class Window : public CmdTarget {
   static Window* FromHandle(HWND hwnd);
 
   void PostClose() const { PostMessageA(hwnd_, WM_CLOSE, 0, 0); }
+
+  // From now on commands nobody here handles, and the window's end, go to the host.
+  void ReportTo(WindowHost* host) { host_ = host; }
+  WindowHost* Host() const { return host_; }
 
   // From now on the object frees itself after its window is destroyed. Owners
   // call it once creation succeeded, so a failed creation leaves them the object.
@@ -68,6 +85,7 @@ class Window : public CmdTarget {
   void Unbind();
 
   HWND hwnd_ = nullptr;
+  WindowHost* host_ = nullptr;
   WNDPROC superProc_ = nullptr;  // the procedure a subclassed window had
   const Message* current_ = nullptr;
   bool selfDeleting_ = false;
@@ -93,6 +111,10 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
 // Text of a string resource of the running program.
 std::string LoadResourceString(UINT id);
+// The program's title, string kIdsProgramTitle, for programs that have one;
+// else the program file's name without directory and extension.
+std::string ProgramTitle();
+constexpr UINT kIdsProgramTitle = 0xE000;
 // The system's text for an error code in the user's language, or "Error <n>"
 // when the system has none.
 std::string SystemErrorText(DWORD error);

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "framework/message_map.h"
+#include "framework/window.h"
 #include "velpanel/resources/resource_ids.h"
 
 namespace velpanel {
@@ -112,6 +113,10 @@ DWORD StartUnwatched(ProcessStarter& starter, const LaunchCommand& command) {
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);
   return 0;
+}
+
+void ShowStartError(HWND owner, const char* caption, DWORD error) {
+  MessageBoxA(owner, fw::SystemErrorText(error).c_str(), caption, MB_OK | MB_ICONEXCLAMATION);
 }
 
 BOOL ScreenSaveActive() {

@@ -54,6 +54,9 @@ DWORD Launch(ProcessStarter& starter, const LaunchCommand& command, HWND window)
 // launch state. Answers 0, or the system's error code.
 DWORD StartUnwatched(ProcessStarter& starter, const LaunchCommand& command);
 
+// The system's text for a program that could not be started, in a box.
+void ShowStartError(HWND owner, const char* caption, DWORD error);
+
 // The system's screen-saver flag, never written to the user's profile: a
 // change lasts until the next logon.
 BOOL ScreenSaveActive();

@@ -1,8 +1,6 @@
 #include "velpanel/main_frame.h"
 
-#include "framework/app.h"
 #include "velpanel/core/panel_layout.h"
-#include "velpanel/panel_app.h"
 
 namespace velpanel {
 
@@ -62,9 +60,9 @@ FW_END_MESSAGE_MAP()
 
 bool CMainFrame::CreatePanel() {
   unsigned options = kMoveFrame;
-  if (PanelApp::Get().newShell) options |= kSmallCaption;
+  if (context.newShell) options |= kSmallCaption;
   const RECT empty{};
-  if (!CreateFrame(PanelApp::Get().AppName().c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, empty,
+  if (!CreateFrame(context.name.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, empty,
                    nullptr, options))
     return false;
   SizeAndPlace();
@@ -88,8 +86,8 @@ void CMainFrame::SizeAndPlace() {
     content.width += item.right - item.left;
     content.height = item.bottom - item.top;
   }
-  Extent size = PanelWindowSize(content, SystemFrameMetrics(), PanelApp::Get().newShell);
-  const fw::RegistrySettings& settings = PanelApp::Get().Settings();
+  Extent size = PanelWindowSize(content, SystemFrameMetrics(), context.newShell);
+  const fw::RegistrySettings& settings = context.settings;
   const Position stored{settings.GetInt(kPosition, "Left", 100), settings.GetInt(kPosition, "Top", 100)};
   Position place = PlacePanel(stored, size, DesktopAround(stored, size));
   SetWindowPos(hwnd(), nullptr, place.left, place.top, size.width, size.height,
@@ -102,7 +100,7 @@ LRESULT CMainFrame::OnDestroy(fw::Message&) {
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   if (placed && GetWindowPlacement(hwnd(), &placement)) {
-    const fw::RegistrySettings& settings = PanelApp::Get().Settings();
+    const fw::RegistrySettings& settings = context.settings;
     settings.WriteInt(kPosition, "Left", placement.rcNormalPosition.left);
     settings.WriteInt(kPosition, "Top", placement.rcNormalPosition.top);
   }
@@ -128,7 +126,8 @@ void CMainFrame::StartCommand(int id) {
   // The buttons are disabled meanwhile; a command that arrives anyway must not
   // start a second program over the state of the first.
   if (RunningCommand() != 0) return;
-  if (DWORD error = Launch(starter, *FindLaunchCommand(id), hwnd())) PanelApp::Get().ShowStartError(error);
+  if (DWORD error = Launch(context.starter, *FindLaunchCommand(id), hwnd()))
+    ShowStartError(hwnd(), context.name.c_str(), error);
 }
 
 LRESULT CMainFrame::OnToggle(fw::Message&) {

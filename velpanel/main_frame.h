@@ -2,17 +2,27 @@
 // The control panel's window: a small tool window whose only content is a
 // toolbar of four toggle buttons. Three start velora's setup, viewer and
 // saver; the fourth switches the system's screen saver on and off.
+#include <string>
+
 #include "framework/frame_window.h"
+#include "framework/registry_settings.h"
 #include "framework/toolbar.h"
 #include "velpanel/launch.h"
 #include "velpanel/resources/resource_ids.h"
 
 namespace velpanel {
 
+// What the window takes from the application that makes it, which outlives it.
+struct PanelContext {
+  ProcessStarter& starter;               // how the buttons start velora's modes
+  const fw::RegistrySettings& settings;  // where the window's place is kept
+  const std::string& name;               // the caption, of the window and of its boxes
+  bool newShell;  // Windows 95 / NT 4 or later: a tool window with a small caption
+};
+
 class CMainFrame : public fw::FrameWindow {
  public:
-  // The buttons start velora's modes through the starter.
-  explicit CMainFrame(ProcessStarter& starter) : CMainFrame(starter, IDB_PANEL_BUTTONS) {}
+  explicit CMainFrame(const PanelContext& context) : CMainFrame(context, IDB_PANEL_BUTTONS) {}
 
   // Creates, sizes, places and shows the window; false when the window or its
   // toolbar cannot be made, and then no window exists.
@@ -31,12 +41,12 @@ class CMainFrame : public fw::FrameWindow {
 
  private:
   friend class MainFrameTestAccess;  // tests: a frame whose button bitmap is missing
-  CMainFrame(ProcessStarter& starter, UINT buttonImages) : starter(starter), buttonImages(buttonImages) {}
+  CMainFrame(const PanelContext& context, UINT buttonImages) : context(context), buttonImages(buttonImages) {}
 
   void SizeAndPlace();
   void StartCommand(int id);
 
-  ProcessStarter& starter;
+  const PanelContext context;
   UINT buttonImages;
   fw::ToolBar toolBar;
   bool placed = false;  // sized and placed from the stored position

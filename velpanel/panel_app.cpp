@@ -5,7 +5,6 @@
 
 #include "framework/handles.h"
 #include "velpanel/core/panel_command_line.h"
-#include "velpanel/main_frame.h"
 
 namespace velpanel {
 
@@ -21,7 +20,7 @@ bool PanelApp::InitInstance() {
     StartSetup();
     return false;
   }
-  auto frame = std::make_unique<CMainFrame>(starter);
+  auto frame = std::make_unique<CMainFrame>(Context());
   // Without its toolbar there is no window and nothing to do.
   if (!frame->CreatePanel()) return false;
   SetMainWindow(frame.release()->SelfDeleting());
@@ -29,11 +28,8 @@ bool PanelApp::InitInstance() {
 }
 
 void PanelApp::StartSetup() const {
-  if (DWORD error = StartUnwatched(starter, *FindLaunchCommand(ID_CONFIG))) ShowStartError(error);
-}
-
-void PanelApp::ShowStartError(DWORD error) const {
-  ShowMessage(fw::SystemErrorText(error).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  if (DWORD error = StartUnwatched(starter, *FindLaunchCommand(ID_CONFIG)))
+    ShowStartError(nullptr, AppName().c_str(), error);
 }
 
 }  // namespace velpanel

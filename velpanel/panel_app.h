@@ -2,6 +2,7 @@
 // Velpanel's application object: start-up, the setup switch and the main window.
 #include "framework/app.h"
 #include "velpanel/launch.h"
+#include "velpanel/main_frame.h"
 
 namespace velpanel {
 
@@ -10,14 +11,8 @@ class PanelApp : public fw::App {
   // The panel starts velora's modes through the starter.
   explicit PanelApp(ProcessStarter& starter) : starter(starter) {}
 
-  static PanelApp& Get() { return *static_cast<PanelApp*>(fw::App::Current()); }
-  using fw::App::Settings;
-
-  // Windows 95 / NT 4 or later: the window is a tool window with a small caption.
-  bool newShell = true;
-
-  // The system's text for a program that could not be started, in a box.
-  void ShowStartError(DWORD error) const;
+  // What its window needs from the application; valid once start-up has run.
+  PanelContext Context() { return {starter, Settings(), AppName(), newShell}; }
 
  protected:
   bool InitInstance() override;
@@ -29,6 +24,8 @@ class PanelApp : public fw::App {
   void StartSetup() const;
 
   ProcessStarter& starter;
+  // Windows 95 / NT 4 or later.
+  bool newShell = true;
 };
 
 }  // namespace velpanel

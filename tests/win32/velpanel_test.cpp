@@ -20,8 +20,8 @@ namespace velpanel {
 
 class MainFrameTestAccess {
  public:
-  static std::unique_ptr<CMainFrame> WithoutButtonImages(ProcessStarter& starter) {
-    return std::unique_ptr<CMainFrame>(new CMainFrame(starter, 999));
+  static std::unique_ptr<CMainFrame> WithoutButtonImages(const PanelContext& context) {
+    return std::unique_ptr<CMainFrame>(new CMainFrame(context, 999));
   }
 };
 
@@ -87,6 +87,7 @@ class PanelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     app.Run(GetModuleHandleA(nullptr), "");
+    frame = std::make_unique<CMainFrame>(app.Context());
     // Under Wine only a program with windows asks the X server's screen
     // saver, as the panel does: read the flag the way the panel will.
     CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
@@ -95,16 +96,16 @@ class PanelTest : public ::testing::Test {
     programEnded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   }
   void TearDown() override {
-    if (frame.hwnd()) DestroyWindow(frame.hwnd());
+    if (frame->hwnd()) DestroyWindow(frame->hwnd());
     CloseHandle(programEnded);
     SetScreenSaveActive(savedFlag);
     for (const char* key : {kPositionKey, kAppKey, kCompanyKey}) RegDeleteKeyA(HKEY_CURRENT_USER, key);
   }
 
-  HWND Bar() const { return FindWindowExA(frame.hwnd(), nullptr, TOOLBARCLASSNAMEA, nullptr); }
+  HWND Bar() const { return FindWindowExA(frame->hwnd(), nullptr, TOOLBARCLASSNAMEA, nullptr); }
   // "E" enabled or "-" disabled, "C" checked or "-", for the four buttons.
   std::string States() {
-    SendMessageA(frame.hwnd(), WM_IDLEUPDATECMDUI, TRUE, 0);
+    SendMessageA(frame->hwnd(), WM_IDLEUPDATECMDUI, TRUE, 0);
     std::string states;
     for (int id = ID_CONFIG; id <= ID_TOGGLE; ++id) {
       states += SendMessageA(Bar(), TB_ISBUTTONENABLED, id, 0) ? "E" : "-";
@@ -112,14 +113,14 @@ class PanelTest : public ::testing::Test {
     }
     return states;
   }
-  void Command(int id) { SendMessageA(frame.hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Bar()); }
+  void Command(int id) { SendMessageA(frame->hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)Bar()); }
   // Pumps messages until the worker's refresh reaches the window; answers
   // what the window would see: runningCommand and the flag at that moment.
   bool WaitForRefresh(int* running, BOOL* flag) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     MSG msg;
     while (std::chrono::steady_clock::now() < deadline) {
-      if (PeekMessageA(&msg, frame.hwnd(), WM_IDLEUPDATECMDUI, WM_IDLEUPDATECMDUI, PM_REMOVE)) {
+      if (PeekMessageA(&msg, frame->hwnd(), WM_IDLEUPDATECMDUI, WM_IDLEUPDATECMDUI, PM_REMOVE)) {
         *running = RunningCommand();
         *flag = ScreenSaveActive();
         DispatchMessageA(&msg);
@@ -132,15 +133,15 @@ class PanelTest : public ::testing::Test {
 
   RecordingStarter starter;
   TestApp app{starter};
-  CMainFrame frame{starter};
+  std::unique_ptr<CMainFrame> frame;  // made once the application has started
   BOOL savedFlag = FALSE;
 };
 
 TEST_F(PanelTest, ToolWindowWithSevenItemsTheirImagesAndTooltips) {
-  ASSERT_TRUE(frame.CreatePanel());
-  EXPECT_TRUE(GetWindowLongA(frame.hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  ASSERT_TRUE(frame->CreatePanel());
+  EXPECT_TRUE(GetWindowLongA(frame->hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
   char title[32] = "";
-  GetWindowTextA(frame.hwnd(), title, sizeof title);
+  GetWindowTextA(frame->hwnd(), title, sizeof title);
   EXPECT_STREQ(title, "Velora");
   WNDCLASSA wc{};
   ASSERT_TRUE(GetClassInfoA(GetModuleHandleA(nullptr), fw::FrameWindow::ClassName(), &wc));
@@ -181,7 +182,7 @@ TEST_F(PanelTest, ToolWindowWithSevenItemsTheirImagesAndTooltips) {
 }
 
 TEST_F(PanelTest, ButtonStatesFollowTheRunningCommandAndTheFlag) {
-  ASSERT_TRUE(frame.CreatePanel());
+  ASSERT_TRUE(frame->CreatePanel());
   struct Case {
     int running;
     BOOL flag;
@@ -206,7 +207,7 @@ TEST_F(PanelTest, ButtonStatesFollowTheRunningCommandAndTheFlag) {
 }
 
 TEST_F(PanelTest, ToggleTwiceBringsTheFlagBackAndLeavesTheProfileAlone) {
-  ASSERT_TRUE(frame.CreatePanel());
+  ASSERT_TRUE(frame->CreatePanel());
   auto profileValue = [] {
     char value[16] = "<none>";
     DWORD size = sizeof value;
@@ -227,10 +228,10 @@ TEST_F(PanelTest, ToggleTwiceBringsTheFlagBackAndLeavesTheProfileAlone) {
 }
 
 TEST_F(PanelTest, WithoutItsBitmapThereIsNoWindowAndTheStoredPlaceStays) {
-  const fw::RegistrySettings& settings = PanelApp::Get().Settings();
+  const fw::RegistrySettings& settings = app.Context().settings;
   settings.WriteInt("Position", "Left", 300);
   settings.WriteInt("Position", "Top", -20);
-  std::unique_ptr<CMainFrame> broken = MainFrameTestAccess::WithoutButtonImages(starter);
+  std::unique_ptr<CMainFrame> broken = MainFrameTestAccess::WithoutButtonImages(app.Context());
   EXPECT_FALSE(broken->CreatePanel());
   EXPECT_EQ(broken->hwnd(), nullptr);
   EXPECT_EQ(FindWindowA(fw::FrameWindow::ClassName(), "Velora"), nullptr);
@@ -239,7 +240,7 @@ TEST_F(PanelTest, WithoutItsBitmapThereIsNoWindowAndTheStoredPlaceStays) {
 }
 
 TEST_F(PanelTest, LaunchesStartTheirCommandLineAndAreWatchedUntilTheProgramEnds) {
-  ASSERT_TRUE(frame.CreatePanel());
+  ASSERT_TRUE(frame->CreatePanel());
   struct Case {
     int id;
     const char* commandLine;

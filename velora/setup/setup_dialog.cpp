@@ -6,7 +6,6 @@
 
 #include <vfw.h>
 
-#include "framework/app.h"
 #include "velora/playlists/core/playlist_format.h"
 #include "velora/playlists/core/playlist_model.h"
 #include "velora/resources/resource_ids.h"
@@ -106,7 +105,7 @@ void SetupDialog::AddSystemMenuAbout() {
 }
 
 void SetupDialog::CreateImageList() {
-  imageList = ImageList_LoadImageA(fw::App::Current()->Instance(), MAKEINTRESOURCEA(IDB_TREE_IMAGES),
+  imageList = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TREE_IMAGES),
                                    16, 3, kTransparentMagenta, IMAGE_BITMAP, 0);
   TreeView_SetImageList(playlistTree, imageList, TVSIL_NORMAL);
   ListView_SetImageList(nowPlayingBox, imageList, LVSIL_SMALL);
@@ -117,7 +116,7 @@ void SetupDialog::LoadPlaylists() {
   PlaylistSet set = playlistFile.LoadPlaylists(&readError);
   if (readError)
     MessageBoxA(hwnd(), ReadFailureText(playlistFile.Path().value_or("velora.ini"), readError).c_str(),
-                fw::App::Current()->AppName().c_str(), MB_OK | MB_ICONEXCLAMATION);
+                fw::ProgramTitle().c_str(), MB_OK | MB_ICONEXCLAMATION);
 
   HTREEITEM toSelect = nullptr;
   for (size_t s = 0; s < set.strayMovies.size(); ++s) {
@@ -153,7 +152,7 @@ void SetupDialog::OnOK() {
   // The dialog stays open with every edit, so that OK can be tried again once
   // the file is free, or the edits given up with Cancel. The playback settings
   // are stored only after a save, so the two never disagree.
-  MessageBoxA(hwnd(), SaveFailureText(failure).c_str(), fw::App::Current()->AppName().c_str(),
+  MessageBoxA(hwnd(), SaveFailureText(failure).c_str(), fw::ProgramTitle().c_str(),
               MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "framework/app.h"
 #include "framework/handles.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/setup/setup_dialog.h"
@@ -71,7 +70,7 @@ LRESULT SetupDialog::OnTreeRightClick(fw::Message&) {
   contextItem = ItemAt(screen);
   // Where there is no item there is nothing to offer.
   if (!contextItem) return 0;
-  fw::UniqueMenu menus(LoadMenuA(fw::App::Current()->Instance(), MAKEINTRESOURCEA(IDR_CONTEXT_MENUS)));
+  fw::UniqueMenu menus(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_CONTEXT_MENUS)));
   HMENU popup = GetSubMenu(menus.get(), PathOf(contextItem) ? CONTEXT_MENU_MOVIE : CONTEXT_MENU_FOLDER);
   if (popup) TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
   return 0;

@@ -8,7 +8,6 @@
 
 #include <cstdlib>
 
-#include "framework/app.h"
 #include "framework/handles.h"
 #include "velora/playlists/core/playlist_model.h"
 #include "velora/resources/resource_ids.h"
@@ -86,7 +85,7 @@ void SetupDialog::Resolve(MovieItem& movie) {
     char copy[MAX_PATH] = {};
     lstrcpynA(copy, path.c_str(), MAX_PATH);
     WORD index = 2;
-    if (int added = AddIconImage(ExtractAssociatedIconA(fw::App::Current()->Instance(), copy, &index)); added >= 0)
+    if (int added = AddIconImage(ExtractAssociatedIconA(GetModuleHandleA(nullptr), copy, &index)); added >= 0)
       image = added;
   }
 
