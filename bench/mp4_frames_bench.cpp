@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
 
   velora::PlaybackSettings settings;
   settings.Center = 1;
-  auto* window = new velora::PlayerWindow(velora::SystemMci(), settings, velora::PlaylistFile(playlist));
+  auto* window = new velora::PlayerWindow(velora::SystemPlayerPorts(), settings, velora::PlaylistFile(playlist));
   const double cpuBefore = CpuMilliseconds();
   const DWORD started = GetTickCount();
   if (!window->CreateFullScreen()) return 1;

@@ -12,7 +12,7 @@
 #include "velora/playback/player_window.h"
 #include "velora/playback/saver_window.h"
 #include "framework/system_libraries.h"
-#include "velora/playback/media_foundation_loader.h"
+#include "velora/playback/media_foundation_platform.h"
 
 namespace velora {
 
@@ -42,7 +42,6 @@ class PlaybackTest : public ::testing::Test {
  protected:
   void SetUp() override {
     librariesAsked.clear();
-    SetSystemLibraryLoaderForTests(NoSuchLibrary);
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
     path = std::string(temp) + "velora-engine-test.ini";
@@ -52,7 +51,6 @@ class PlaybackTest : public ::testing::Test {
     if (window && window->hwnd()) DestroyWindow(*window);
     window.reset();
     DeleteFileA(path.c_str());
-    SetSystemLibraryLoaderForTests(nullptr);
     // Drop what the window left posted to itself.
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -69,7 +67,7 @@ class PlaybackTest : public ::testing::Test {
 
   template <typename W = PlayerWindow>
   void Open() {
-    window = std::make_unique<W>(mci, settings, PlaylistFile(path));
+    window = std::make_unique<W>(PlayerPorts{mci, noMediaFoundation}, settings, PlaylistFile(path));
     ASSERT_TRUE(window->CreateFullScreen());
   }
 
@@ -88,6 +86,7 @@ class PlaybackTest : public ::testing::Test {
 
   std::string path;
   RecordingMci mci;
+  MediaFoundation noMediaFoundation{NoSuchLibrary};
   PlaybackSettings settings;
   std::unique_ptr<PlayerWindow> window;
 };

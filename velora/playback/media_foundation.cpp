@@ -7,8 +7,6 @@ namespace velora {
 
 namespace {
 
-SystemLibraryLoader libraryLoader = fw::LoadSystemLibrary;
-
 template <typename Function>
 bool Resolve(HMODULE library, const char* name, Function& function) {
   function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
@@ -17,9 +15,8 @@ bool Resolve(HMODULE library, const char* name, Function& function) {
 
 // Loads the libraries, finds the functions and starts the platform; false,
 // with nothing left loaded or started, when any of it fails.
-bool StartPlatform(MediaFoundationApi& api) {
-  fw::UniqueLibrary com(libraryLoader("ole32.dll")), platform(libraryLoader("mfplat.dll")),
-      pipeline(libraryLoader("mf.dll"));
+bool StartPlatform(SystemLibraryLoader loader, MediaFoundationApi& api) {
+  fw::UniqueLibrary com(loader("ole32.dll")), platform(loader("mfplat.dll")), pipeline(loader("mf.dll"));
   if (!com || !platform || !pipeline) return false;
   HRESULT(WINAPI * initializeCom)(void*, DWORD) = nullptr;
   void(WINAPI * uninitializeCom)() = nullptr;
@@ -47,27 +44,23 @@ bool StartPlatform(MediaFoundationApi& api) {
   return true;
 }
 
-// Started once and kept, libraries and all, to the process's end: shutting
-// the platform down while its threads still finish reading a file would wait
-// on them, or unload code they are running; the process's end releases it.
-std::shared_ptr<const MediaFoundationApi> platform;
-bool unavailable = false;
-
 }  // namespace
 
-void SetSystemLibraryLoaderForTests(SystemLibraryLoader loader) {
-  libraryLoader = loader ? loader : fw::LoadSystemLibrary;
-  unavailable = false;
-}
+MediaFoundation::MediaFoundation(SystemLibraryLoader loader) : loader(loader) {}
 
 std::shared_ptr<const MediaFoundationApi> MediaFoundation::Acquire() {
-  if (platform || unavailable) return platform;
-  auto api = std::make_shared<MediaFoundationApi>();
-  if (StartPlatform(*api))
-    platform = api;
+  if (api || unavailable) return api;
+  auto started = std::make_shared<MediaFoundationApi>();
+  if (StartPlatform(loader, *started))
+    api = started;
   else
     unavailable = true;
-  return platform;
+  return api;
+}
+
+MediaFoundation& SystemMediaFoundation() {
+  static MediaFoundation system(fw::LoadSystemLibrary);
+  return system;
 }
 
 }  // namespace velora

@@ -1,21 +1,14 @@
 #pragma once
-// Media Foundation, loaded on first use: the libraries come only from the
-// system directory and every function is looked up by name, so that velora
-// starts (and its preview runs) without them, and a Windows edition without
-// the media features simply plays every movie on the MCI devices.
-// Include this before any other Windows header: Media Foundation's
-// declarations need the Windows 7 level.
-#undef WINVER
-#undef _WIN32_WINNT
-#define WINVER 0x0601
-#define _WIN32_WINNT 0x0601
+// Media Foundation's functions, looked up by name in the libraries it was
+// started from. Only the files that call them include this; the build gives
+// those the Windows 7 level that Media Foundation's declarations need.
 #include <windows.h>
 #include <mfapi.h>
 #include <mfidl.h>
 
 #include <memory>
 
-#include "velora/playback/media_foundation_loader.h"
+#include "velora/playback/media_foundation_platform.h"
 
 namespace velora {
 
@@ -30,13 +23,6 @@ struct MediaFoundationApi {
                                                    IMFActivate**) = nullptr;
   HRESULT(WINAPI* CreateAudioRendererActivate)(IMFActivate**) = nullptr;
   HRESULT(WINAPI* GetService)(IUnknown*, REFGUID, REFIID, void**) = nullptr;
-};
-
-// Media Foundation, started on the first call and kept to the process's end;
-// null when it cannot be had (a failed start is not tried again).
-class MediaFoundation {
- public:
-  static std::shared_ptr<const MediaFoundationApi> Acquire();
 };
 
 }  // namespace velora

@@ -1,4 +1,3 @@
-#include "velora/playback/media_foundation.h"  // first: it sets the Windows level
 #include "velora/playback/mf_movie.h"
 
 #include <mmsystem.h>
@@ -8,6 +7,7 @@
 
 #include "framework/handles.h"
 #include "velora/playback/com_ptr.h"
+#include "velora/playback/media_foundation.h"
 #include "velora/playback/core/playback_speed.h"
 #include "velora/playback/mf_movie_sink.h"
 
@@ -182,9 +182,10 @@ class MfMovie::Impl {
 MfMovie::MfMovie(std::unique_ptr<Impl> impl) : impl(std::move(impl)) {}
 MfMovie::~MfMovie() = default;
 
-std::unique_ptr<MfMovie> MfMovie::Open(const std::string& path, HWND notify, WPARAM serial) {
+std::unique_ptr<MfMovie> MfMovie::Open(MediaFoundation& platform, const std::string& path, HWND notify,
+                                       WPARAM serial) {
   auto impl = std::make_unique<Impl>();
-  impl->api = MediaFoundation::Acquire();
+  impl->api = platform.Acquire();
   if (!impl->api) return nullptr;
   impl->serial = serial;
   impl->sink = std::make_shared<MovieSink>(notify, serial);

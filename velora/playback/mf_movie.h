@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 
+#include "velora/playback/media_foundation_platform.h"
+
 namespace velora {
 
 // Posted to the window given at opening. wParam: the movie's serial number,
@@ -31,7 +33,8 @@ class MfMovie {
  public:
   // Starts reading the file; kMovieOpened or kMovieUnopened follows. Null
   // when Media Foundation is missing or cannot even start.
-  static std::unique_ptr<MfMovie> Open(const std::string& path, HWND notify, WPARAM serial);
+  static std::unique_ptr<MfMovie> Open(MediaFoundation& platform, const std::string& path, HWND notify,
+                                       WPARAM serial);
   // Stops the movie and releases its objects, buffers and threads.
   ~MfMovie();
 

@@ -2,7 +2,7 @@
 // The side of a Media Foundation movie that Media Foundation's own threads
 // call: the sample grabber's frames and the session's events, handed on to
 // the window's thread. Only mf_movie.cpp includes it.
-#include "velora/playback/media_foundation.h"  // first: it sets the Windows level
+#include "velora/playback/media_foundation.h"
 
 #include <atomic>
 #include <memory>

@@ -119,7 +119,7 @@ RECT PlaybackEngine::PlaceMovie(int width, int height) {
 }
 
 bool PlaybackEngine::OpenOnMediaFoundation(const std::string& path) {
-  mfMovie = MfMovie::Open(path, window, ++movieSerial);
+  mfMovie = MfMovie::Open(mediaFoundation, path, window, ++movieSerial);
   mfPath = path;
   if (!mfMovie) return false;
   // A file whose reading does not end within the skip time is skipped as

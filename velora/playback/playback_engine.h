@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "velora/playback/mci_port.h"
 #include "velora/playback/mf_movie.h"
 #include "velora/playback/movie_window.h"
-#include "velora/playlists/playlist_file.h"
 #include "velora/playback/playback_settings.h"
+#include "velora/playback/player_ports.h"
+#include "velora/playlists/playlist_file.h"
 
 namespace velora {
 
@@ -26,7 +26,8 @@ constexpr UINT kTimerInterval = 5000;
 class PlaybackEngine {
  public:
   // The settings are read afresh at every movie start.
-  PlaybackEngine(MciPort& mci, const PlaybackSettings& settings) : mci(mci), settings(settings) {}
+  PlaybackEngine(PlayerPorts ports, const PlaybackSettings& settings)
+      : mci(ports.mci), mediaFoundation(ports.mediaFoundation), settings(settings) {}
 
   void StartPlayback(HWND window, const PlaylistFile& playlistFile);
   // 0 when the movie started, -1 when it could not be opened or started.
@@ -73,6 +74,7 @@ class PlaybackEngine {
   void CloseMovie();
 
   MciPort& mci;
+  MediaFoundation& mediaFoundation;
   const PlaybackSettings& settings;
   MCIDEVICEID deviceId = 0;
   RECT movieRect{};

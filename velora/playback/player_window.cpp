@@ -34,8 +34,8 @@ FW_BEGIN_MESSAGE_MAP(PlayerWindow, fw::Window)
   FW_ON_MESSAGE(WM_DISPLAYCHANGE, OnDisplayChange)
 FW_END_MESSAGE_MAP()
 
-PlayerWindow::PlayerWindow(MciPort& mci, const PlaybackSettings& settings, PlaylistFile file)
-    : engine(mci, settings), playlistFile(std::move(file)) {}
+PlayerWindow::PlayerWindow(PlayerPorts ports, const PlaybackSettings& settings, PlaylistFile file)
+    : engine(ports, settings), playlistFile(std::move(file)) {}
 
 bool PlayerWindow::CreateFullScreen() {
   const char* windowClass = RegisterPlayerClass();

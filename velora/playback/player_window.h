@@ -11,8 +11,8 @@ namespace velora {
 
 class PlayerWindow : public fw::Window {
  public:
-  // Plays the now-playing movies of `playlistFile` through `mci`, as `settings` say at each movie start.
-  PlayerWindow(MciPort& mci, const PlaybackSettings& settings, PlaylistFile playlistFile);
+  // Plays the now-playing movies of `playlistFile` through `ports`, as `settings` say at each movie start.
+  PlayerWindow(PlayerPorts ports, const PlaybackSettings& settings, PlaylistFile playlistFile);
 
   // Covers every monitor; answers whether the window was created.
   virtual bool CreateFullScreen();

@@ -111,7 +111,7 @@ class MediaFoundationPreview : public fw::Window {
     if (!windowClass || !Create(0, windowClass, std::string(FileNamePart(path)).c_str(), kStyle, RECT{0, 0, 1, 1},
                                 owner, 0))
       return false;
-    movie = MfMovie::Open(path, hwnd(), 1);
+    movie = MfMovie::Open(SystemMediaFoundation(), path, hwnd(), 1);
     // The dialog waits for the reading, as it does for the MCI window's.
     if (!movie || !movie->WaitUntilOpened(kOpenWait) || !movie->FinishOpen()) return false;
     const SIZE size = movie->NativeSize();

@@ -76,9 +76,9 @@ void SaverApp::RunConfiguration() {
 bool SaverApp::RunFullScreen(SaverMode mode) {
   std::unique_ptr<PlayerWindow> window;
   if (mode == SaverMode::Saver)
-    window = std::make_unique<SaverWindow>(SystemMci(), playbackSettings, PlaylistFile::InWindowsDirectory());
+    window = std::make_unique<SaverWindow>(SystemPlayerPorts(), playbackSettings, PlaylistFile::InWindowsDirectory());
   else
-    window = std::make_unique<PlayerWindow>(SystemMci(), playbackSettings, PlaylistFile::InWindowsDirectory());
+    window = std::make_unique<PlayerWindow>(SystemPlayerPorts(), playbackSettings, PlaylistFile::InWindowsDirectory());
   // No message loop without a window.
   if (!window->CreateFullScreen()) return false;
   SetMainWindow(window.release()->SelfDeleting());
