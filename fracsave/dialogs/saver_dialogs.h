@@ -8,7 +8,7 @@
 
 namespace fracsave {
 
-// The help calls of the change-password dialog go through here.
+// How the change-password dialog calls help: WinHelpA, or a recorder in tests.
 using HelpCall = BOOL(WINAPI*)(HWND, LPCSTR, UINT, ULONG_PTR);
 constexpr DWORD kPasswordHelpContext = 9000;
 
@@ -16,11 +16,13 @@ constexpr DWORD kPasswordHelpContext = 9000;
 // live, the owner of the password dialogs and the stored password. The
 // dialogs are opened with it as their parameter and keep it in DWLP_USER.
 struct DialogContext {
+  explicit DialogContext(HelpCall helpCall = WinHelpA) : helpCall(helpCall) {}
+
   HINSTANCE instance = nullptr;
   // The saver window, or the configuration dialog: the owner of the password dialogs.
   HWND mainWindow = nullptr;
   SaverSettings* settings = nullptr;
-  HelpCall helpCall = WinHelpA;
+  const HelpCall helpCall;
   StoredPassword stored = {};  // as read when a password dialog opened
 };
 

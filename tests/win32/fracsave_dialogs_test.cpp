@@ -125,7 +125,6 @@ class FracsaveDialogs : public ::testing::Test {
     g_helpCalls.clear();
     dialogs.instance = GetModuleHandleA(nullptr);
     dialogs.settings = &settings;
-    dialogs.helpCall = RecordHelp;
   }
   void TearDown() override {
     if (config) DestroyWindow(config);
@@ -142,7 +141,7 @@ class FracsaveDialogs : public ::testing::Test {
   }
   INT_PTR RunChangePassword() { return OpenChangePassword(dialogs); }
   SaverSettings settings = {};
-  DialogContext dialogs;
+  DialogContext dialogs{RecordHelp};
   HWND config = nullptr;
 };
 

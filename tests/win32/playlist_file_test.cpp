@@ -1,6 +1,7 @@
 // The playlist file on disk: exclusive opens, waiting for another holder, and
 // saves that never leave a broken file behind.
 #include "velora/playlists/playlist_file.h"
+#include "velora/playlists/whole_file.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -42,7 +43,7 @@ class PlaylistFileTest : public ::testing::Test {
     WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(f);
   }
-  std::string Contents() { return PlaylistFile(path).ReadBytes().value_or("<missing>"); }
+  std::string Contents() { return ReadWholeFile(path).value_or("<missing>"); }
   int FilesInDirectory() {
     int n = 0;
     WIN32_FIND_DATAA found;
@@ -121,7 +122,7 @@ TEST_F(PlaylistFileTest, OpenIsExclusiveEvenAgainstASharingHolder) {
   Write(original);
   HANDLE holder = Hold(FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(PlaylistFile(path).ReadBytes(), std::nullopt);
+  EXPECT_EQ(ReadWholeFile(path), std::nullopt);
   CloseHandle(holder);
   EXPECT_EQ(Contents(), original);
 }
@@ -131,7 +132,7 @@ TEST_F(PlaylistFileTest, ReadWaitsBrieflyForAnotherHolder) {
   HANDLE holder = Hold(0);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   ReleaseAfter(holder, 300);
-  EXPECT_EQ(PlaylistFile(path).ReadBytes(), original);
+  EXPECT_EQ(ReadWholeFile(path), original);
 }
 
 TEST_F(PlaylistFileTest, SaveWritesTheWholeTextAndLeavesNothingElse) {
@@ -160,7 +161,7 @@ TEST_F(PlaylistFileTest, TextTheLoadDidNotTakeIsKeptAsBackupBeforeTheSave) {
     prepare(file);
     EXPECT_TRUE(file.SavePlaylists(PlaylistSet{}));
     EXPECT_EQ(Contents(), "Velora PlayLists\r\n");
-    EXPECT_EQ(PlaylistFile(bak).ReadBytes(), untidy);
+    EXPECT_EQ(ReadWholeFile(bak), untidy);
     EXPECT_EQ(FilesInDirectory(), 2);
   }
   // Without the backup nothing is replaced.
@@ -181,7 +182,7 @@ TEST_F(PlaylistFileTest, SaveWaitsBrieflyForAnotherHolder) {
   HANDLE holder = Hold(0);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
   ReleaseAfter(holder, 300);
-  EXPECT_TRUE(PlaylistFile(path).ReplaceBytes("Velora PlayLists\r\n"));
+  EXPECT_EQ(ReplaceWholeFile(path, "Velora PlayLists\r\n"), 0u);
   EXPECT_EQ(Contents(), "Velora PlayLists\r\n");
 }
 
@@ -189,22 +190,22 @@ TEST_F(PlaylistFileTest, FailedSaveLeavesTheOldFileIntact) {
   Write(original);
   HANDLE holder = Hold(0);
   ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(PlaylistFile(path).ReplaceBytes(std::string(100000, 'x')));
+  EXPECT_NE(ReplaceWholeFile(path, std::string(100000, 'x')), 0u);
   CloseHandle(holder);
   EXPECT_EQ(Contents(), original);
   EXPECT_EQ(FilesInDirectory(), 1);
 
   SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
-  EXPECT_FALSE(PlaylistFile(path).ReplaceBytes("Velora PlayLists\r\n"));
+  EXPECT_NE(ReplaceWholeFile(path, "Velora PlayLists\r\n"), 0u);
   EXPECT_EQ(Contents(), original);
   EXPECT_EQ(FilesInDirectory(), 1);
 }
 
 TEST_F(PlaylistFileTest, NoPathReadsAndWritesNothing) {
   PlaylistFile file(std::nullopt);
-  EXPECT_EQ(file.ReadBytes(), std::nullopt);
+  EXPECT_TRUE(file.LoadPlaylists().playlists.empty());
   EXPECT_FALSE(file.SavePlaylists(PlaylistSet{}));
-  EXPECT_FALSE(PlaylistFile(directory + "\\missing\\velora.ini").ReplaceBytes("x"));
+  EXPECT_NE(ReplaceWholeFile(directory + "\\missing\\velora.ini", "x"), 0u);
 }
 
 TEST_F(PlaylistFileTest, AFailedSaveSaysWhichFileAndWhy) {

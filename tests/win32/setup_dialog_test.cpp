@@ -15,6 +15,7 @@
 #include <vfw.h>
 
 #include "bench/gdi_objects.h"
+#include "velora/playlists/whole_file.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/shell/saver_app.h"
 
@@ -95,7 +96,7 @@ class SetupDialogTest : public ::testing::Test {
     CloseHandle(f);
   }
   std::string Saved() {
-    return PlaylistFile(path).ReadBytes().value_or("<none>");
+    return ReadWholeFile(path).value_or("<none>");
   }
 
   // Opens the dialog on `file`, runs `body` while it is up, then ends it with `close`.

@@ -12,6 +12,7 @@
 
 #include "fracsave/settings/saver_settings_io.h"
 #include "velora/playlists/playlist_file.h"
+#include "velora/playlists/whole_file.h"
 
 namespace {
 
@@ -130,7 +131,7 @@ class ProductStoreTest : public ::testing::Test {
     }
   }
   static std::string Read(const std::string& path) {
-    return velora::PlaylistFile(path).ReadBytes().value_or("");
+    return velora::ReadWholeFile(path).value_or("");
   }
   std::vector<std::string> windowsFiles, copies, saved;
 };

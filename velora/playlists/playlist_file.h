@@ -57,13 +57,9 @@ class PlaylistFile {
   // "velora.ini.bak" beside the file.
   std::optional<std::string> BackupPath() const;
 
-  // The raw steps, for the operations above and for tests. A read that fails
-  // part way gives nothing, never the part; `error` (if given) is then the
-  // system's reason, and 0 when there is no file.
-  std::optional<std::string> ReadBytes(unsigned long* error = nullptr) const;
-  bool ReplaceBytes(std::string_view bytes) const;
-
  private:
+  // The file's whole text (see ReadWholeFile); nothing without a path.
+  std::optional<std::string> ReadBytes(unsigned long* error = nullptr) const;
   // The system's error, or 0 when the old text is safe to replace.
   unsigned long KeepBackupIfNeeded(SaveFailure::Step& step) const;
   unsigned long SaveAtPath(const PlaylistSet& set, SaveFailure::Step& step) const;
@@ -73,8 +69,5 @@ class PlaylistFile {
   // The text the last load read; nothing when it read none.
   std::optional<std::string> loaded_;
 };
-
-// How long an open retries while another process holds the file.
-constexpr unsigned kLockedRetryMilliseconds = 1000;
 
 }  // namespace velora
