@@ -22,7 +22,6 @@
 #include "fracsave/settings/saver_settings_io.h"
 #include "fracsave/shell/saver_shell.h"
 #include "framework/screen_layout.h"
-#include "tests/win32/fracsave_saver_access.h"
 #include "timing.h"
 
 using namespace fracsave;
@@ -146,7 +145,7 @@ int Rate(int seconds) {
     WritePrivateProfileStringA(kSaverSection, nullptr, nullptr, kControlIni);
     SetFlag("FastGen", fast ? "1" : "0");
     Saver saver(instance);
-    const SaverState& state = SaverTestAccess::State(saver);
+    const SaverState& state = saver.State();
     // Over every monitor, as the saver's own window.
     const RECT all = fw::CurrentScreenLayout().virtualScreen;
     HWND window = CreateWindowExA(0, wc.lpszClassName, "rate", WS_POPUP | WS_VISIBLE, all.left, all.top,

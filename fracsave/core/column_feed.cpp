@@ -4,7 +4,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "fracsave/core/mandelbrot.h"
+#include "fracsave/core/point_iteration.h"
 #include "fracsave/core/worker_threads.h"
 
 namespace fracsave {

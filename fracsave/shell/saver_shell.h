@@ -47,10 +47,13 @@ class Saver {
   // After the single-instance test: the configuration dialog or the saver.
   int Run(const char* commandLine);
 
+  // Where the picture is: its scene, its colours and the frames drawn so far.
+  const SaverState& State() const { return picture_.state; }
+
  private:
   friend LRESULT CALLBACK ::ScreenSaverProc(HWND, UINT, WPARAM, LPARAM);
   friend LRESULT CALLBACK SaverInputProc(HWND, UINT, WPARAM, LPARAM);
-  friend class SaverTestAccess;  // the in-process tests and the frame-rate bench
+  friend class SaverTestAccess;  // the in-process tests
 
   // The saver window's own messages: true when finished, with the result in
   // *result; false to pass the message on to the input watch.

@@ -1,4 +1,4 @@
-// A look inside one saver, for the in-process tests and the frame-rate bench.
+// A look inside one saver, for the in-process tests.
 #pragma once
 
 #include <utility>
