@@ -6,7 +6,6 @@
 
 #include <vector>
 
-#include "framework/app.h"
 #include "velora/playback/movie_device.h"
 #include "velora/playback/core/movie_file.h"
 #include "velora/playlists/core/playlist_format.h"
@@ -68,7 +67,7 @@ LRESULT SetupDialog::OnItemPreview(fw::Message&) {
   if (!path) return 0;
   const bool reverse = settings.Reverse != 0;
   if (OpenFallbackPreview(hwnd(), *path, reverse)) return 0;
-  HWND preview = MCIWndCreateA(hwnd(), fw::App::Current()->Instance(),
+  HWND preview = MCIWndCreateA(hwnd(), Instance(),
                                WS_CAPTION | WS_THICKFRAME | MCIWNDF_NOMENU | MCIWNDF_SHOWNAME |
                                    MCIWNDF_NOTIFYMODE | MCIWNDF_NOOPEN,
                                nullptr);
