@@ -25,15 +25,15 @@ namespace velora {
 class SetupDialogTestAccess {
  public:
   using Sender = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
-  static HWND Tree(const SetupDialog& d) { return d.playlistTree; }
+  static HWND Tree(const SetupDialog& d) { return d.playlistTree.hwnd(); }
   static HWND NowPlayingBox(const SetupDialog& d) { return d.nowPlayingBox; }
-  static HTREEITEM Root(const SetupDialog& d) { return d.rootItem; }
-  static HTREEITEM& ContextItem(SetupDialog& d) { return d.contextItem; }
-  static bool Dragging(const SetupDialog& d) { return d.dragging; }
+  static HTREEITEM Root(const SetupDialog& d) { return d.playlistTree.Root(); }
+  static HTREEITEM& ContextItem(SetupDialog& d) { return d.playlistTree.contextItem; }
+  static bool Dragging(const SetupDialog& d) { return d.playlistTree.Dragging(); }
   static Sender& SendToPreview(SetupDialog& d) { return d.sendToPreview; }
-  static std::string ItemLabel(SetupDialog& d, HTREEITEM item) { return d.ItemLabel(item); }
-  static int ItemImage(SetupDialog& d, HTREEITEM item) { return d.ItemImage(item); }
-  static const std::string* PathOf(const SetupDialog& d, HTREEITEM item) { return d.PathOf(item); }
+  static std::string ItemLabel(SetupDialog& d, HTREEITEM item) { return d.playlistTree.ItemLabel(item); }
+  static int ItemImage(SetupDialog& d, HTREEITEM item) { return d.playlistTree.ItemImage(item); }
+  static const std::string* PathOf(const SetupDialog& d, HTREEITEM item) { return d.playlistTree.PathOf(item); }
 };
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <vfw.h>
 
+#include <vector>
+
 #include "velora/playback/movie_device.h"
 #include "velora/playback/core/movie_file.h"
 #include "velora/playlists/core/playlist_format.h"
@@ -47,25 +49,25 @@ LRESULT SetupDialog::OnAddMovie(fw::Message&) {
        SplitFileSelection(std::string_view(result.data(), result.size()), newShell, exists)) {
     // A path longer than the playlist file holds could not be played back; leave it out.
     if (StorableMoviePath(path) != path) continue;
-    AddMovieItem(target, path);
+    playlistTree.AddMovieItem(target, path);
   }
-  TreeView_Expand(playlistTree, target, TVE_EXPAND);
+  playlistTree.Expand(target);
   return 0;
 }
 
 LRESULT SetupDialog::OnItemLocation(fw::Message&) {
-  const std::string* path = contextItem ? PathOf(contextItem) : nullptr;
+  const std::string* path = playlistTree.PathOf(playlistTree.ContextItem());
   if (!path) return 0;
   MovieLocationDialog(hwnd(), *path).DoModal();
   return 0;
 }
 
 LRESULT SetupDialog::OnItemPreview(fw::Message&) {
-  const std::string* path = contextItem ? PathOf(contextItem) : nullptr;
+  const std::string* path = playlistTree.PathOf(playlistTree.ContextItem());
   if (!path) return 0;
   const bool reverse = settings.Reverse != 0;
   if (OpenFallbackPreview(hwnd(), *path, reverse)) return 0;
-  HWND preview = MCIWndCreateA(hwnd(), GetModuleHandleA(nullptr),
+  HWND preview = MCIWndCreateA(hwnd(), Instance(),
                                WS_CAPTION | WS_THICKFRAME | MCIWNDF_NOMENU | MCIWNDF_SHOWNAME |
                                    MCIWNDF_NOTIFYMODE | MCIWNDF_NOOPEN,
                                nullptr);

@@ -1,10 +1,12 @@
 // The setup dialog's frame: opening it on the playlist file, its buttons and
-// menu commands, label edits, and OK that saves. The tree's items are kept in
-// tree_items.cpp, the commands on movie files in movie_commands.cpp and the
-// mouse gestures in tree_gestures.cpp.
+// menu commands, the now-playing item, label edits, and OK that saves. The
+// tree of playlists and movies is a PlaylistTree (playlist_tree.h), to which
+// the tree's notifications go on; the commands on movie files are in
+// movie_commands.cpp.
 #include "velora/setup/setup_dialog.h"
 
 #include <vfw.h>
+#include <windowsx.h>
 
 #include "velora/playlists/core/playlist_format.h"
 #include "velora/playlists/core/playlist_model.h"
@@ -16,8 +18,6 @@
 namespace velora {
 
 namespace {
-
-constexpr COLORREF kTransparentMagenta = RGB(255, 0, 255);
 
 // What the user is told when OK could not save: which file, where, and the system's reason.
 std::string SaveFailureText(const SaveFailure& failure) {
@@ -65,30 +65,19 @@ FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
 FW_END_MESSAGE_MAP()
 
 SetupDialog::SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell)
-    : fw::Dialog(IDD_SETUP), playlistFile(std::move(file)), settings(settings), newShell(newShell) {}
-
-SetupDialog::~SetupDialog() {
-  if (imageList) ImageList_Destroy(imageList);
-}
+    : fw::Dialog(IDD_SETUP),
+      playlistTree(newShell),
+      playlistFile(std::move(file)),
+      settings(settings),
+      newShell(newShell) {}
 
 BOOL SetupDialog::OnInitDialog() {
   fw::Dialog::OnInitDialog();
   nowPlayingBox = Item(IDC_NOW_PLAYING);
-  playlistTree = Item(IDC_PLAYLIST_TREE);
   CenterWindow();
   AddSystemMenuAbout();
-  CreateImageList();
-
-  TVINSERTSTRUCTA insert{};
-  insert.hParent = TVI_ROOT;
-  insert.hInsertAfter = TVI_SORT;
-  insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-  std::string caption = fw::LoadResourceString(IDS_PLAY_LISTS);
-  insert.item.pszText = caption.data();
-  insert.item.iImage = insert.item.iSelectedImage = I_IMAGECALLBACK;
-  insert.item.lParam = 0;
-  rootItem = TreeView_InsertItem(playlistTree, &insert);
-
+  playlistTree.Attach(Item(IDC_PLAYLIST_TREE), Instance());
+  ListView_SetImageList(nowPlayingBox, playlistTree.Images(), LVSIL_SMALL);
   LoadPlaylists();
   EnableButtonsFor(SelectedItem());
   // The dialog manager gives the focus to the first tab stop, OK.
@@ -104,13 +93,6 @@ void SetupDialog::AddSystemMenuAbout() {
   AppendMenuA(menu, MF_STRING, CMD_SYSMENU_ABOUT, text.c_str());
 }
 
-void SetupDialog::CreateImageList() {
-  imageList = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TREE_IMAGES),
-                                   16, 3, kTransparentMagenta, IMAGE_BITMAP, 0);
-  TreeView_SetImageList(playlistTree, imageList, TVSIL_NORMAL);
-  ListView_SetImageList(nowPlayingBox, imageList, LVSIL_SMALL);
-}
-
 void SetupDialog::LoadPlaylists() {
   unsigned long readError = 0;
   PlaylistSet set = playlistFile.LoadPlaylists(&readError);
@@ -120,32 +102,31 @@ void SetupDialog::LoadPlaylists() {
 
   HTREEITEM toSelect = nullptr;
   for (size_t s = 0; s < set.strayMovies.size(); ++s) {
-    HTREEITEM item = AddMovieItem(nullptr, set.strayMovies[s].path);
+    HTREEITEM item = playlistTree.AddMovieItem(nullptr, set.strayMovies[s].path);
     if (set.nowPlaying.kind == NowPlaying::Kind::StrayMovie && static_cast<int>(s) == set.nowPlaying.movie)
       toSelect = item;
   }
   for (size_t p = 0; p < set.playlists.size(); ++p) {
     const Playlist& playlist = set.playlists[p];
-    HTREEITEM playlistItem = AddPlaylistItem(playlist.name);
+    HTREEITEM playlistItem = playlistTree.AddPlaylistItem(playlist.name);
     const bool marked = static_cast<int>(p) == set.nowPlaying.playlist;
     if (marked && set.nowPlaying.kind == NowPlaying::Kind::Playlist) toSelect = playlistItem;
     for (size_t m = 0; m < playlist.movies.size(); ++m) {
-      HTREEITEM movieItem = AddMovieItem(playlistItem, playlist.movies[m].path);
+      HTREEITEM movieItem = playlistTree.AddMovieItem(playlistItem, playlist.movies[m].path);
       if (marked && set.nowPlaying.kind == NowPlaying::Kind::Movie &&
           static_cast<int>(m) == set.nowPlaying.movie)
         toSelect = movieItem;
     }
   }
   if (toSelect) {
-    TreeView_SelectItem(playlistTree, toSelect);
-    TreeView_EnsureVisible(playlistTree, toSelect);
+    playlistTree.Select(toSelect);
     SetNowPlaying();
   }
 }
 
 void SetupDialog::OnOK() {
   SaveFailure failure;
-  if (playlistFile.SavePlaylists(TreeToModel(), &failure)) {
+  if (playlistFile.SavePlaylists(playlistTree.TreeToModel(), &failure)) {
     fw::Dialog::OnOK();
     return;
   }
@@ -157,10 +138,24 @@ void SetupDialog::OnOK() {
 }
 
 void SetupDialog::EnableButtonsFor(HTREEITEM subject) {
-  const bool hasParent = subject && ParentOf(subject);
-  const bool isPlaylist = hasParent && !PathOf(subject);
-  EnableWindow(Item(IDC_ADD_MOVIE), isPlaylist);
-  EnableWindow(Item(IDC_SET), hasParent);
+  EnableWindow(Item(IDC_ADD_MOVIE), playlistTree.IsPlaylist(subject));
+  EnableWindow(Item(IDC_SET), subject && playlistTree.ParentOf(subject));
+}
+
+void SetupDialog::SetNowPlaying() {
+  HTREEITEM item = playlistTree.SelectedItem();
+  playlistTree.SetNowPlayingItem(item);
+  if (!item) return;
+  std::string label = playlistTree.ItemLabel(item);
+  int image = playlistTree.ItemImage(item);
+
+  if (ListView_GetItemCount(nowPlayingBox) > 0) ListView_DeleteItem(nowPlayingBox, 0);
+  LVITEMA entry{};
+  entry.mask = LVIF_TEXT | LVIF_IMAGE;
+  entry.iItem = 0;
+  entry.pszText = label.data();
+  entry.iImage = image;
+  ListView_InsertItem(nowPlayingBox, &entry);
 }
 
 LRESULT SetupDialog::OnSetClicked(fw::Message&) {
@@ -177,8 +172,8 @@ LRESULT SetupDialog::OnAddPlaylist(fw::Message&) {
   AddPlaylistDialog dialog(hwnd());
   if (dialog.DoModal() != IDOK) return 0;
   // Longer names than the playlist file holds are cut here, where the user sees them.
-  AddPlaylistItem(StorablePlaylistName(dialog.playlistName));
-  TreeView_Expand(playlistTree, rootItem, TVE_EXPAND);
+  playlistTree.AddPlaylistItem(StorablePlaylistName(dialog.playlistName));
+  playlistTree.Expand(playlistTree.Root());
   return 0;
 }
 
@@ -191,8 +186,8 @@ LRESULT SetupDialog::OnBeginLabelEdit(fw::Message& msg) {
   auto* info = reinterpret_cast<NMTVDISPINFOA*>(msg.lParam);
   HTREEITEM item = info->item.hItem;
   // Only playlists have names of their own: movies and the root keep theirs.
-  if (PathOf(item) || !ParentOf(item)) return TRUE;
-  if (HWND edit = TreeView_GetEditControl(playlistTree)) {
+  if (!playlistTree.IsPlaylist(item)) return TRUE;
+  if (HWND edit = playlistTree.LabelEditControl()) {
     SendMessageA(edit, EM_LIMITTEXT, kMaxPlaylistName, 0);
     auto* box = new LabelEditBox;
     if (box->Subclass(edit))
@@ -208,14 +203,7 @@ LRESULT SetupDialog::OnEndLabelEdit(fw::Message& msg) {
   // Some trees report the end of one edit twice (the edit box losing the
   // focus as it goes); only the first report counts.
   if (!editBox) return FALSE;
-  if (info->item.pszText) {
-    std::string name = StorablePlaylistName(info->item.pszText);
-    TVITEMA item{};
-    item.mask = TVIF_TEXT;
-    item.hItem = info->item.hItem;
-    item.pszText = name.data();
-    TreeView_SetItem(playlistTree, &item);
-  }
+  if (info->item.pszText) playlistTree.SetLabel(info->item.hItem, StorablePlaylistName(info->item.pszText));
   editBox = nullptr;
   SetNowPlaying();
   // The label is set already; the tree must not set it again.
@@ -236,31 +224,56 @@ LRESULT SetupDialog::OnSelectionChanged(fw::Message& msg) {
   return 0;
 }
 
+LRESULT SetupDialog::OnDestroy(fw::Message&) {
+  if (playlistTree.Dragging()) playlistTree.EndDrag();
+  return Default();
+}
+
 LRESULT SetupDialog::OnGetDisplayInfo(fw::Message& msg) {
-  auto* info = reinterpret_cast<NMTVDISPINFOA*>(msg.lParam);
-  auto* movie = reinterpret_cast<MovieItem*>(info->item.lParam);
-  if (movie) Resolve(*movie);
-  if (info->item.mask & (TVIF_IMAGE | TVIF_SELECTEDIMAGE))
-    info->item.iImage = info->item.iSelectedImage = movie ? movie->image : FolderImage(info->item.hItem);
-  if (movie && (info->item.mask & TVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0)
-    lstrcpynA(info->item.pszText, movie->title.c_str(), info->item.cchTextMax);
+  playlistTree.FillDisplayInfo(*reinterpret_cast<NMTVDISPINFOA*>(msg.lParam));
   return 0;
 }
 
 LRESULT SetupDialog::OnItemDeleted(fw::Message& msg) {
-  auto* deleted = reinterpret_cast<NMTREEVIEWA*>(msg.lParam);
-  HTREEITEM item = deleted->itemOld.hItem;
-  // A deleted item (or a movie of a deleted playlist) is no longer playing,
-  // and no later command may reach it through a stale handle.
-  if (item == nowPlayingItem) nowPlayingItem = nullptr;
-  if (item == contextItem) contextItem = nullptr;
-  if (item == dragItem) dragItem = nullptr;
-  if (item == dropTarget) dropTarget = nullptr;
+  playlistTree.ItemDeleted(reinterpret_cast<NMTREEVIEWA*>(msg.lParam)->itemOld.hItem);
   return 0;
 }
 
-LRESULT SetupDialog::OnDestroy(fw::Message&) {
-  if (dragging) EndDrag();
+LRESULT SetupDialog::OnTreeRightClick(fw::Message&) {
+  playlistTree.ShowContextMenu();
+  return 0;
+}
+
+LRESULT SetupDialog::OnItemDelete(fw::Message&) {
+  DeleteItem(playlistTree.ContextItem());
+  return 0;
+}
+
+LRESULT SetupDialog::OnItemRename(fw::Message&) {
+  if (HTREEITEM item = playlistTree.ContextItem()) playlistTree.EditLabel(item);
+  return 0;
+}
+
+LRESULT SetupDialog::OnBeginDrag(fw::Message& msg) {
+  playlistTree.BeginDrag(*reinterpret_cast<const NMTREEVIEWA*>(msg.lParam));
+  return 0;
+}
+
+// While a movie is dragged the dialog holds the mouse, for the tree.
+LRESULT SetupDialog::OnMouseMove(fw::Message& msg) {
+  POINT screen{GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam)};
+  ClientToScreen(hwnd(), &screen);
+  playlistTree.FollowDrag(screen);
+  return Default();
+}
+
+LRESULT SetupDialog::OnLeftButtonUp(fw::Message&) {
+  if (playlistTree.Drop()) SetNowPlaying();
+  return Default();
+}
+
+LRESULT SetupDialog::OnCaptureChanged(fw::Message& msg) {
+  playlistTree.CaptureChanged(reinterpret_cast<HWND>(msg.lParam));
   return Default();
 }
 
