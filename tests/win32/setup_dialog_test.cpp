@@ -24,13 +24,11 @@ namespace velora {
 // The dialog's tree and the state its commands act on, for the tests.
 class SetupDialogTestAccess {
  public:
-  using Sender = std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)>;
   static HWND Tree(const SetupDialog& d) { return d.playlistTree.hwnd(); }
   static HWND NowPlayingBox(const SetupDialog& d) { return d.nowPlayingBox; }
   static HTREEITEM Root(const SetupDialog& d) { return d.playlistTree.Root(); }
   static HTREEITEM& ContextItem(SetupDialog& d) { return d.playlistTree.contextItem; }
   static bool Dragging(const SetupDialog& d) { return d.playlistTree.Dragging(); }
-  static Sender& SendToPreview(SetupDialog& d) { return d.sendToPreview; }
   static std::string ItemLabel(SetupDialog& d, HTREEITEM item) { return d.playlistTree.ItemLabel(item); }
   static int ItemImage(SetupDialog& d, HTREEITEM item) { return d.playlistTree.ItemImage(item); }
   static const std::string* PathOf(const SetupDialog& d, HTREEITEM item) { return d.playlistTree.PathOf(item); }
@@ -73,6 +71,15 @@ class TestApp : public SaverApp {
   std::function<void()> run;
 };
 
+// Passes the preview commands on, and lists them where asked.
+struct RecordingPreviews : PreviewPort {
+  LRESULT Send(HWND preview, UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (sent) sent->push_back(message);
+    return SendMessageA(preview, message, wParam, lParam);
+  }
+  std::vector<UINT>* sent = nullptr;
+};
+
 class SetupDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -102,7 +109,7 @@ class SetupDialogTest : public ::testing::Test {
   // Opens the dialog on `file`, runs `body` while it is up, then ends it with `close`.
   INT_PTR Run(const std::string& file, std::function<void(SetupDialog&)> body, int close = IDCANCEL) {
     WriteFile(path, file);
-    SetupDialog dialog{PlaylistFile(path), settings, true};
+    SetupDialog dialog{PlaylistFile(path), settings, true, previews};
     Then([&] {
       body(dialog);
       Then([&dialog, close] { PostMessageA(dialog.hwnd(), WM_COMMAND, MAKEWPARAM(close, BN_CLICKED), 0); });
@@ -146,6 +153,7 @@ class SetupDialogTest : public ::testing::Test {
 
   TestApp app;
   PlaybackSettings settings;
+  RecordingPreviews previews;
   std::string directory, path, existing;
 };
 
@@ -379,15 +387,11 @@ TEST_F(SetupDialogTest, PreviewPlaysBackwardsRightAfterOptionsAskedForIt) {
   Run(kHeader + "\a Sea\a\r\n " + clip + "\r\n", [&](SetupDialog& d) {
     TreeView_Expand(Access::Tree(d), Find(d, "Sea"), TVE_EXPAND);
     Access::ContextItem(d) = TreeView_GetChild(Access::Tree(d), Find(d, "Sea"));
-    std::vector<UINT>* sent = &forwards;
-    Access::SendToPreview(d) = [&sent](HWND w, UINT m, WPARAM wp, LPARAM lp) {
-      sent->push_back(m);
-      return SendMessageA(w, m, wp, lp);
-    };
+    previews.sent = &forwards;
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
     // What the Options dialog's OK does to the settings, before any save.
     settings.Reverse = 1;
-    sent = &backwards;
+    previews.sent = &backwards;
     SendMessageA(d.hwnd(), WM_COMMAND, CMD_ITEM_PREVIEW, 0);
   });
   EXPECT_EQ(forwards, (std::vector<UINT>{MCIWNDM_OPENA, MCI_PLAY}));

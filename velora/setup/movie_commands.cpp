@@ -62,6 +62,15 @@ LRESULT SetupDialog::OnItemLocation(fw::Message&) {
   return 0;
 }
 
+PreviewPort& SystemPreviewPort() {
+  static class : public PreviewPort {
+    LRESULT Send(HWND preview, UINT message, WPARAM wParam, LPARAM lParam) override {
+      return SendMessageA(preview, message, wParam, lParam);
+    }
+  } port;
+  return port;
+}
+
 LRESULT SetupDialog::OnItemPreview(fw::Message&) {
   const std::string* path = playlistTree.PathOf(playlistTree.ContextItem());
   if (!path) return 0;
@@ -72,15 +81,15 @@ LRESULT SetupDialog::OnItemPreview(fw::Message&) {
                                    MCIWNDF_NOTIFYMODE | MCIWNDF_NOOPEN,
                                nullptr);
   if (!preview) return 0;
-  sendToPreview(preview, MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(path->c_str()));
+  previews.Send(preview, MCIWNDM_OPENA, 0, reinterpret_cast<LPARAM>(path->c_str()));
   ShowWindow(preview, SW_SHOW);
   auto deviceCanReverse = [&] {
-    return CanPlayBackwards(SystemMci(), static_cast<MCIDEVICEID>(sendToPreview(preview, MCIWNDM_GETDEVICEID, 0, 0)));
+    return CanPlayBackwards(SystemMci(), static_cast<MCIDEVICEID>(previews.Send(preview, MCIWNDM_GETDEVICEID, 0, 0)));
   };
   if (PlaysBackwards(reverse, *path, deviceCanReverse))
-    sendToPreview(preview, MCIWNDM_PLAYREVERSE, 0, 0);
+    previews.Send(preview, MCIWNDM_PLAYREVERSE, 0, 0);
   else
-    sendToPreview(preview, MCI_PLAY, 0, 0);
+    previews.Send(preview, MCI_PLAY, 0, 0);
   return 0;
 }
 

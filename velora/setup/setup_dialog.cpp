@@ -64,9 +64,10 @@ FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
 FW_END_MESSAGE_MAP()
 
-SetupDialog::SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell)
+SetupDialog::SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell, PreviewPort& previews)
     : fw::Dialog(IDD_SETUP),
       playlistTree(newShell),
+      previews(previews),
       playlistFile(std::move(file)),
       settings(settings),
       newShell(newShell) {}

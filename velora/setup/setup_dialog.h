@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <functional>
 
 #include "framework/dialog.h"
 #include "velora/playback/playback_settings.h"
@@ -14,12 +13,22 @@
 
 namespace velora {
 
+// How the dialog's commands reach a movie preview window: SendMessage, or in
+// tests a recorder, since not every system plays backwards.
+class PreviewPort {
+ public:
+  virtual ~PreviewPort() = default;
+  virtual LRESULT Send(HWND preview, UINT message, WPARAM wParam, LPARAM lParam) = 0;
+};
+PreviewPort& SystemPreviewPort();
+
 class SetupDialog : public fw::Dialog {
  public:
   // Edits the playlists of `file`; Options edits `settings`, which the caller
   // stores when the dialog ends with OK. With `newShell` (Windows 95 / NT 4 or
   // later) movies show the titles and icons the shell gives their files.
-  SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell);
+  SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell,
+              PreviewPort& previews = SystemPreviewPort());
 
   // The Delete key: deletes an item (not the root) of the tree.
   void DeleteItem(HTREEITEM item) { playlistTree.DeleteItem(item); }
@@ -70,9 +79,7 @@ class SetupDialog : public fw::Dialog {
   HWND nowPlayingBox = nullptr;
   // The rename in progress; the box frees itself with the tree's edit control.
   LabelEditBox* editBox = nullptr;
-  // How commands reach a movie preview window; tests watch them here, since
-  // not every system plays backwards.
-  std::function<LRESULT(HWND, UINT, WPARAM, LPARAM)> sendToPreview = &SendMessageA;
+  PreviewPort& previews;
 
   PlaylistFile playlistFile;
   PlaybackSettings& settings;
