@@ -22,10 +22,10 @@ Saver::Saver(HINSTANCE instance) {
   dialogs_.settings = &picture_.settings;
 }
 
+// A position that cannot be read (another desktop has the input) is no reference.
 void Saver::TakeReference() {
-  POINT at{shell_.reference.x(), shell_.reference.y()};
-  GetCursorPos(&at);
-  shell_.reference.Take(at.x, at.y);
+  POINT at;
+  if (GetCursorPos(&at)) shell_.reference.Take(at.x, at.y);
 }
 
 // A new scene: a new region at once, and the AlterCorners count from 0.
@@ -186,9 +186,9 @@ void Saver::OnInputMessage(HWND window, UINT message, WPARAM wParam) {
     case WM_MOUSEMOVE:
       if (!shell_.promptActive) {
         SetCursor(nullptr);
+        // A position that cannot be read tells nothing about a move.
         POINT now;
-        GetCursorPos(&now);
-        if (shell_.reference.Moved(now.x, now.y)) PostToSelf(window, WM_SAVER_CHECKCLOSE);
+        if (GetCursorPos(&now) && shell_.reference.Moved(now.x, now.y)) PostToSelf(window, WM_SAVER_CHECKCLOSE);
       }
       break;
     case WM_SAVER_CHECKCLOSE:
