@@ -8,12 +8,6 @@ ScreenLayoutSource g_source = nullptr;
 
 }  // namespace
 
-RECT ScreenLayout::PrimaryInWindow() const {
-  RECT r = primary;
-  OffsetRect(&r, -virtualScreen.left, -virtualScreen.top);
-  return r;
-}
-
 ScreenLayout ReadScreenLayout() {
   ScreenLayout layout;
   layout.primary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -32,5 +26,15 @@ ScreenLayout ReadScreenLayout() {
 ScreenLayout CurrentScreenLayout() { return g_source ? g_source() : ReadScreenLayout(); }
 
 void SetScreenLayoutSource(ScreenLayoutSource source) { g_source = source; }
+
+ScreenCover CurrentMonitorCover() {
+  const ScreenLayout layout = CurrentScreenLayout();
+  return CoverMonitors(layout.virtualScreen, layout.primary);
+}
+
+void MoveOverMonitors(HWND window, const ScreenCover& cover) {
+  const RECT& all = cover.window;
+  SetWindowPos(window, nullptr, all.left, all.top, WidthOf(all), HeightOf(all), SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 }  // namespace fw

@@ -22,9 +22,10 @@ Saver::Saver(HINSTANCE instance) {
   dialogs_.settings = &picture_.settings;
 }
 
+// A position that cannot be read (another desktop has the input) is no reference.
 void Saver::TakeReference() {
-  GetCursorPos(&shell_.reference);
-  shell_.referenceTaken = 1;
+  POINT at;
+  if (GetCursorPos(&at)) shell_.reference.Take(at.x, at.y);
 }
 
 // A new scene: a new region at once, and the AlterCorners count from 0.
@@ -50,22 +51,21 @@ int Saver::PumpPaced(HWND window) {
 }
 
 // The frame's size and place: the primary monitor's, in the saver window.
-void Saver::TakePrimaryMonitor(const fw::ScreenLayout& layout) {
-  const RECT primary = layout.PrimaryInWindow();
-  picture_.state.screenWidth = fw::WidthOf(primary);
-  picture_.state.screenHeight = fw::HeightOf(primary);
-  shell_.frameOrigin = {primary.left, primary.top};
+void Saver::TakeMonitors(const fw::ScreenCover& monitors) {
+  shell_.monitors = monitors;
+  picture_.state.screenWidth = fw::WidthOf(monitors.primary);
+  picture_.state.screenHeight = fw::HeightOf(monitors.primary);
 }
 
 // Every monitor but the primary stays black; the primary shows the frames
 // (WM_ERASEBKGND erases nothing, so a repaint leaves the picture as it is).
 void Saver::PaintOtherMonitorsBlack(HWND window) {
   const fw::PaintDc paint(window);
-  const RECT& dirty = paint.info().rcPaint;
-  const POINT& origin = shell_.frameOrigin;
-  ExcludeClipRect(paint.get(), origin.x, origin.y, origin.x + picture_.state.screenWidth,
-                  origin.y + picture_.state.screenHeight);
-  PatBlt(paint.get(), dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, BLACKNESS);
+  const fw::ScreenCover& monitors = shell_.monitors;
+  for (int i = 0; i < monitors.blackCount; ++i) {
+    const RECT& band = monitors.black[i];
+    PatBlt(paint.get(), band.left, band.top, fw::WidthOf(band), fw::HeightOf(band), BLACKNESS);
+  }
 }
 
 // A new scene now, or, during a frame, once that frame has unwound.
@@ -83,11 +83,9 @@ void Saver::StartNewSceneSoon() {
 // Monitors came, went or moved: cover them all again, and a new scene at the
 // primary monitor's new size.
 void Saver::FitToMonitors(HWND window) {
-  const fw::ScreenLayout layout = fw::CurrentScreenLayout();
-  const RECT& all = layout.virtualScreen;
-  SetWindowPos(window, nullptr, all.left, all.top, fw::WidthOf(all), fw::HeightOf(all),
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  TakePrimaryMonitor(layout);
+  const fw::ScreenCover monitors = fw::CurrentMonitorCover();
+  fw::MoveOverMonitors(window, monitors);
+  TakeMonitors(monitors);
   // Black first, also where a frame under way still lands as it is abandoned.
   shell_.clearBeforeFrame = 1;
   StartNewSceneSoon();
@@ -115,7 +113,7 @@ LRESULT Saver::Tick(HWND window) {
       shell_.clearBeforeFrame = 0;
     }
     // The picture goes on the primary monitor, where it stands when that is the only one.
-    SetViewportOrgEx(dc.get(), shell_.frameOrigin.x, shell_.frameOrigin.y, nullptr);
+    SetViewportOrgEx(dc.get(), shell_.monitors.primary.left, shell_.monitors.primary.top, nullptr);
     IntersectClipRect(dc.get(), 0, 0, state.screenWidth, state.screenHeight);
     DrawFractalFrame(picture_, dc.get(), state.screenWidth, state.screenHeight, window);
   }
@@ -136,7 +134,7 @@ bool Saver::OnSaverMessage(HWND window, UINT message, LRESULT* result) {
   *result = 0;
   switch (message) {
     case WM_CREATE:
-      TakePrimaryMonitor(fw::CurrentScreenLayout());
+      TakeMonitors(fw::CurrentMonitorCover());
       SetTimer(window, kFrameTimer, kFrameIntervalMs, nullptr);
       picture_.state.newImage = 1;
       picture_.state.abortFrame = 0;
@@ -188,13 +186,9 @@ void Saver::OnInputMessage(HWND window, UINT message, WPARAM wParam) {
     case WM_MOUSEMOVE:
       if (!shell_.promptActive) {
         SetCursor(nullptr);
+        // A position that cannot be read tells nothing about a move.
         POINT now;
-        GetCursorPos(&now);
-        if (!shell_.referenceTaken) {
-          shell_.reference = now;
-          shell_.referenceTaken = 1;
-        } else if (now.x != shell_.reference.x || now.y != shell_.reference.y)
-          PostToSelf(window, WM_SAVER_CHECKCLOSE);
+        if (GetCursorPos(&now) && shell_.reference.Moved(now.x, now.y)) PostToSelf(window, WM_SAVER_CHECKCLOSE);
       }
       break;
     case WM_SAVER_CHECKCLOSE:
@@ -227,7 +221,7 @@ int Saver::Run(const char* commandLine) {
   if (!RegisterClassA(&wc)) return 1;
 
   // Every monitor is covered; the frames are drawn on the primary.
-  const RECT all = fw::CurrentScreenLayout().virtualScreen;
+  const RECT all = fw::CurrentMonitorCover().window;
   HWND window = CreateWindowExA(0, kSaverClass, kSaverTitle, WS_POPUP | WS_VISIBLE, all.left, all.top,
                                 fw::WidthOf(all), fw::HeightOf(all), nullptr, nullptr, instance, this);
   if (!window) return 1;

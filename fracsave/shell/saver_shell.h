@@ -8,6 +8,7 @@
 
 #include "fracsave/dialogs/saver_dialogs.h"
 #include "fracsave/win32/fractal_frame.h"
+#include "framework/core/pointer_watch.h"
 #include "framework/screen_layout.h"
 
 // Exported by name: the saver window's procedure.
@@ -67,17 +68,15 @@ class Saver {
   void TakeReference();
   void StartNewScene();
   void StartNewSceneSoon();
-  void TakePrimaryMonitor(const fw::ScreenLayout& layout);
+  void TakeMonitors(const fw::ScreenCover& monitors);
   void PaintOtherMonitorsBlack(HWND window);
   void FitToMonitors(HWND window);
 
   // The shell's own state beside the picture's.
   struct ShellState {
-    POINT reference{-1, -1};  // cursor position to compare moves with
-    // Whether the reference was taken: with a monitor left of or above the
-    // primary, -1 is a real cursor position.
-    int32_t referenceTaken = 0;
-    POINT frameOrigin{0, 0};  // the primary monitor's corner in the saver window, where frames are drawn
+    // The reference cursor position to compare moves with, screen coordinates.
+    fw::PointerWatch<fw::UnknownPointer::kUntilTaken> reference;
+    fw::ScreenCover monitors;  // the saver window's place, and the primary's in it, where frames are drawn
     int32_t clearBeforeFrame = 0;  // the monitors changed: the next frame starts on an all-black window
     int32_t promptActive = 0;  // set while the password check of a close request runs
     int32_t frameDepth = 0;    // frames running (never more than one)

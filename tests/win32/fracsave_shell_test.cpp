@@ -171,13 +171,14 @@ TEST_F(FracsaveShell, InputRaisesTheCloseRequestOnlyWithNoPromptUp) {
   // The first move only takes the reference.
   SendMessageA(window, WM_MOUSEMOVE, 0, 0);
   EXPECT_FALSE(TakePosted(window, WM_SAVER_CHECKCLOSE));
-  EXPECT_EQ(shell.reference.x, now.x);
+  EXPECT_EQ(shell.reference.x(), now.x);
+  EXPECT_EQ(shell.reference.y(), now.y);
   // A one-pixel difference counts.
-  shell.reference.x = now.x + 1;
+  shell.reference.Take(now.x + 1, now.y);
   SendMessageA(window, WM_MOUSEMOVE, 0, 0);
   EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE));
-  // With a monitor left of the primary, x = -1 is a real place to start from.
-  shell.reference.x = -1;
+  // With monitors left of and above the primary, -1, -1 is a real place to start from.
+  shell.reference.Take(-1, -1);
   SendMessageA(window, WM_MOUSEMOVE, 0, 0);
   EXPECT_TRUE(TakePosted(window, WM_SAVER_CHECKCLOSE));
   for (UINT m : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN}) {
@@ -195,7 +196,7 @@ TEST_F(FracsaveShell, InputRaisesTheCloseRequestOnlyWithNoPromptUp) {
   for (UINT m : {WM_KEYDOWN, WM_LBUTTONDOWN, WM_MOUSEMOVE}) SendMessageA(window, m, 0, 0);
   SendMessageA(window, WM_ACTIVATE, WA_INACTIVE, 0);  // takes the reference afresh
   EXPECT_FALSE(TakePosted(window, WM_SAVER_CHECKCLOSE));
-  EXPECT_EQ(shell.reference.x, now.x);
+  EXPECT_EQ(shell.reference.x(), now.x);
   // A close request while the prompt is up is ignored.
   SendMessageA(window, WM_SAVER_CHECKCLOSE, 0, 0);
   EXPECT_FALSE(TakePosted(window, WM_CLOSE));
@@ -246,8 +247,8 @@ TEST_F(FracsaveShell, ADisplayChangeDuringAFrameCoversTheNewDesktopAndStartsANew
   EXPECT_EQ(r.right, 80);
   EXPECT_EQ(state.screenWidth, 80);
   EXPECT_EQ(state.screenHeight, 48);
-  EXPECT_EQ(shell.frameOrigin.x, 32);
-  EXPECT_EQ(shell.frameOrigin.y, 0);
+  EXPECT_EQ(shell.monitors.primary.left, 32);  // where frames are drawn
+  EXPECT_EQ(shell.monitors.primary.top, 0);
   EXPECT_LT(g_watch.callsAfterInject, 100);  // the old frame stopped soon after
   EXPECT_EQ(state.newImage, 1);
   EXPECT_EQ(state.alterCount, 0);

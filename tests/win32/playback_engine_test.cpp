@@ -23,8 +23,7 @@ class PlaybackTestAccess {
   static RECT MovieRect(const PlayerWindow& w) { return w.engine.movieRect; }
   static int CurrentIndex(const PlayerWindow& w) { return w.engine.currentIndex; }
   static const std::vector<std::string>& MovieList(const PlayerWindow& w) { return w.engine.movieList; }
-  static int& LastMouseX(SaverWindow& w) { return w.lastMouseX; }
-  static int& LastMouseY(SaverWindow& w) { return w.lastMouseY; }
+  static auto& LastMouse(SaverWindow& w) { return w.lastMouse; }
 };
 
 namespace {
@@ -439,8 +438,7 @@ TEST_F(PlaybackTest, SaverClosesOnAMoveAwayFromTheFirstPosition) {
   Pump();
   ClosePosted();
   auto* saver = static_cast<SaverWindow*>(window.get());
-  Access::LastMouseX(*saver) = Access::LastMouseY(*saver) = -1;
-  SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
+  Access::LastMouse(*saver).Take(-1, -1);  // as constructed: no position known
   SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(100, 100));
   EXPECT_FALSE(ClosePosted());
   SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(100, 101));
@@ -525,8 +523,7 @@ TEST_F(MonitorsTest, TheWindowCoversEveryMonitorAndTheMovieKeepsItsPlaceOnThePri
   EXPECT_TRUE(Covered({700, 10}));
   EXPECT_FALSE(Covered({630, 470}));
   auto* saver = static_cast<SaverWindow*>(window.get());
-  Access::LastMouseX(*saver) = 700;
-  Access::LastMouseY(*saver) = 10;
+  Access::LastMouse(*saver).Take(700, 10);
   const size_t calls = mci.calls.size();
 
   // The second monitor moves to the left: the window's origin goes to -640.
@@ -536,7 +533,7 @@ TEST_F(MonitorsTest, TheWindowCoversEveryMonitorAndTheMovieKeepsItsPlaceOnThePri
   EXPECT_EQ(LastPut(), (std::vector<LONG>{800, 120, 320, 240}));
   EXPECT_EQ(mci.calls.size(), calls + 1);  // the same movie goes on: only its place is put anew
   // The pointer stayed where it was on the screen: no move, no close.
-  EXPECT_EQ(Access::LastMouseX(*saver), 1340);
+  EXPECT_EQ(Access::LastMouse(*saver).x(), 1340);
   EXPECT_TRUE(Covered({630, 10}));
   EXPECT_FALSE(Covered({650, 10}));
   SendMessageA(*window, WM_MOUSEMOVE, 0, MAKELPARAM(1340, 10));

@@ -41,10 +41,10 @@ bool PlayerWindow::CreateFullScreen() {
   const char* windowClass = RegisterPlayerClass();
   if (!windowClass) return false;
   // Every monitor is covered, so that none shows the desktop; the movies play on the primary.
-  const fw::ScreenLayout layout = fw::CurrentScreenLayout();
-  engine.screen = layout.PrimaryInWindow();
+  const fw::ScreenCover monitors = fw::CurrentMonitorCover();
+  engine.screen = monitors.primary;
   // Clipping its children keeps the black of a repaint off a movie's own window.
-  if (!Create(WS_EX_TOPMOST, windowClass, "Velora", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, layout.virtualScreen,
+  if (!Create(WS_EX_TOPMOST, windowClass, "Velora", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, monitors.window,
               nullptr, 0))
     return false;
   // A movie device may show the window while it is being created, and the
@@ -133,11 +133,9 @@ LRESULT PlayerWindow::OnDestroy(fw::Message&) {
 LRESULT PlayerWindow::OnDisplayChange(fw::Message&) {
   // Monitors came, went or moved: cover them all again; the movie keeps its
   // place on the primary monitor, wherever that now is in the window.
-  const fw::ScreenLayout layout = fw::CurrentScreenLayout();
-  const RECT& all = layout.virtualScreen;
-  SetWindowPos(hwnd(), nullptr, all.left, all.top, fw::WidthOf(all), fw::HeightOf(all),
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  engine.MoveScreen(layout.PrimaryInWindow());
+  const fw::ScreenCover monitors = fw::CurrentMonitorCover();
+  fw::MoveOverMonitors(hwnd(), monitors);
+  engine.MoveScreen(monitors.primary);
   CoverOtherMonitors();
   InvalidateRect(hwnd(), nullptr, TRUE);
   return 0;
@@ -145,17 +143,12 @@ LRESULT PlayerWindow::OnDisplayChange(fw::Message&) {
 
 void PlayerWindow::CoverOtherMonitors() {
   otherMonitorCovers.clear();
+  // The window covers the virtual screen, so its client area stands for it.
   RECT all{};
   GetClientRect(hwnd(), &all);
-  const RECT& primary = engine.screen;
-  if (IsRectEmpty(&primary)) return;
-  // Above, below, left and right of the primary; none on a single monitor.
-  const RECT bands[] = {{all.left, all.top, all.right, primary.top},
-                        {all.left, primary.bottom, all.right, all.bottom},
-                        {all.left, primary.top, primary.left, primary.bottom},
-                        {primary.right, primary.top, all.right, primary.bottom}};
-  for (const RECT& band : bands)
-    if (!IsRectEmpty(&band)) otherMonitorCovers.push_back(CreateMovieWindow(hwnd(), band));
+  const fw::ScreenCover inWindow = fw::CoverMonitors(all, engine.screen);
+  for (int i = 0; i < inWindow.blackCount; ++i)
+    otherMonitorCovers.push_back(CreateMovieWindow(hwnd(), inWindow.black[i]));
 }
 
 }  // namespace velora

@@ -71,14 +71,8 @@ LRESULT SaverWindow::OnActivateApp(fw::Message& msg) {
 }
 
 LRESULT SaverWindow::OnMouseMove(fw::Message& msg) {
-  int x = GET_X_LPARAM(msg.lParam), y = GET_Y_LPARAM(msg.lParam);
   // The first report comes when the window appears under the pointer.
-  if (lastMouseX == -1 && lastMouseY == -1) {
-    lastMouseX = x;
-    lastMouseY = y;
-  } else if (x != lastMouseX || y != lastMouseY) {
-    PostClose();
-  }
+  if (lastMouse.Moved(GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam))) PostClose();
   return 0;
 }
 
@@ -92,12 +86,8 @@ LRESULT SaverWindow::OnDisplayChange(fw::Message& msg) {
   GetWindowRect(hwnd(), &before);
   LRESULT result = PlayerWindow::OnDisplayChange(msg);
   GetWindowRect(hwnd(), &after);
-  // The pointer has not moved because the window did: the first position,
-  // kept in window coordinates, moves with the window's origin.
-  if (lastMouseX != -1 || lastMouseY != -1) {
-    lastMouseX += before.left - after.left;
-    lastMouseY += before.top - after.top;
-  }
+  // The pointer has not moved because the window did.
+  lastMouse.FollowWindowOrigin(after.left - before.left, after.top - before.top);
   return result;
 }
 

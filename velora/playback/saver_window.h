@@ -1,6 +1,7 @@
 #pragma once
 // The screen saver's window: a player window that hides the pointer and
 // closes on any key, button, mouse movement or loss of activation.
+#include "framework/core/pointer_watch.h"
 #include "velora/playback/player_window.h"
 
 namespace velora {
@@ -23,10 +24,9 @@ class SaverWindow : public PlayerWindow {
  private:
   friend class PlaybackTestAccess;
 
-  // Where the pointer was first reported, in window coordinates (never
-  // negative: the window covers every monitor); -1 until then.
-  int lastMouseX = -1;
-  int lastMouseY = -1;
+  // Where the pointer was first reported (lastMouse.x(), lastMouse.y()), in
+  // window coordinates; both -1 until then.
+  fw::PointerWatch<fw::UnknownPointer::kWhileBothMinusOne> lastMouse;
 };
 
 }  // namespace velora
