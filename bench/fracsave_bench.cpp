@@ -147,7 +147,7 @@ int Rate(int seconds) {
     Saver saver(instance);
     const SaverState& state = saver.State();
     // Over every monitor, as the saver's own window.
-    const RECT all = fw::CurrentScreenLayout().virtualScreen;
+    const RECT all = fw::ReadScreenLayout().virtualScreen;
     HWND window = CreateWindowExA(0, wc.lpszClassName, "rate", WS_POPUP | WS_VISIBLE, all.left, all.top,
                                   fw::WidthOf(all), fw::HeightOf(all), nullptr, nullptr, instance, &saver);
     const double t0 = NowMs();

@@ -2,12 +2,6 @@
 
 namespace fw {
 
-namespace {
-
-ScreenLayoutSource g_source = nullptr;
-
-}  // namespace
-
 ScreenLayout ReadScreenLayout() {
   ScreenLayout layout;
   layout.primary = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -23,14 +17,7 @@ ScreenLayout ReadScreenLayout() {
   return layout;
 }
 
-ScreenLayout CurrentScreenLayout() { return g_source ? g_source() : ReadScreenLayout(); }
-
-void SetScreenLayoutSource(ScreenLayoutSource source) { g_source = source; }
-
-ScreenCover CurrentMonitorCover() {
-  const ScreenLayout layout = CurrentScreenLayout();
-  return CoverMonitors(layout.virtualScreen, layout.primary);
-}
+ScreenCover CoverOf(const ScreenLayout& layout) { return CoverMonitors(layout.virtualScreen, layout.primary); }
 
 void MoveOverMonitors(HWND window, const ScreenCover& cover) {
   const RECT& all = cover.window;

@@ -1,7 +1,6 @@
 #pragma once
 // Where the monitors are. Full-screen windows cover the virtual screen (every
-// monitor); the picture stays on the primary monitor. Tests put a layout of
-// their own in place of the system's to play monitors being added or removed.
+// monitor); the picture stays on the primary monitor.
 #include <windows.h>
 
 #include "framework/core/monitor_cover.h"
@@ -16,14 +15,13 @@ struct ScreenLayout {
 // The system's layout: the virtual-screen metrics and the primary monitor's rectangle.
 ScreenLayout ReadScreenLayout();
 
-// The layout in force: the system's, unless a test has put a source of its own.
+// Where a saver asks for the layout: ReadScreenLayout, or in tests a source
+// that plays monitors being added or removed.
 using ScreenLayoutSource = ScreenLayout (*)();
-ScreenLayout CurrentScreenLayout();
-void SetScreenLayoutSource(ScreenLayoutSource source);  // nullptr: the system's again
 
-// A saver's window over the monitors of the layout in force.
+// A saver's window over the monitors of a layout.
 using ScreenCover = MonitorCover<RECT>;
-ScreenCover CurrentMonitorCover();
+ScreenCover CoverOf(const ScreenLayout& layout);
 // Puts the window over the monitors again after they changed; its place in
 // the z-order and the activation stay.
 void MoveOverMonitors(HWND window, const ScreenCover& cover);

@@ -164,7 +164,7 @@ void PlaceOnPrimaryMonitor(HWND dialog) {
   if (!owner) return;
   POINT corner{0, 0};
   ClientToScreen(owner, &corner);
-  const RECT primary = fw::CurrentScreenLayout().primary;
+  const RECT primary = fw::ReadScreenLayout().primary;
   RECT at;
   GetWindowRect(dialog, &at);
   SetWindowPos(dialog, nullptr, at.left - corner.x + primary.left, at.top - corner.y + primary.top, 0, 0,

@@ -15,7 +15,7 @@ Saver* SaverOf(HWND window) { return reinterpret_cast<Saver*>(GetWindowLongPtrA(
 
 }  // namespace
 
-Saver::Saver(HINSTANCE instance) {
+Saver::Saver(HINSTANCE instance, fw::ScreenLayoutSource screens) : screens_(screens) {
   picture_.pump = [this](HWND window) { return PumpPaced(window); };
   picture_.pumpPaced = true;
   dialogs_.instance = instance;
@@ -83,7 +83,7 @@ void Saver::StartNewSceneSoon() {
 // Monitors came, went or moved: cover them all again, and a new scene at the
 // primary monitor's new size.
 void Saver::FitToMonitors(HWND window) {
-  const fw::ScreenCover monitors = fw::CurrentMonitorCover();
+  const fw::ScreenCover monitors = fw::CoverOf(screens_());
   fw::MoveOverMonitors(window, monitors);
   TakeMonitors(monitors);
   // Black first, also where a frame under way still lands as it is abandoned.
@@ -134,7 +134,7 @@ bool Saver::OnSaverMessage(HWND window, UINT message, LRESULT* result) {
   *result = 0;
   switch (message) {
     case WM_CREATE:
-      TakeMonitors(fw::CurrentMonitorCover());
+      TakeMonitors(fw::CoverOf(screens_()));
       SetTimer(window, kFrameTimer, kFrameIntervalMs, nullptr);
       picture_.state.newImage = 1;
       picture_.state.abortFrame = 0;
@@ -221,7 +221,7 @@ int Saver::Run(const char* commandLine) {
   if (!RegisterClassA(&wc)) return 1;
 
   // Every monitor is covered; the frames are drawn on the primary.
-  const RECT all = fw::CurrentMonitorCover().window;
+  const RECT all = fw::CoverOf(screens_()).window;
   HWND window = CreateWindowExA(0, kSaverClass, kSaverTitle, WS_POPUP | WS_VISIBLE, all.left, all.top,
                                 fw::WidthOf(all), fw::HeightOf(all), nullptr, nullptr, instance, this);
   if (!window) return 1;

@@ -41,7 +41,8 @@ int PumpSaverMessages(HWND window);
 // in GWLP_USERDATA, where the window procedures find it.
 class Saver {
  public:
-  explicit Saver(HINSTANCE instance);
+  // `screens`: where the monitors are (the system's, or a test's).
+  explicit Saver(HINSTANCE instance, fw::ScreenLayoutSource screens = fw::ReadScreenLayout);
   Saver(const Saver&) = delete;
   Saver& operator=(const Saver&) = delete;
 
@@ -84,6 +85,7 @@ class Saver {
     DWORD lastLook = 0;        // when the paced pump last looked at the queue
   };
 
+  fw::ScreenLayoutSource screens_;
   FractalPicture picture_;
   DialogContext dialogs_;
   ShellState shell_;

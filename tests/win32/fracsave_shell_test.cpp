@@ -57,6 +57,13 @@ bool TakePosted(HWND window, UINT message) {
   return found;
 }
 
+// The monitors the saver sees: the system's, or a second one left of the
+// primary while a test plays it being plugged in.
+bool g_twoMonitors = false;
+fw::ScreenLayout Monitors() {
+  return g_twoMonitors ? fw::ScreenLayout{{-32, 0, 80, 48}, {0, 0, 80, 48}} : fw::ReadScreenLayout();
+}
+
 class FracsaveShell : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -87,7 +94,7 @@ class FracsaveShell : public ::testing::Test {
   }
   void Tick() { SendMessageA(window, WM_TIMER, kFrameTimer, 0); }
   const HINSTANCE instance = GetModuleHandleA(nullptr);
-  Saver saver{instance};
+  Saver saver{instance, Monitors};
   SaverState& state = SaverTestAccess::State(saver);
   SaverSettings& settings = SaverTestAccess::Settings(saver);
   DialogContext& dialogs = SaverTestAccess::Dialogs(saver);
@@ -232,15 +239,13 @@ TEST_F(FracsaveShell, PumpPassesTheQuitMessageOn) {
 // A second monitor plugged in left of the primary while a frame is drawn: the
 // window covers both, the frame under way is abandoned, and the next one is
 // drawn at the primary's size and place.
-fw::ScreenLayout TwoMonitors() { return {{-32, 0, 80, 48}, {0, 0, 80, 48}}; }
-
 TEST_F(FracsaveShell, ADisplayChangeDuringAFrameCoversTheNewDesktopAndStartsANewScene) {
-  fw::SetScreenLayoutSource(TwoMonitors);
+  g_twoMonitors = true;
   g_watch.injectAt = 50;
   g_watch.inject = WM_DISPLAYCHANGE;
   state.alterCount = 5;
   Tick();
-  fw::SetScreenLayoutSource(nullptr);
+  g_twoMonitors = false;
   RECT r;
   GetWindowRect(window, &r);
   EXPECT_EQ(r.left, -32);

@@ -66,7 +66,7 @@ class PlaybackTest : public ::testing::Test {
 
   template <typename W = PlayerWindow>
   void Open() {
-    window = std::make_unique<W>(PlayerPorts{mci, noMediaFoundation}, settings, PlaylistFile(path));
+    window = std::make_unique<W>(PlayerPorts{mci, noMediaFoundation, screens}, settings, PlaylistFile(path));
     ASSERT_TRUE(window->CreateFullScreen());
   }
 
@@ -86,6 +86,7 @@ class PlaybackTest : public ::testing::Test {
   std::string path;
   RecordingMci mci;
   MediaFoundation noMediaFoundation{NoSuchLibrary};
+  fw::ScreenLayoutSource screens = fw::ReadScreenLayout;
   PlaybackSettings settings;
   std::unique_ptr<PlayerWindow> window;
 };
@@ -480,7 +481,7 @@ TEST_F(PlaybackTest, ViewerClosesOnEscapeOnly) {
   EXPECT_TRUE(ClosePosted());
 }
 
-// Monitor layouts played through the metrics seam: a 640 x 480 primary with a
+// Monitor layouts the window is given to play: a 640 x 480 primary with a
 // second monitor right of it, then left of it, then alone at 800 x 600.
 fw::ScreenLayout g_layout;
 fw::ScreenLayout PlayedLayout() { return g_layout; }
@@ -490,11 +491,7 @@ class MonitorsTest : public PlaybackTest {
   void SetUp() override {
     PlaybackTest::SetUp();
     Use({0, 0, 1280, 480});
-    fw::SetScreenLayoutSource(PlayedLayout);
-  }
-  void TearDown() override {
-    PlaybackTest::TearDown();
-    fw::SetScreenLayoutSource(nullptr);
+    screens = PlayedLayout;
   }
   static void Use(const RECT& all, const RECT& primary = {0, 0, 640, 480}) { g_layout = {all, primary}; }
   std::vector<LONG> WindowRect() {

@@ -35,13 +35,13 @@ FW_BEGIN_MESSAGE_MAP(PlayerWindow, fw::Window)
 FW_END_MESSAGE_MAP()
 
 PlayerWindow::PlayerWindow(PlayerPorts ports, const PlaybackSettings& settings, PlaylistFile file)
-    : engine(ports, settings), playlistFile(std::move(file)) {}
+    : engine(ports, settings), screens(ports.screens), playlistFile(std::move(file)) {}
 
 bool PlayerWindow::CreateFullScreen() {
   const char* windowClass = RegisterPlayerClass();
   if (!windowClass) return false;
   // Every monitor is covered, so that none shows the desktop; the movies play on the primary.
-  const fw::ScreenCover monitors = fw::CurrentMonitorCover();
+  const fw::ScreenCover monitors = fw::CoverOf(screens());
   engine.screen = monitors.primary;
   // Clipping its children keeps the black of a repaint off a movie's own window.
   if (!Create(WS_EX_TOPMOST, windowClass, "Velora", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, monitors.window,
@@ -133,7 +133,7 @@ LRESULT PlayerWindow::OnDestroy(fw::Message&) {
 LRESULT PlayerWindow::OnDisplayChange(fw::Message&) {
   // Monitors came, went or moved: cover them all again; the movie keeps its
   // place on the primary monitor, wherever that now is in the window.
-  const fw::ScreenCover monitors = fw::CurrentMonitorCover();
+  const fw::ScreenCover monitors = fw::CoverOf(screens());
   fw::MoveOverMonitors(hwnd(), monitors);
   engine.MoveScreen(monitors.primary);
   CoverOtherMonitors();

@@ -40,6 +40,7 @@ class PlayerWindow : public fw::Window {
   friend class PlaybackTestAccess;
 
   PlaybackEngine engine;
+  fw::ScreenLayoutSource screens;
   PlaylistFile playlistFile;
   // A movie larger than the primary monitor is cut at its edges, as the
   // screen's edges cut it on a single monitor: these children lie over the
