@@ -34,6 +34,20 @@ int ArtScaleFor(UINT dpi) {
   return 200;
 }
 
+UniqueBitmap ScaledBitmap(HBITMAP picture, int artScale) {
+  BITMAP info{};
+  if (!picture || !GetObjectA(picture, sizeof info, &info)) return {};
+  const int width = ArtSize(info.bmWidth, artScale), height = ArtSize(info.bmHeight, artScale);
+  WindowDc screen(nullptr);
+  UniqueMemoryDc from(CreateCompatibleDC(screen.get())), to(CreateCompatibleDC(screen.get()));
+  UniqueBitmap scaled(CreateCompatibleBitmap(screen.get(), width, height));
+  if (!from || !to || !scaled) return {};
+  SelectIn source(from.get(), picture), target(to.get(), scaled.get());
+  SetStretchBltMode(to.get(), COLORONCOLOR);
+  if (!StretchBlt(to.get(), 0, 0, width, height, from.get(), 0, 0, info.bmWidth, info.bmHeight, SRCCOPY)) return {};
+  return scaled;
+}
+
 int SystemMetricForDpi(int index, UINT dpi) {
   static const auto forDpi = User32Function<int(WINAPI*)(int, UINT)>("GetSystemMetricsForDpi");
   return forDpi ? forDpi(index, dpi) : GetSystemMetrics(index);

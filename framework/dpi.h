@@ -4,6 +4,13 @@
 // drawing) by the DPI of the monitor a window is on.
 #include <windows.h>
 
+#include "framework/handles.h"
+
+// Sent when a window moves to a monitor of another DPI (Windows 8.1 and later).
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
 namespace fw {
 
 constexpr UINT kDefaultDpi = 96;
@@ -20,6 +27,10 @@ inline int ScaleToDpi(int pixels, UINT dpi) { return MulDiv(pixels, static_cast<
 // 150 % one, above that the 200 % one.
 int ArtScaleFor(UINT dpi);
 inline int ArtSize(int pixels, int artScale) { return MulDiv(pixels, artScale, 100); }
+
+// The picture at `artScale` percent of its size, each pixel repeated (no
+// blending, so the pixel art stays crisp); null when it cannot be made.
+UniqueBitmap ScaledBitmap(HBITMAP picture, int artScale);
 
 // Windows 10 1607's metrics for a DPI; the system's own where it lacks them.
 int SystemMetricForDpi(int index, UINT dpi);

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "dpi.h"
+
 namespace fw {
 
 namespace {
@@ -31,8 +33,12 @@ bool ToolBar::Create(HWND parent, UINT id) {
   return true;
 }
 
-bool ToolBar::LoadBitmap(UINT bitmapId, SIZE imageSize) {
+bool ToolBar::LoadBitmap(UINT bitmapId, int artScale, SIZE imageSize) {
   UniqueBitmap bitmap(CreateMappedBitmap(GetModuleHandleA(nullptr), bitmapId, 0, nullptr, 0));
+  if (artScale != 100) {
+    bitmap = ScaledBitmap(bitmap.get(), artScale);
+    imageSize = {ArtSize(imageSize.cx, artScale), ArtSize(imageSize.cy, artScale)};
+  }
   BITMAP info{};
   if (!bitmap || !GetObjectA(bitmap.get(), sizeof info, &info) || info.bmWidth < imageSize.cx)
     return false;

@@ -25,9 +25,10 @@ class ToolBar : public Window {
  public:
   // A child along the top of the parent, with tooltips and without borders.
   bool Create(HWND parent, UINT id = kIdToolBar);
-  // Images of one size side by side in a bitmap resource. Black, the greys and
-  // white of the picture take the system's colours for buttons.
-  bool LoadBitmap(UINT bitmapId, SIZE imageSize = {16, 15});
+  // Images of one size side by side in a bitmap resource, drawn at
+  // `artScale` percent (fw::ArtScaleFor). Black, the greys and white of the
+  // picture take the system's colours for buttons.
+  bool LoadBitmap(UINT bitmapId, int artScale = 100, SIZE imageSize = {16, 15});
   bool SetItems(const ToolBarItem* items, int count);
 
   int ItemCount() const;

@@ -1,6 +1,6 @@
 #include "velpanel/main_frame.h"
 
-#include "velpanel/core/panel_layout.h"
+#include "framework/dpi.h"
 
 namespace velpanel {
 
@@ -14,14 +14,16 @@ constexpr int kItemCount = sizeof kItems / sizeof kItems[0];
 
 const char kPosition[] = "Position";
 
-FrameMetrics SystemFrameMetrics() {
+// The frame's parts at the DPI of the monitor the window is on.
+FrameMetrics SystemFrameMetrics(UINT dpi) {
+  auto metric = [dpi](int index) { return fw::SystemMetricForDpi(index, dpi); };
   FrameMetrics m;
-  m.cxBorder = GetSystemMetrics(SM_CXBORDER);
-  m.cyBorder = GetSystemMetrics(SM_CYBORDER);
-  m.cxDlgFrame = GetSystemMetrics(SM_CXDLGFRAME);
-  m.cyDlgFrame = GetSystemMetrics(SM_CYDLGFRAME);
-  m.cySmallCaption = GetSystemMetrics(SM_CYSMCAPTION);
-  m.cyCaption = GetSystemMetrics(SM_CYCAPTION);
+  m.cxBorder = metric(SM_CXBORDER);
+  m.cyBorder = metric(SM_CYBORDER);
+  m.cxDlgFrame = metric(SM_CXDLGFRAME);
+  m.cyDlgFrame = metric(SM_CYDLGFRAME);
+  m.cySmallCaption = metric(SM_CYSMCAPTION);
+  m.cyCaption = metric(SM_CYCAPTION);
   // Before version 4 the window would have the system's full caption: this
   // program draws no small caption of its own.
   m.smallCaptionImageHeight = 0;
@@ -48,6 +50,7 @@ Desktop DesktopAround(Position stored, Extent window) {
 FW_BEGIN_MESSAGE_MAP(CMainFrame, fw::FrameWindow)
   FW_ON_MESSAGE(WM_CREATE, OnCreate)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
+  FW_ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
   FW_ON_COMMAND(ID_CONFIG, OnConfig)
   FW_ON_COMMAND(ID_PLAY, OnPlay)
   FW_ON_COMMAND(ID_ACTIVATE, OnActivate)
@@ -73,20 +76,39 @@ bool CMainFrame::CreatePanel() {
 
 LRESULT CMainFrame::OnCreate(fw::Message&) {
   if (Default() == -1) return -1;
-  if (!toolBar.Create(hwnd()) || !toolBar.LoadBitmap(buttonImages) ||
-      !toolBar.SetItems(kItems, kItemCount))
-    return -1;
-  return 0;
+  return MakeToolBar(fw::DpiOf(hwnd())) ? 0 : -1;
 }
 
-void CMainFrame::SizeAndPlace() {
+bool CMainFrame::MakeToolBar(UINT dpi) {
+  return toolBar.Create(hwnd()) && toolBar.LoadBitmap(buttonImages, fw::ArtScaleFor(dpi)) &&
+         toolBar.SetItems(kItems, kItemCount);
+}
+
+Extent CMainFrame::WindowSize(UINT dpi) const {
   Extent content;
   for (int i = 0; i < kItemCount; ++i) {
     RECT item = toolBar.ItemRect(i);
     content.width += item.right - item.left;
     content.height = item.bottom - item.top;
   }
-  Extent size = PanelWindowSize(content, SystemFrameMetrics(), context.newShell);
+  return PanelWindowSize(content, SystemFrameMetrics(dpi), context.newShell);
+}
+
+LRESULT CMainFrame::OnDpiChanged(fw::Message& msg) {
+  // Moved to a monitor of another density: the buttons' pictures for it, and
+  // the size they need, at the place the system suggests.
+  const UINT dpi = HIWORD(msg.wParam);
+  const RECT& suggested = *reinterpret_cast<const RECT*>(msg.lParam);
+  if (toolBar.hwnd()) DestroyWindow(toolBar.hwnd());
+  if (!MakeToolBar(dpi)) return 0;
+  const Extent size = WindowSize(dpi);
+  SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, size.width, size.height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  return 0;
+}
+
+void CMainFrame::SizeAndPlace() {
+  Extent size = WindowSize(fw::DpiOf(hwnd()));
   const fw::RegistrySettings& settings = context.settings;
   const Position stored{settings.GetInt(kPosition, "Left", 100), settings.GetInt(kPosition, "Top", 100)};
   Position place = PlacePanel(stored, size, DesktopAround(stored, size));

@@ -7,6 +7,7 @@
 #include "framework/frame_window.h"
 #include "framework/registry_settings.h"
 #include "framework/toolbar.h"
+#include "velpanel/core/panel_layout.h"
 #include "velpanel/launch.h"
 #include "velpanel/resources/resource_ids.h"
 
@@ -32,6 +33,7 @@ class CMainFrame : public fw::FrameWindow {
   FW_DECLARE_MESSAGE_MAP()
   LRESULT OnCreate(fw::Message& msg);
   LRESULT OnDestroy(fw::Message& msg);
+  LRESULT OnDpiChanged(fw::Message& msg);
   LRESULT OnConfig(fw::Message& msg);
   LRESULT OnPlay(fw::Message& msg);
   LRESULT OnActivate(fw::Message& msg);
@@ -43,6 +45,10 @@ class CMainFrame : public fw::FrameWindow {
   friend class MainFrameTestAccess;  // tests: a frame whose button bitmap is missing
   CMainFrame(const PanelContext& context, UINT buttonImages) : context(context), buttonImages(buttonImages) {}
 
+  // The bar with the buttons' pictures for a DPI.
+  bool MakeToolBar(UINT dpi);
+  // The window that holds the bar exactly, at a DPI.
+  Extent WindowSize(UINT dpi) const;
   void SizeAndPlace();
   void StartCommand(int id);
 

@@ -45,6 +45,19 @@ TEST(PreviewScroll, OneRowPerTickThroughTheStripThenBackWhileTheLightsAlternate)
   EXPECT_EQ(huge.scrollPos, 50);
 }
 
+TEST(PreviewScroll, DenserScreensSpaceTheNamesByTheirScale) {
+  const struct {
+    int artScale, marquee, pitch, topMargin;
+  } cases[] = {{100, 40, 20, 50}, {150, 60, 30, 75}, {200, 80, 40, 100}};
+  for (const auto& c : cases) {
+    PreviewScroll scroll;
+    scroll.Start(3, c.marquee, c.artScale);
+    EXPECT_EQ(scroll.linePitch, c.pitch) << c.artScale;
+    EXPECT_EQ(scroll.topMargin, c.topMargin) << c.artScale;
+    EXPECT_EQ(scroll.stripHeight, c.topMargin + 3 * c.pitch) << c.artScale;
+  }
+}
+
 TEST(NameStripFits, BoundedByBytesWhateverTheShape) {
   const int rowsAt32 = static_cast<int>(kNameStripMaxBytes / (152 * 4));
   EXPECT_TRUE(NameStripFits(152, rowsAt32, 32));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/dpi.h"
 #include "velora/resources/resource_ids.h"
 
 namespace velora {
@@ -10,14 +11,16 @@ namespace {
 
 constexpr UINT_PTR kTickTimer = 1;
 constexpr UINT kTickMilliseconds = 250;
-// Names stand this far in from the left and right edges.
+// At 100 %: names stand this far in from the left and right edges, the
+// marquee hangs this far below the top edge, and the names are this high.
 constexpr int kNameInset = 2;
-// The marquee hangs this far below the top edge.
 constexpr int kMarqueeTop = 2;
+constexpr int kNameHeight = 14;
 
-fw::UniqueBitmap LoadMarquee(int frame) {
-  return fw::UniqueBitmap(
+fw::UniqueBitmap LoadMarquee(int frame, int artScale) {
+  fw::UniqueBitmap marquee(
       LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(frame == 0 ? IDB_MARQUEE_FRAME0 : IDB_MARQUEE_FRAME1)));
+  return artScale == 100 ? std::move(marquee) : fw::ScaledBitmap(marquee.get(), artScale);
 }
 
 SIZE BitmapSize(HBITMAP bitmap) {
@@ -53,7 +56,9 @@ UINT_PTR PreviewWindow::SetupPreview() {
   playlistFile.ReadNowPlayingList(movieList);
   RECT client{};
   GetClientRect(hwnd(), &client);
-  scroll.Start(movieList.size(), BitmapSize(LoadMarquee(scroll.marqueeFrame).get()).cy);
+  // Drawn for the density of the screen the settings show the preview on.
+  artScale = fw::ArtScaleFor(fw::DpiOf(hwnd()));
+  scroll.Start(movieList.size(), BitmapSize(LoadMarquee(scroll.marqueeFrame, artScale).get()).cy, artScale);
   nameStrip = DrawNameStrip(client.right);
   return SetTimer(hwnd(), kTickTimer, kTickMilliseconds, nullptr);
 }
@@ -67,7 +72,7 @@ fw::UniqueBitmap PreviewWindow::DrawNameStrip(int width) const {
   fw::UniqueBitmap strip(CreateCompatibleBitmap(window.get(), width, scroll.stripHeight));
   fw::UniqueMemoryDc memory(CreateCompatibleDC(window.get()));
   if (!strip || !memory) return {};
-  fw::UniqueFont font(CreateFontA(14, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
+  fw::UniqueFont font(CreateFontA(fw::ArtSize(kNameHeight, artScale), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 4, "Arial"));
   fw::SelectIn selectedStrip(memory.get(), strip.get());
   fw::SelectIn selectedFont(memory.get(), font.get() ? font.get() : GetStockObject(ANSI_VAR_FONT));
@@ -76,13 +81,14 @@ fw::UniqueBitmap PreviewWindow::DrawNameStrip(int width) const {
   SetTextColor(memory.get(), RGB(255, 255, 255));
   int top = scroll.topMargin;
   for (const std::string& path : movieList) {
-    RECT line{kNameInset, top, width - kNameInset, top + kPreviewLinePitch};
+    const int inset = fw::ArtSize(kNameInset, artScale);
+    RECT line{inset, top, width - inset, top + scroll.linePitch};
     // Not clipped to its line: a long name is cut by the strip's edges only.
     // No prefix: an ampersand in a file name is shown, not taken as a mnemonic.
     const std::string name = MovieName(path);
     DrawTextA(memory.get(), name.c_str(), static_cast<int>(name.size()), &line,
               DT_CENTER | DT_NOCLIP | DT_NOPREFIX);
-    top += kPreviewLinePitch;
+    top += scroll.linePitch;
   }
   return strip;
 }
@@ -111,9 +117,9 @@ LRESULT PreviewWindow::OnPaint(fw::Message&) {
 }
 
 void PreviewWindow::DrawMarquee(HDC frame, int width) const {
-  fw::UniqueBitmap marquee = LoadMarquee(scroll.marqueeFrame);
+  fw::UniqueBitmap marquee = LoadMarquee(scroll.marqueeFrame, artScale);
   const SIZE size = BitmapSize(marquee.get());
-  CopyBitmap(frame, (width - size.cx) / 2, kMarqueeTop, size.cx, size.cy, marquee.get(), 0, 0);
+  CopyBitmap(frame, (width - size.cx) / 2, fw::ArtSize(kMarqueeTop, artScale), size.cx, size.cy, marquee.get(), 0, 0);
 }
 
 void PreviewWindow::DrawNames(HDC frame, int width, int height) const {

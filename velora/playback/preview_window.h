@@ -43,6 +43,7 @@ class PreviewWindow : public fw::Window {
   PlaylistFile playlistFile;
   std::vector<std::string> movieList;
   PreviewScroll scroll;
+  int artScale = 100;  // the pictures' and rows' size, for the screen's density
   // The names, drawn once; without them the name area stays black.
   fw::UniqueBitmap nameStrip;
 };

@@ -3,6 +3,7 @@
 // and the context menu of an item.
 #include "velora/setup/playlist_tree.h"
 
+#include "framework/dpi.h"
 #include "framework/handles.h"
 #include "framework/window.h"
 #include "velora/resources/resource_ids.h"
@@ -12,6 +13,7 @@ namespace velora {
 namespace {
 
 constexpr COLORREF kTransparentMagenta = RGB(255, 0, 255);
+constexpr int kTreeImageSize = 16;  // at 100 %
 
 }  // namespace
 
@@ -19,13 +21,26 @@ PlaylistTree::~PlaylistTree() {
   if (imageList) ImageList_Destroy(imageList);
 }
 
+void PlaylistTree::UseImagesFor(UINT dpi) {
+  const int scale = fw::ArtScaleFor(dpi), size = fw::ArtSize(kTreeImageSize, scale);
+  fw::UniqueBitmap pictures(static_cast<HBITMAP>(
+      LoadImageA(instance, MAKEINTRESOURCEA(IDB_TREE_IMAGES), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (scale != 100) pictures = fw::ScaledBitmap(pictures.get(), scale);
+  HIMAGELIST made = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 4, 3);
+  if (made && pictures) ImageList_AddMasked(made, pictures.get(), kTransparentMagenta);
+  TreeView_SetImageList(treeView, made, TVSIL_NORMAL);
+  if (imageList) ImageList_Destroy(imageList);
+  imageList = made;
+  // The shell's icons go into the new list again as the tree draws their items.
+  imageOfSystemIcon.clear();
+  for (MovieItem& movie : movies) movie.resolved = false;
+}
+
 void PlaylistTree::Attach(HWND tree, HINSTANCE module) {
   treeView = tree;
   dialog = GetParent(tree);
   instance = module;
-  imageList = ImageList_LoadImageA(instance, MAKEINTRESOURCEA(IDB_TREE_IMAGES), 16, 3, kTransparentMagenta,
-                                   IMAGE_BITMAP, 0);
-  TreeView_SetImageList(treeView, imageList, TVSIL_NORMAL);
+  UseImagesFor(fw::DpiOf(dialog));
 
   TVINSERTSTRUCTA insert{};
   insert.hParent = TVI_ROOT;

@@ -32,6 +32,9 @@ class PlaylistTree {
   HWND hwnd() const { return treeView; }
   // The tree's images, for the Now Playing box to show an item as the tree does.
   HIMAGELIST Images() const { return imageList; }
+  // The pictures drawn for a DPI (at first the dialog's); the list views
+  // that share them are to be given the new list.
+  void UseImagesFor(UINT dpi);
 
   // Inserts a playlist under the root at its alphabetical place.
   HTREEITEM AddPlaylistItem(const std::string& name);

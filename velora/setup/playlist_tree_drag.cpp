@@ -13,7 +13,6 @@ namespace {
 inline void DestroyImageList(HIMAGELIST list) { ImageList_Destroy(list); }
 using UniqueImageList = fw::Unique<HIMAGELIST, fw::NullTraits<HIMAGELIST, DestroyImageList>>;
 
-constexpr int kImageSize = 16;
 constexpr int kLabelGap = 2;
 
 // Drag images are placed relative to the window's frame, not its client area.
@@ -38,16 +37,18 @@ HIMAGELIST PlaylistTree::DragImageOf(HTREEITEM item) {
   fw::SelectIn font(dc.get(), reinterpret_cast<HGDIOBJ>(SendMessageA(treeView, WM_GETFONT, 0, 0)));
   SIZE text{};
   GetTextExtentPoint32A(dc.get(), label.c_str(), static_cast<int>(label.size()), &text);
-  const int width = kImageSize + kLabelGap + text.cx, height = std::max<int>(kImageSize, text.cy);
+  int imageSize = 0, unused = 0;
+  ImageList_GetIconSize(imageList, &imageSize, &unused);
+  const int width = imageSize + kLabelGap + text.cx, height = std::max<int>(imageSize, text.cy);
   fw::UniqueBitmap picture(CreateCompatibleBitmap(screen.get(), width, height));
   {
     fw::SelectIn canvas(dc.get(), picture.get());
     RECT all{0, 0, width, height};
     FillRect(dc.get(), &all, GetSysColorBrush(COLOR_WINDOW));
-    ImageList_Draw(imageList, ItemImage(item), dc.get(), 0, (height - kImageSize) / 2, ILD_TRANSPARENT);
+    ImageList_Draw(imageList, ItemImage(item), dc.get(), 0, (height - imageSize) / 2, ILD_TRANSPARENT);
     SetBkMode(dc.get(), TRANSPARENT);
     SetTextColor(dc.get(), GetSysColor(COLOR_WINDOWTEXT));
-    TextOutA(dc.get(), kImageSize + kLabelGap, (height - text.cy) / 2, label.c_str(), static_cast<int>(label.size()));
+    TextOutA(dc.get(), imageSize + kLabelGap, (height - text.cy) / 2, label.c_str(), static_cast<int>(label.size()));
   }
   HIMAGELIST drawn = ImageList_Create(width, height, ILC_COLOR24, 1, 0);
   if (drawn) ImageList_Add(drawn, picture.get(), nullptr);

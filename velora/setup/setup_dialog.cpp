@@ -8,6 +8,7 @@
 #include <vfw.h>
 #include <windowsx.h>
 
+#include "framework/dpi.h"
 #include "velora/playlists/core/playlist_format.h"
 #include "velora/playlists/core/playlist_model.h"
 #include "velora/resources/resource_ids.h"
@@ -62,6 +63,7 @@ FW_BEGIN_MESSAGE_MAP(SetupDialog, fw::Dialog)
   FW_ON_MESSAGE(WM_LBUTTONUP, OnLeftButtonUp)
   FW_ON_MESSAGE(WM_CAPTURECHANGED, OnCaptureChanged)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
+  FW_ON_MESSAGE(WM_DPICHANGED, OnDpiChanged)
 FW_END_MESSAGE_MAP()
 
 SetupDialog::SetupDialog(PlaylistFile file, PlaybackSettings& settings, bool newShell, PreviewPort& previews)
@@ -223,6 +225,15 @@ LRESULT SetupDialog::OnSelectionChanged(fw::Message& msg) {
   auto* change = reinterpret_cast<NMTREEVIEWA*>(msg.lParam);
   EnableButtonsFor(change->itemNew.hItem);
   return 0;
+}
+
+LRESULT SetupDialog::OnDpiChanged(fw::Message&) {
+  // The system lays the dialog out for the new monitor; the pictures follow.
+  const LRESULT result = Default();
+  playlistTree.UseImagesFor(fw::DpiOf(hwnd()));
+  ListView_SetImageList(nowPlayingBox, playlistTree.Images(), LVSIL_SMALL);
+  InvalidateRect(hwnd(), nullptr, TRUE);
+  return result;
 }
 
 LRESULT SetupDialog::OnDestroy(fw::Message&) {

@@ -52,6 +52,7 @@ class SetupDialog : public fw::Dialog {
   LRESULT OnSysCommand(fw::Message& msg);
   LRESULT OnSelectionChanged(fw::Message& msg);
   LRESULT OnDestroy(fw::Message& msg);
+  LRESULT OnDpiChanged(fw::Message& msg);
   // What the tree itself handles: its drawing, its items and the mouse.
   LRESULT OnGetDisplayInfo(fw::Message& msg);
   LRESULT OnItemDeleted(fw::Message& msg);

@@ -22,12 +22,13 @@ bool NameStripFits(int width, int height, int bitsPerPixel) {
   return rowBytes * static_cast<unsigned long long>(height) <= kNameStripMaxBytes;
 }
 
-void PreviewScroll::Start(std::size_t names, int marqueeHeight) {
+void PreviewScroll::Start(std::size_t names, int marqueeHeight, int artScale) {
+  linePitch = kPreviewLinePitch * artScale / 100;
   // No list is long enough to reach these limits in practice; they only keep
   // the arithmetic whole.
-  const long long rows = static_cast<long long>(std::min<std::size_t>(names, INT_MAX)) * kPreviewLinePitch;
+  const long long rows = static_cast<long long>(std::min<std::size_t>(names, INT_MAX)) * linePitch;
   lineCount = static_cast<int>(std::min<std::size_t>(names, INT_MAX));
-  topMargin = marqueeHeight + kPreviewNameGap;
+  topMargin = marqueeHeight + kPreviewNameGap * artScale / 100;
   stripHeight = static_cast<int>(std::min<long long>(rows + topMargin, INT_MAX));
   scrollPos = topMargin;
   marqueeFrame = 0;

@@ -8,9 +8,10 @@
 
 namespace velora {
 
-// Rows per name in the strip.
+// Rows per name in the strip, at 100 %.
 constexpr int kPreviewLinePitch = 20;
-// Rows between the top of the preview and the first name, beyond the marquee's height.
+// Rows between the top of the preview and the first name, beyond the
+// marquee's height, at 100 %.
 constexpr int kPreviewNameGap = 10;
 
 // The name of a movie as the preview shows it: the file name without
@@ -31,13 +32,16 @@ bool NameStripFits(int width, int height, int bitsPerPixel);
 // `topMargin`; the strip holds `topMargin` empty rows and then the names.
 struct PreviewScroll {
   int lineCount = 0;
+  int linePitch = kPreviewLinePitch;
   int topMargin = 0;
   int stripHeight = 0;
   int scrollPos = 0;
   int marqueeFrame = 0;  // 0 shows the first light pattern, 1 the other
 
-  // Starts with the first name right under a marquee of the given height.
-  void Start(std::size_t names, int marqueeHeight);
+  // Starts with the first name right under a marquee of the given height;
+  // the rows are laid out at `artScale` percent (a screen of 150 % has the
+  // marquee and the names half as large again).
+  void Start(std::size_t names, int marqueeHeight, int artScale = 100);
   // One tick: the other light pattern, and the names one row up; once the
   // strip has scrolled out, the first name is back under the marquee.
   void Tick();
