@@ -27,8 +27,8 @@ std::string caption = "Velora";
 
 FARPROC WINAPI BeforeLoading(unsigned notification, PDelayLoadInfo info) {
   if (notification != dliNotePreLoadLibrary) return nullptr;
-  // By full path, so that no other folder is ever searched, on any system.
-  HMODULE library = LoadSystemLibrary(info->szDll);
+  // Else by full path, so that no other folder is ever searched, on any system.
+  HMODULE library = LoadedFromSideBySideStore(info->szDll) ? LoadLibraryA(info->szDll) : LoadSystemLibrary(info->szDll);
   if (!library) EndForMissingLibrary(info->szDll, nullptr);
   return reinterpret_cast<FARPROC>(library);
 }
@@ -48,6 +48,8 @@ FARPROC WINAPI OnFailure(unsigned notification, PDelayLoadInfo info) {
 }
 
 }  // namespace
+
+bool LoadedFromSideBySideStore(const char* library) { return library && lstrcmpiA(library, "comctl32.dll") == 0; }
 
 void SetDelayedLibraryFailure(DelayedLibraryFailure failure) { policy = failure; }
 
