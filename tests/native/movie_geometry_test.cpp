@@ -67,14 +67,47 @@ TEST(ComputeMovieRect, RandomPlacementFollowsTheDraws) {
   EXPECT_EQ(p.y, 224);  // 18467 mod 240 = 227 -> 224
 }
 
-TEST(ComputeMovieRect, RandomPlacementOfAWideMovieStaysInItsRange) {
-  SaverRandom r;
+// A movie 700 pixels wide on a 640-pixel screen covers the screen's width:
+// its left edge lies between -60 and 0 (moved towards 0 to a multiple of 8),
+// from the same two draws, so the places of later movies do not change.
+TEST(ComputeMovieRect, RandomPlacementOfAWideMovieCoversTheScreen) {
+  SaverRandom r, draws;
+  bool leftOfTheScreen = false;
   for (int i = 0; i < 2000; ++i) {
+    const int r1 = draws.Next(), r2 = draws.Next();
     Placement p = ComputeMovieRect(700, 100, 640, 480, 1, 0, r);
-    ASSERT_GE(p.x, 0);
-    ASSERT_LE(p.x, 56);
-    ASSERT_EQ(p.x % 8, 0);
-    ASSERT_LT(p.y, 380);
+    ASSERT_EQ(p.x, -(r1 % 61 - r1 % 61 % 8));
+    ASSERT_LE(p.x + p.width, 700);
+    ASSERT_GE(p.x + p.width, 640);
+    ASSERT_EQ(p.y, r2 % 380 - r2 % 380 % 8);
+    leftOfTheScreen |= p.x < 0;
+  }
+  EXPECT_TRUE(leftOfTheScreen);
+  // A 4K clip on an 800 x 600 screen covers it both ways.
+  for (int i = 0; i < 200; ++i) {
+    Placement p = ComputeMovieRect(3840, 2160, 800, 600, 1, 0, r);
+    ASSERT_TRUE(p.x <= 0 && p.x + p.width >= 800 && p.y <= 0 && p.y + p.height >= 600) << p.x << "," << p.y;
+  }
+}
+
+TEST(ComputeMovieRect, FitToScreenKeepsTheAspectAndFillsOneDirection) {
+  // The corner before it is lowered to a multiple of 8.
+  const struct {
+    int nw, nh, center, x, y, width, height;
+  } cases[] = {
+      {3840, 2160, 1, 0, 60, 640, 360},    // wide: the full width, centred down
+      {1080, 1920, 1, 185, 0, 270, 480},   // portrait: the full height, centred across
+      {320, 240, 1, 0, 0, 640, 480},       // the screen's aspect: the whole screen
+      {160, 120, 0, 0, 0, 640, 480},       // smaller ones grow; no room, so no place to draw
+      {0, 0, 1, 320, 240, 0, 0},           // no picture
+  };
+  for (const auto& c : cases) {
+    SaverRandom r;
+    Placement p = ComputeMovieRect(c.nw, c.nh, 640, 480, 2, c.center, r, true);
+    EXPECT_EQ(p.width, c.width) << c.nw << "x" << c.nh;
+    EXPECT_EQ(p.height, c.height) << c.nw << "x" << c.nh;
+    EXPECT_EQ(p.x, c.x - c.x % 8) << c.nw << "x" << c.nh;
+    EXPECT_EQ(p.y, c.y - c.y % 8) << c.nw << "x" << c.nh;
   }
 }
 
@@ -111,7 +144,8 @@ TEST(ComputeMovieRect, SizesAMovieDeviceClaimsNeverOverflow) {
     std::array<int, 4> xywh;
   } cases[] = {
       {1 << 30, 1 << 30, 640, 480, 2, 1, {0, 0, kMaxMovieSide, kMaxMovieSide}},
-      {INT_MAX, INT_MAX, 640, 480, 2, 0, {40, 18464, kMaxMovieSide, kMaxMovieSide}},
+      // Larger than the screen: the corner left of and above it, from the same draws.
+      {INT_MAX, INT_MAX, 640, 480, 2, 0, {-40, -18464, kMaxMovieSide, kMaxMovieSide}},
       {INT_MIN, INT_MIN, 640, 480, 1, 1, {320, 240, 0, 0}},
       {INT_MIN, 100, 640, 480, 0, 1, {320, 208, 0, 50}},
       {320, 240, INT_MIN, INT_MAX, 1, 1, {0, (kMaxMovieSide - 240) / 2, 320, 240}},

@@ -131,6 +131,10 @@ TEST(OptionsDialog, OkUntouchedKeepsValidValuesAndNormalisesTheRest) {
       {{-1, 2, -1, 100, -1}, {0, 1, -1, 500, -1}},
       // No rate at all plays at the normal rate, and shows so.
       {{0, 0, 1, -300, 0}, {0, 0, 1, 1000, 0}},
+      // Fit to screen is its own value: Zoom keeps what older copies read;
+      // a stored zoom of 3 is no zoom of its own, as 5 is.
+      {{0, 0, 0, 1000, 0, 1}, {0, 0, 0, 1000, 0, 1}},
+      {{0, 0, 3, 1000, 0, 0}, {0, 0, -1, 1000, 0, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "from " << c.in.Reverse << "," << c.in.Mute << ","
@@ -138,6 +142,7 @@ TEST(OptionsDialog, OkUntouchedKeepsValidValuesAndNormalisesTheRest) {
     PlaybackSettings settings = c.in;
     EXPECT_TRUE(OpenOptions(settings, [](HWND h) { Click(h, IDOK); }));
     ExpectSettings(settings, c.out.Reverse, c.out.Mute, c.out.Zoom, c.out.Speed, c.out.Center);
+    EXPECT_EQ(settings.FitToScreen, c.out.FitToScreen);
   }
 }
 
@@ -164,6 +169,23 @@ TEST(OptionsDialog, ClickingTheControlsThenOkChangesTheSettings) {
     Click(h, IDOK);
   }));
   ExpectSettings(settings, 0, 0, 0, 500, 0);
+
+  // Fit to screen, then a zoom again: Zoom stays as it was meanwhile.
+  EXPECT_TRUE(OpenOptions(settings, [](HWND h) {
+    Click(h, IDC_ZOOM_FIT);
+    Click(h, IDOK);
+  }));
+  EXPECT_EQ(settings.FitToScreen, 1);
+  EXPECT_EQ(settings.Zoom, 0);
+  bool fitShown = false;
+  EXPECT_TRUE(OpenOptions(settings, [&fitShown](HWND h) {
+    fitShown = Checked(h, IDC_ZOOM_FIT) && !Checked(h, IDC_ZOOM_50);
+    Click(h, IDC_ZOOM_200);
+    Click(h, IDOK);
+  }));
+  EXPECT_TRUE(fitShown);
+  EXPECT_EQ(settings.FitToScreen, 0);
+  EXPECT_EQ(settings.Zoom, 2);
 }
 
 TEST(OptionsDialog, EveryWayOfCancellingKeepsTheSettings) {
@@ -213,7 +235,7 @@ TEST(OptionsDialog, MnemonicsAndArrowKeysStayWithTheirControls) {
   PlaybackSettings settings;
   // The control with the focus after each key, by caption (the trackbar has none).
   std::string afterSpeed, afterZoom, afterDown, afterUp;
-  bool z50Checked = false, z200Checked = false;
+  bool fitChecked = false, z200Checked = false;
   auto focus = [](HWND h) {
     HWND f = GetFocus();
     return f == Item(h, IDC_SPEED) ? std::string("trackbar") : Text(f);
@@ -227,7 +249,7 @@ TEST(OptionsDialog, MnemonicsAndArrowKeysStayWithTheirControls) {
     SetFocus(Item(h, IDC_ZOOM_200));
     Key(h, GetFocus(), WM_KEYDOWN, VK_DOWN);
     afterDown = focus(h);
-    z50Checked = Checked(h, IDC_ZOOM_50);
+    fitChecked = Checked(h, IDC_ZOOM_FIT);
     Key(h, GetFocus(), WM_KEYDOWN, VK_UP);
     afterUp = focus(h);
     z200Checked = Checked(h, IDC_ZOOM_200);
@@ -236,8 +258,8 @@ TEST(OptionsDialog, MnemonicsAndArrowKeysStayWithTheirControls) {
   EXPECT_EQ(afterSpeed, "trackbar");
   // The zoom group is entered at its checked button.
   EXPECT_EQ(afterZoom, "100%");
-  EXPECT_EQ(afterDown, "50%");
-  EXPECT_TRUE(z50Checked);
+  EXPECT_EQ(afterDown, "&Fit to screen");
+  EXPECT_TRUE(fitChecked);
   EXPECT_EQ(afterUp, "200%");
   EXPECT_TRUE(z200Checked);
 }
@@ -263,6 +285,7 @@ TEST(OptionsDialog, TemplateHoldsItsControlsInTabOrder) {
       {IDC_ZOOM_50, Radio, "50%", true, true},
       {IDC_ZOOM_100, Radio, "100%", false, false},
       {IDC_ZOOM_200, Radio, "200%", false, false},
+      {IDC_ZOOM_FIT, Radio, "&Fit to screen", false, false},
       // The frame comes right before the trackbar it holds and starts a group:
       // Alt+S reaches the trackbar, and the zoom group ends at "200%".
       {-1, Group, " &Speed ", true, false},
@@ -353,8 +376,8 @@ TEST(OptionsDialog, TemplateHoldsItsControlsInTabOrder) {
     }
     EXPECT_EQ(frames, 1);
   }
-  // The labels (controls 10 to 12) beside the trackbar (9), from top to bottom.
-  const RECT &slider = made[9].placed, &at200 = made[10].placed, &at50 = made[11].placed, &at100 = made[12].placed;
+  // The labels (controls 11 to 13) beside the trackbar (10), from top to bottom.
+  const RECT &slider = made[10].placed, &at200 = made[11].placed, &at50 = made[12].placed, &at100 = made[13].placed;
   EXPECT_LT(at50.top, at100.top);
   EXPECT_LT(at100.top, at200.top);
   for (const RECT* label : {&at50, &at100, &at200}) {

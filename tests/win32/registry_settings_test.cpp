@@ -99,6 +99,16 @@ TEST_F(RegistryTest, PlaybackSettingsDefaultsAndRoundTrip) {
   EXPECT_EQ(again.Zoom, 2);
   EXPECT_EQ(again.Speed, 500);
   EXPECT_EQ(again.Center, 1);
+  EXPECT_EQ(again.FitToScreen, 0);
+
+  // Fit to screen is a sixth value, there once chosen, and kept when given up.
+  changed.FitToScreen = 1;
+  velora::WritePlaybackSettings(settings, changed);
+  EXPECT_EQ(velora::ReadPlaybackSettings(settings).FitToScreen, 1);
+  changed.FitToScreen = 0;
+  velora::WritePlaybackSettings(settings, changed);
+  EXPECT_EQ(ValueCount(section), 6u);
+  EXPECT_EQ(velora::ReadPlaybackSettings(settings).FitToScreen, 0);
 }
 
 }  // namespace

@@ -110,7 +110,7 @@ void PlaybackEngine::KeepUnderTheCovers(HWND movie) {
 
 RECT PlaybackEngine::PlaceMovie(int width, int height) {
   Placement place = ComputeMovieRect(width, height, screen.right - screen.left, screen.bottom - screen.top,
-                                     settings.Zoom, settings.Center, ProcessRandom());
+                                     settings.Zoom, settings.Center, ProcessRandom(), settings.FitToScreen != 0);
   place.x += screen.left;
   place.y += screen.top;
   movieRect = {place.x, place.y, place.x + place.width, place.y + place.height};

@@ -33,6 +33,7 @@
 #define IDC_ZOOM_50             1013
 #define IDC_ZOOM_100            1014
 #define IDC_ZOOM_200            1015
+#define IDC_ZOOM_FIT            1036
 #define IDC_SPEED               1016
 #define IDC_POSITION_RANDOM     1034
 #define IDC_POSITION_CENTERED   1035

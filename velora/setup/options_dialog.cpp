@@ -10,6 +10,9 @@ namespace velora {
 namespace {
 
 constexpr int kTickStep = 250;
+// The zoom buttons are 50 %, 100 %, 200 % and Fit to screen, in that order;
+// Fit to screen is stored apart from Zoom.
+constexpr int kFitToScreenButton = 3;
 
 }  // namespace
 
@@ -47,12 +50,15 @@ bool RunOptions(HWND owner, PlaybackSettings& settings) {
   OptionsDialog dialog(settings, owner);
   dialog.reverse = settings.Reverse;
   dialog.mute = settings.Mute;
-  dialog.zoomIndex = settings.Zoom;
+  dialog.zoomIndex = settings.FitToScreen                 ? kFitToScreenButton
+                     : settings.Zoom == kFitToScreenButton ? -1  // no zoom of its own
+                                                           : settings.Zoom;
   dialog.position = settings.Center;
   if (dialog.DoModal() != IDOK) return false;
   settings.Reverse = dialog.reverse;
   settings.Mute = dialog.mute;
-  settings.Zoom = dialog.zoomIndex;
+  settings.FitToScreen = dialog.zoomIndex == kFitToScreenButton;
+  if (!settings.FitToScreen) settings.Zoom = dialog.zoomIndex;
   settings.Center = dialog.position;
   return true;
 }

@@ -15,11 +15,15 @@ struct Placement {
 // position and every far edge (x + width, y + height) fits an int.
 constexpr int kMaxMovieSide = 1 << 27;
 
-// The movie's size by zoom (0 half, 2 double, anything else its own size) and
-// its place: centred when center is non-zero, else random from two draws.
-// The top-left corner is lowered to a multiple of 8 and never negative.
+// The movie's size by zoom (0 half, 2 double, anything else its own size) or,
+// with `fitToScreen`, the largest that fits the screen with its aspect kept;
+// and its place: centred when center is non-zero, else random from two draws. The top-left corner is lowered to
+// a multiple of 8 and, where the movie fits, never negative. A movie larger
+// than the screen in a direction covers the screen in it: centred, it starts
+// at the edge; at random, its corner lies between W - w and 0, moved towards 0
+// to a multiple of 8.
 Placement ComputeMovieRect(int nativeWidth, int nativeHeight, int screenWidth, int screenHeight, int zoom,
-                           int center, SaverRandom& random);
+                           int center, SaverRandom& random, bool fitToScreen = false);
 
 // A random place for a text of the given size: two draws, no alignment.
 Placement PlaceHint(int textWidth, int textHeight, int screenWidth, int screenHeight, SaverRandom& random);
