@@ -11,7 +11,10 @@
 #                              prefix, which is what an MP4 file meets on a stock Windows;
 #                              an architecture (or $BENCH_ARCH): "x64" (the default) for a
 #                              64-bit prefix run by 64-bit Wine, or "x86" for a 32-bit one,
-#                              which needs a machine that runs 32-bit code
+#                              which needs a machine that runs 32-bit code;
+#                              dpi=N (e.g. dpi=144) makes the screen one of N dots per inch
+#                              (96, 100 %, by default): DPI-aware programs get fonts and
+#                              metrics of that size, and BENCH_DPI tells it to the tests
 #   bench.sh run DIR CMD...    run CMD inside the bench (WINEPREFIX, DISPLAY set, and
 #                              `wine` on PATH the loader of the bench's architecture)
 #   bench.sh stop DIR          end this bench's Wine processes and its Xvfb, by PID
@@ -74,7 +77,7 @@ start_xvfb() {
 }
 
 prepare_prefix() {
-  local prefix=$1 layout=$2
+  local prefix=$1 layout=$2 dpi=$3
   rm -rf "$prefix"
   WINEPREFIX=$prefix wine wineboot -i >/dev/null 2>&1 ||
     { echo "bench: Wine ($(command -v wine)) cannot make a $WINEARCH prefix here" >&2; return 1; }
@@ -86,6 +89,12 @@ prepare_prefix() {
   # MP4, WMV and MPEG movies: Wine's Direct3D video renderer crashes or shows
   # black in a virtual display; the GDI one draws them.
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /d gdi /f >/dev/null 2>&1
+  # The user's setting, which each program reads as it starts. A bench that
+  # cannot have it must not pass for one at that DPI.
+  if [ "$dpi" != 96 ]; then
+    WINEPREFIX=$prefix wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+      >/dev/null 2>&1 || { echo "bench: cannot set the prefix's DPI to $dpi" >&2; return 1; }
+  fi
   cp /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
   WINEPREFIX=$prefix wineserver -w
 }
@@ -107,13 +116,20 @@ case $cmd in
     layout=${BENCH_LAYOUT:-single}
     arch=${BENCH_ARCH:-x64}
     devices=
+    dpi=96
     for option in "$@"; do
       case $option in
         single | right | left) layout=$option ;;
         x64 | x86) arch=$option ;;
         no-mpeg-video) devices=$option ;;
+        dpi=*)
+          dpi=${option#dpi=}
+          # Windows offers 96 (100 %) up to 480 (500 %).
+          [[ $dpi =~ ^[1-9][0-9]*$ ]] && ((dpi >= 96 && dpi <= 480)) ||
+            { echo "bench: $option: the DPI is a number from 96 to 480" >&2; exit 2; }
+          ;;
         '') ;;
-        *) echo "bench: unknown option $option (single, right, left, x64, x86 or no-mpeg-video)" >&2; exit 2 ;;
+        *) echo "bench: unknown option $option (single, right, left, x64, x86, no-mpeg-video or dpi=N)" >&2; exit 2 ;;
       esac
     done
     mkdir -p "$dir"
@@ -154,6 +170,7 @@ export BENCH_XVFB_PID=$BENCH_XVFB_PID
 export BENCH_DIR='$dir'
 export BENCH_SCREEN='$size'
 export BENCH_LAYOUT='$layout'
+export BENCH_DPI=$dpi
 export BENCH_ARCH='$arch'
 export WINEARCH='$WINEARCH'
 export WINELOADER='$WINELOADER'
@@ -161,12 +178,12 @@ export PATH='$dir/bin':"\$PATH"
 ENV
     # A start that fails leaves nothing running.
     trap 'status=$?; ((status == 0)) || stop_bench' EXIT
-    DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix" "$layout"
+    DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix" "$layout" "$dpi"
     [ "$devices" != no-mpeg-video ] || DISPLAY=$BENCH_DISPLAY remove_mpeg_video "$prefix"
     # A persistent server saves every test program a server start-up.
     WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
     DISPLAY=$BENCH_DISPLAY WINEPREFIX=$prefix wine cmd /c ver </dev/null >/dev/null 2>&1 || true
-    echo "bench ready: display $BENCH_DISPLAY ($size, $layout), $arch prefix $prefix"
+    echo "bench ready: display $BENCH_DISPLAY ($size, $layout, $dpi DPI), $arch prefix $prefix"
     ;;
   run)
     [ -f "$dir/env" ] || { echo "bench: not started in $dir" >&2; exit 1; }

@@ -12,6 +12,7 @@
 #include "fracsave/dialogs/saver_dialogs.h"
 #include "fracsave/resources/resource_ids.h"
 #include "fracsave/settings/saver_settings_io.h"
+#include "tests/win32/high_dpi.h"
 
 using namespace fracsave;
 
@@ -244,6 +245,28 @@ TEST_F(FracsaveDialogs, CancelWritesNothingButKeepsAPasswordSetMeanwhile) {
   EXPECT_EQ(GetPrivateProfileSectionA(kSaverSection, section, sizeof section, kControlIni), 0u);
   EXPECT_EQ(StoredPassword(), Scrambled("fractal"));
   EXPECT_EQ(StoredPassword(), Scrambled("FRACTAL"));
+}
+
+// At any DPI each dialog takes a font of its size in points and has room for every caption.
+TEST_F(FracsaveDialogs, EveryDialogIsDrawnForTheScreensDpi) {
+  ASSERT_TRUE(OpenConfig());
+  EXPECT_EQ(high_dpi::DialogFaults(config), "");
+  StorePassword("q");
+  settings.pwProtected = 1;
+  std::string prompt = "not opened", change = "not opened";
+  ModalScript script({On("Screen Saver Password",
+                         [&](HWND p) {
+                           prompt = high_dpi::DialogFaults(p);
+                           PostMessageA(p, WM_COMMAND, IDCANCEL, 0);
+                         }),
+                      On("Change Password", [&](HWND p) {
+                        change = high_dpi::DialogFaults(p);
+                        PostMessageA(p, WM_COMMAND, IDCANCEL, 0);
+                      })});
+  CheckSaverPassword(dialogs);
+  RunChangePassword();
+  EXPECT_EQ(prompt, "");
+  EXPECT_EQ(change, "");
 }
 
 // ---------------------------------------------------------------- change password

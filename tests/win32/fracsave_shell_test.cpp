@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "fracsave/core/saver_state.h"
 #include "fracsave/dialogs/saver_dialogs.h"
@@ -13,6 +14,7 @@
 #include "fracsave/win32/fractal_frame.h"
 #include "framework/screen_layout.h"
 #include "tests/win32/fracsave_saver_access.h"
+#include "tests/win32/high_dpi.h"
 
 using namespace fracsave;
 
@@ -221,6 +223,33 @@ TEST_F(FracsaveShell, CloseRequestWithoutPasswordClosesAndARefusalResumes) {
   EXPECT_FALSE(TakePosted(window, WM_CLOSE));
   EXPECT_TRUE(TakePosted(window, WM_SAVER_RESUME));
   WritePrivateProfileStringA(kPasswordSection, kPasswordKey, nullptr, kControlIni);
+}
+
+// Where the saver's window was, seen from inside its own message loop.
+RECT g_saverWindowAt;
+void CALLBACK NoteSaverWindowAndClose(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND saver = FindWindowA(kSaverClass, kSaverTitle);
+  if (!saver) return;
+  KillTimer(nullptr, timer);
+  GetWindowRect(saver, &g_saverWindowAt);
+  PostMessageA(saver, WM_CLOSE, 0, 0);
+}
+
+// Started as the system starts it, the saver covers the screen as the display
+// has it, in real pixels at any DPI, and draws its frames at that size.
+TEST_F(FracsaveShell, TheSaverCoversTheWholeScreenInItsRealPixels) {
+  const SIZE screen = high_dpi::BenchScreen();
+  ASSERT_GT(screen.cx, 0) << "BENCH_SCREEN not set";
+  g_saverWindowAt = RECT{};
+  Saver started(instance);
+  const UINT_PTR timer = SetTimer(nullptr, 0, 10, NoteSaverWindowAndClose);
+  EXPECT_EQ(started.Run("/s"), 0);
+  KillTimer(nullptr, timer);
+  UnregisterClassA(kSaverClass, instance);
+  const RECT& r = g_saverWindowAt;
+  EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, screen.cx, screen.cy}));
+  EXPECT_EQ(started.State().screenWidth, screen.cx);
+  EXPECT_EQ(started.State().screenHeight, screen.cy);
 }
 
 TEST_F(FracsaveShell, PumpPassesTheQuitMessageOn) {

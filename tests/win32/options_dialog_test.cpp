@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/win32/high_dpi.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/setup/options_dialog.h"
 
@@ -227,6 +228,17 @@ TEST(OptionsDialog, RunsModallyOverItsOwner) {
   EXPECT_FALSE(ownerEnabled);
   EXPECT_TRUE(IsWindowEnabled(owner));
   DestroyWindow(owner);
+}
+
+// At any DPI: a font of its size in points, and room for every caption.
+TEST(OptionsDialog, IsDrawnForTheScreensDpi) {
+  PlaybackSettings settings;
+  std::string faults = "not opened";
+  OpenOptions(settings, [&](HWND h) {
+    faults = high_dpi::DialogFaults(h);
+    Click(h, IDCANCEL);
+  });
+  EXPECT_EQ(faults, "");
 }
 
 // The keyboard: each group box's mnemonic leads into its frame, and the

@@ -9,6 +9,7 @@
 
 #include "framework/screen_layout.h"
 #include "recording_mci.h"
+#include "tests/win32/high_dpi.h"
 #include "velora/playback/player_window.h"
 #include "velora/playback/saver_window.h"
 #include "framework/system_libraries.h"
@@ -431,6 +432,22 @@ TEST_F(PlaybackTest, FullScreenTopmostPopup) {
   char title[32];
   GetWindowTextA(*window, title, sizeof title);
   EXPECT_STREQ(title, "Velora");
+}
+
+// The viewer and the saver cover the screen as the display has it, in real
+// pixels at any DPI, not in pixels scaled to 96 DPI.
+TEST_F(PlaybackTest, ViewerAndSaverCoverTheWholeScreenInItsRealPixels) {
+  const SIZE screen = high_dpi::BenchScreen();
+  ASSERT_GT(screen.cx, 0) << "BENCH_SCREEN not set";
+  Movies("");
+  for (bool saver : {false, true}) {
+    SCOPED_TRACE(saver ? "saver" : "viewer");
+    saver ? Open<SaverWindow>() : Open();
+    RECT r{};
+    GetWindowRect(*window, &r);
+    EXPECT_EQ((std::vector<LONG>{r.left, r.top, r.right, r.bottom}), (std::vector<LONG>{0, 0, screen.cx, screen.cy}));
+    DestroyWindow(*window);
+  }
 }
 
 TEST_F(PlaybackTest, SaverClosesOnAMoveAwayFromTheFirstPosition) {

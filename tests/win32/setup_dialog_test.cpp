@@ -9,12 +9,15 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <dlgs.h>
 #include <vfw.h>
 
 #include "bench/gdi_objects.h"
+#include "framework/dpi.h"
+#include "tests/win32/high_dpi.h"
 #include "velora/playlists/whole_file.h"
 #include "velora/resources/resource_ids.h"
 #include "velora/shell/saver_app.h"
@@ -826,6 +829,48 @@ TEST_F(SetupDialogTest, ShowingFiveThousandMoviesHoldsNoObjectPerMovie) {
   ASSERT_GT(cold, 0);
   EXPECT_LE(shown - atFifty, 10);
   EXPECT_LE(shown - warm, 100);
+}
+
+// At any DPI: the dialog and the boxes it opens take fonts of their size in
+// points, every caption has room, and the tree and the Now Playing box show
+// the pictures drawn for that DPI.
+TEST_F(SetupDialogTest, TheDialogAndItsBoxesAreDrawnForTheScreensDpi) {
+  std::string setup = "not opened";
+  std::vector<std::string> boxes;
+  int artSide = 0;
+  std::pair<int, int> tree, nowPlaying;
+  auto sides = [](HIMAGELIST images) {
+    std::pair<int, int> size;
+    ImageList_GetIconSize(images, &size.first, &size.second);
+    return size;
+  };
+  Run(kHeader + "\a>Sea\a\r\n Z:\\clips\\a.avi\r\n", [&](SetupDialog& d) {
+    setup = high_dpi::DialogFaults(d.hwnd());
+    artSide = fw::ArtSize(16, fw::ArtScaleFor(fw::DpiOf(d.hwnd())));
+    tree = sides(TreeView_GetImageList(Access::Tree(d), TVSIL_NORMAL));
+    nowPlaying = sides(ListView_GetImageList(Access::NowPlayingBox(d), LVSIL_SMALL));
+    const struct {
+      const char* title;
+      WPARAM command;
+      int close;
+    } opened[] = {{"About Velora Screen Saver", MAKEWPARAM(IDC_ABOUT, BN_CLICKED), IDOK},
+                  {"Add Playlist", MAKEWPARAM(IDC_ADD_PLAYLIST, BN_CLICKED), IDCANCEL},
+                  {"Movie Location", CMD_ITEM_LOCATION, IDCANCEL}};
+    TreeView_Expand(Access::Tree(d), Find(d, "Sea"), TVE_EXPAND);
+    Access::ContextItem(d) = Find(d, "Z:\\clips\\a.avi");
+    for (const auto& box : opened) {
+      boxes.push_back(std::string(box.title) + ": not opened");
+      WhenWindow(box.title, [&boxes, box](HWND w) {
+        boxes.back() = box.title + std::string(": ") + high_dpi::DialogFaults(w);
+        PostMessageA(w, WM_COMMAND, MAKEWPARAM(box.close, BN_CLICKED), 0);
+      });
+      SendMessageA(d.hwnd(), WM_COMMAND, box.command, 0);
+    }
+  });
+  EXPECT_EQ(setup, "");
+  EXPECT_EQ(boxes, (std::vector<std::string>{"About Velora Screen Saver: ", "Add Playlist: ", "Movie Location: "}));
+  EXPECT_EQ(tree, std::make_pair(artSide, artSide));
+  EXPECT_EQ(nowPlaying, std::make_pair(artSide, artSide));
 }
 
 }  // namespace

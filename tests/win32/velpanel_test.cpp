@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/dpi.h"
+#include "tests/win32/high_dpi.h"
 #include "velpanel/launch.h"
 #include "velpanel/main_frame.h"
 #include "velpanel/panel_app.h"
@@ -179,6 +181,55 @@ TEST_F(PanelTest, ToolWindowWithSevenItemsTheirImagesAndTooltips) {
     SendMessageA(tips, TTM_GETTEXTA, sizeof text, (LPARAM)&tool);
     EXPECT_STREQ(text, expected[i].tip);
   }
+}
+
+// At any DPI: the buttons show the pictures drawn for it, the window grows to
+// hold them all, and the caption has room beside the close button.
+TEST_F(PanelTest, ButtonsAndWindowAreDrawnForTheScreensDpi) {
+  ASSERT_TRUE(frame->CreatePanel());
+  HWND panel = frame->hwnd();
+  EXPECT_EQ(high_dpi::DpiMismatch(panel), "");
+  const int scale = fw::ArtScaleFor(fw::DpiOf(panel));
+  int imageWidth = 0, imageHeight = 0;
+  ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageA(Bar(), TB_GETIMAGELIST, 0, 0)), &imageWidth,
+                        &imageHeight);
+  EXPECT_EQ(imageWidth, fw::ArtSize(16, scale));
+  EXPECT_EQ(imageHeight, fw::ArtSize(15, scale));
+
+  // Each button holds its picture, and the window every button.
+  RECT client{};
+  GetClientRect(panel, &client);
+  for (int i = 0, count = int(SendMessageA(Bar(), TB_BUTTONCOUNT, 0, 0)); i < count; ++i) {
+    SCOPED_TRACE("item " + std::to_string(i));
+    TBBUTTON button{};
+    RECT item{}, inside{};
+    SendMessageA(Bar(), TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&button));
+    SendMessageA(Bar(), TB_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item));
+    if (!(button.fsStyle & TBSTYLE_SEP)) {
+      EXPECT_GT(item.right - item.left, imageWidth);
+      EXPECT_GT(item.bottom - item.top, imageHeight);
+    }
+    MapWindowPoints(Bar(), panel, reinterpret_cast<POINT*>(&item), 2);
+    IntersectRect(&inside, &item, &client);
+    EXPECT_TRUE(EqualRect(&inside, &item)) << "reaches " << item.right << ", " << item.bottom << " beyond "
+                                           << client.right << " x " << client.bottom;
+  }
+
+  // The caption's text, in the small caption's font, and the close button beside it.
+  NONCLIENTMETRICSA metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+  HFONT font = CreateFontIndirectA(&metrics.lfSmCaptionFont);
+  HDC dc = GetDC(panel);
+  HGDIOBJ old = SelectObject(dc, font);
+  char title[64] = "";
+  const int length = GetWindowTextA(panel, title, sizeof title);
+  SIZE caption{};
+  GetTextExtentPoint32A(dc, title, length, &caption);
+  SelectObject(dc, old);
+  ReleaseDC(panel, dc);
+  DeleteObject(font);
+  EXPECT_LE(caption.cx + metrics.iSmCaptionWidth, client.right) << "the caption's text is " << caption.cx << " wide";
 }
 
 TEST_F(PanelTest, ButtonStatesFollowTheRunningCommandAndTheFlag) {
