@@ -111,11 +111,15 @@ class GdiFrameScreen : public FrameScreen {
 
   void ShowPreparingNotice() override {
     static const char kNotice[] = "Preparing Image...";
-    const fw::UniqueFont font(CreateFontA(-12, 0, 0, 0, 700, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, "Helvetica"));
+    // 12 pixels and 10 from the corner at 96 DPI; as large again on a denser screen.
+    const int dpi = GetDeviceCaps(dc_, LOGPIXELSY);
+    auto scaled = [dpi](int pixels) { return dpi > 96 ? MulDiv(pixels, dpi, 96) : pixels; };
+    const fw::UniqueFont font(
+        CreateFontA(-scaled(12), 0, 0, 0, 700, FALSE, FALSE, FALSE, 0, 0, 0, 0, 0, "Helvetica"));
     const fw::SelectIn useFont(dc_, font.get());
     SetTextColor(dc_, RGB(0, 255, 255));
     SetBkMode(dc_, TRANSPARENT);
-    TextOutA(dc_, 10, 10, kNotice, int(sizeof(kNotice) - 1));
+    TextOutA(dc_, scaled(10), scaled(10), kNotice, int(sizeof(kNotice) - 1));
   }
 
   void EndTarget(bool offscreen, int width, int height) override {
