@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 
 #include <atomic>
+#include <utility>
 #include <vector>
 
 #include "framework/handles.h"
@@ -15,6 +16,13 @@ namespace velora {
 
 using namespace movie_sink;
 
+namespace {
+
+// MF_TOPOLOGY_ENABLE_XVP_FOR_PLAYBACK, which the MinGW headers lack.
+const GUID kVideoProcessorForPlayback = {0x1967731f, 0xcd78, 0x42fc, {0xb0, 0x26, 0x09, 0x92, 0xa5, 0x6e, 0x56, 0x93}};
+
+}  // namespace
+
 class MfMovie::Impl {
  public:
   std::shared_ptr<const MediaFoundationApi> api;
@@ -26,10 +34,16 @@ class MfMovie::Impl {
   std::shared_ptr<MovieSink> sink;
   MovieCallbacks* callbacks = nullptr;
   WPARAM serial = 0;
-  SIZE size{};
+  ComPtr<IMFMediaType> fileType;  // the video stream's, as the file tells it
+  ComPtr<IMFActivate> grabber;    // the video's, of the latest topology
+  VideoGeometry geometry;
+  std::uint32_t speed = kNormalSpeed;
+  bool withSound = false, started = false;
   HWND target = nullptr;
   RECT where{};
   std::vector<BYTE> frame;
+  std::unique_ptr<std::uint32_t[]> upright;  // a turned picture, drawn upright
+  std::size_t uprightPixels = 0;
 
   // Reading a file may take long (a damaged one, a slow disk): the resolver
   // reads it on Media Foundation's threads and tells the window when done.
@@ -50,11 +64,12 @@ class MfMovie::Impl {
   bool FinishOpen() {
     if (!source) source = sink->TakeSource();
     if (!source || FAILED(source->CreatePresentationDescriptor(presentation.out()))) return false;
-    size = FirstVideoSize();
+    fileType = FirstVideoType();
+    if (fileType) geometry = GeometryOf(fileType.get(), nullptr);
     return true;
   }
 
-  SIZE FirstVideoSize() {
+  ComPtr<IMFMediaType> FirstVideoType() {
     DWORD count = 0;
     presentation->GetStreamDescriptorCount(&count);
     for (DWORD i = 0; i < count; ++i) {
@@ -63,12 +78,9 @@ class MfMovie::Impl {
       if (!StreamHandler(i, handler) || FAILED(handler->GetMajorType(&major)) || major != MFMediaType_Video)
         continue;
       ComPtr<IMFMediaType> type;
-      UINT64 frameSize = 0;
-      if (FAILED(handler->GetCurrentMediaType(type.out())) || FAILED(type->GetUINT64(MF_MT_FRAME_SIZE, &frameSize)))
-        continue;
-      return {static_cast<LONG>(frameSize >> 32), static_cast<LONG>(frameSize & 0xFFFFFFFF)};
+      if (SUCCEEDED(handler->GetCurrentMediaType(type.out()))) return type;
     }
-    return {0, 0};
+    return {};
   }
 
   bool StreamHandler(DWORD index, ComPtr<IMFMediaTypeHandler>& handler, ComPtr<IMFStreamDescriptor>* stream = nullptr) {
@@ -84,9 +96,14 @@ class MfMovie::Impl {
   // The first video stream to the grabber in 32-bit RGB; the first sound
   // stream to the speakers unless muted or the system has none (the audio
   // renderer then stalls the whole movie). Every other stream is dropped.
+  // The video processor converts what the colour converter cannot (10-bit
+  // video) and deinterlaces.
   bool BuildTopology(bool mute, ComPtr<IMFTopology>& topology) {
-    if (FAILED(api->CreateTopology(topology.out()))) return false;
-    bool video = false, audioDone = mute || waveOutGetNumDevs() == 0;
+    if (FAILED(api->CreateTopology(topology.out())) ||
+        FAILED(topology->SetUINT32(kVideoProcessorForPlayback, TRUE)))
+      return false;
+    bool video = false, audioDone = mute || waveOutGetNumDevs() == 0, connected = false;
+    withSound = false;
     DWORD count = 0;
     presentation->GetStreamDescriptorCount(&count);
     for (DWORD i = 0; i < count; ++i) {
@@ -98,7 +115,7 @@ class MfMovie::Impl {
         if (major == MFMediaType_Video && !video)
           video = GrabberFor(output);
         else if (major == MFMediaType_Audio && !audioDone)
-          audioDone = SUCCEEDED(api->CreateAudioRendererActivate(output.out()));
+          audioDone = withSound = SUCCEEDED(api->CreateAudioRendererActivate(output.out()));
       }
       if (!output || !Connect(topology, stream, output)) {
         presentation->DeselectStream(i);
@@ -106,21 +123,24 @@ class MfMovie::Impl {
       }
       presentation->SelectStream(i);
       sinks.push_back(output);
+      connected = true;
     }
-    return !sinks.empty();
+    return connected;
   }
 
-  // A positive stride asks for rows top to bottom, as the frames are drawn;
-  // some decoders would otherwise hand RGB bottom-up. The grabber passes
-  // frames on as decoded: the sink shows each at its time (FramePacing).
+  // Whole pictures, not fields; the rows come in either order, as the type
+  // agreed with the grabber tells. The grabber passes frames on as decoded:
+  // the sink shows each at its time (FramePacing).
   bool GrabberFor(ComPtr<IMFActivate>& output) {
     ComPtr<IMFMediaType> rgb;
-    return SUCCEEDED(api->CreateMediaType(rgb.out())) &&
-           SUCCEEDED(rgb->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video)) &&
-           SUCCEEDED(rgb->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_RGB32)) &&
-           (size.cx <= 0 || SUCCEEDED(rgb->SetUINT32(MF_MT_DEFAULT_STRIDE, static_cast<UINT32>(size.cx) * 4))) &&
-           SUCCEEDED(api->CreateSampleGrabberSinkActivate(rgb.get(), callbacks, output.out())) &&
-           SUCCEEDED(output->SetUINT32(MF_SAMPLEGRABBERSINK_IGNORE_CLOCK, TRUE));
+    if (FAILED(api->CreateMediaType(rgb.out())) || FAILED(rgb->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video)) ||
+        FAILED(rgb->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_RGB32)) ||
+        FAILED(rgb->SetUINT32(MF_MT_INTERLACE_MODE, MFVideoInterlace_Progressive)) ||
+        FAILED(api->CreateSampleGrabberSinkActivate(rgb.get(), callbacks, output.out())) ||
+        FAILED(output->SetUINT32(MF_SAMPLEGRABBERSINK_IGNORE_CLOCK, TRUE)))
+      return false;
+    grabber = output;
+    return true;
   }
 
   bool Connect(ComPtr<IMFTopology>& topology, const ComPtr<IMFStreamDescriptor>& stream,
@@ -135,18 +155,46 @@ class MfMovie::Impl {
            SUCCEEDED(topology->AddNode(to.get())) && SUCCEEDED(from->ConnectOutput(0, to.get(), 0));
   }
 
-  // Speed in thousandths (PlaybackSpeed); the normal rate where the file cannot go at it.
-  void SetRate(std::uint32_t speed) {
-    if (speed == kNormalSpeed) return;
-    const float rate = static_cast<float>(speed) / 1000.0f;
-    ComPtr<IMFRateSupport> support;
+  // The decoders are in place (or changed their format): the picture as the
+  // grabber gets it, and the start. What the file told stays when the
+  // grabber's type cannot be read.
+  LPARAM Ready() {
+    const VideoGeometry before = geometry;
+    ComPtr<IMFMediaSink> grabbing;
+    ComPtr<IMFStreamSink> stream;
+    ComPtr<IMFMediaTypeHandler> handler;
+    ComPtr<IMFMediaType> type;
+    // The grabber the session made: the same object each time it is asked for.
+    if (grabber && SUCCEEDED(grabber->ActivateObject(IID_IMFMediaSink, grabbing.outVoid())) &&
+        SUCCEEDED(grabbing->GetStreamSinkByIndex(0, stream.out())) &&
+        SUCCEEDED(stream->GetMediaTypeHandler(handler.out())) && SUCCEEDED(handler->GetCurrentMediaType(type.out())))
+      geometry = GeometryOf(type.get(), fileType.get());
+    if (!started) {
+      started = true;
+      SetRate();
+      PROPVARIANT start;
+      PropVariantInit(&start);
+      if (FAILED(session->Start(&GUID_NULL, &start))) return kMovieFailed;
+    }
+    return geometry.width != before.width || geometry.height != before.height ? kMovieResized : 0;
+  }
+
+  // Speed in thousandths (PlaybackSpeed), asked for once the decoders are
+  // in place. The session answers with the rate it plays at, which paces the
+  // frames (MovieSink): the normal one where the file cannot go at the speed.
+  void SetRate() {
     ComPtr<IMFRateControl> control;
-    if (FAILED(api->GetService(session.get(), MF_RATE_CONTROL_SERVICE, IID_IMFRateSupport, support.outVoid())) ||
-        FAILED(api->GetService(session.get(), MF_RATE_CONTROL_SERVICE, IID_IMFRateControl, control.outVoid())))
-      return;
-    float nearest = 1.0f;
-    if (SUCCEEDED(support->IsRateSupported(FALSE, rate, &nearest)) && SUCCEEDED(control->SetRate(FALSE, rate)))
-      sink->PaceAt(rate);
+    if (speed != kNormalSpeed &&
+        SUCCEEDED(api->GetService(session.get(), MF_RATE_CONTROL_SERVICE, IID_IMFRateControl, control.outVoid())))
+      control->SetRate(FALSE, static_cast<float>(speed) / 1000.0f);
+  }
+
+  // A movie whose sound has no decoder plays without it; answers whether it
+  // was asked for.
+  bool PlayWithoutSound() {
+    ComPtr<IMFTopology> topology;
+    return withSound && BuildTopology(true, topology) &&
+           SUCCEEDED(session->SetTopology(MFSESSION_SETTOPOLOGY_IMMEDIATE, topology.get()));
   }
 
   ~Impl() {
@@ -198,41 +246,62 @@ bool MfMovie::WaitUntilOpened(DWORD milliseconds) { return impl->sink->WaitUntil
 
 bool MfMovie::FinishOpen() { return impl->FinishOpen(); }
 
-SIZE MfMovie::NativeSize() const { return impl->size; }
+SIZE MfMovie::NativeSize() const { return {impl->geometry.width, impl->geometry.height}; }
 
 WPARAM MfMovie::Serial() const { return impl->serial; }
 
 bool MfMovie::Play(HWND target, const RECT& where, std::uint32_t speed, bool mute) {
   impl->target = target;
   impl->where = where;
+  impl->speed = speed;
   ComPtr<IMFTopology> topology;
-  if (!impl->BuildTopology(mute, topology) || FAILED(impl->api->CreateMediaSession(nullptr, impl->session.out())) ||
-      FAILED(impl->session->SetTopology(0, topology.get())))
+  if (!impl->BuildTopology(mute, topology) || FAILED(impl->api->CreateMediaSession(nullptr, impl->session.out())))
     return false;
-  impl->SetRate(speed);
   impl->sink->Listen(impl->session);
   impl->callbacks->Listen(*impl->sink);
-  PROPVARIANT start;
-  PropVariantInit(&start);
-  return SUCCEEDED(impl->session->Start(&GUID_NULL, &start));
+  return SUCCEEDED(impl->session->SetTopology(0, topology.get()));
+}
+
+LPARAM MfMovie::OnEvent(LPARAM event) {
+  if (event == kMovieReady) return impl->Ready();
+  // Without a decoder for the picture either, Media Foundation cannot play the file.
+  if (event == kMovieUnresolved) return impl->PlayWithoutSound() ? 0 : kMovieUnopened;
+  return event;
 }
 
 void MfMovie::MoveTo(const RECT& where) { impl->where = where; }
 
 void MfMovie::DrawLatestFrame() {
   if (!impl->sink->TakeFrame(impl->frame)) return;
-  const int width = impl->size.cx, height = impl->size.cy;
-  int rowPixels = 0;
-  if (!FrameLayout(impl->frame.size(), width, height, rowPixels)) return;
+  const VideoGeometry& g = impl->geometry;
+  // A frame too short for the picture (its format changing) is not read.
+  if (!g.width || impl->frame.size() / 4 < g.pixelsNeeded) return;
+  const auto* pixels = reinterpret_cast<const std::uint32_t*>(impl->frame.data());
+  const std::uint32_t* bits = pixels + static_cast<std::ptrdiff_t>(g.firstRow) * g.rowPixels;
+  int width = g.pictureWidth, height = g.pictureHeight, rowPixels = g.rowPixels, left = g.left;
+  bool bottomUp = g.bottomUp;
+  if (g.turns) {
+    const std::size_t needed = static_cast<std::size_t>(width) * height;
+    if (impl->uprightPixels < needed) {
+      impl->upright.reset(new std::uint32_t[needed]);
+      impl->uprightPixels = needed;
+    }
+    TurnPicture(pixels, g, impl->upright.get());
+    if (g.turns % 2) std::swap(width, height);
+    bits = impl->upright.get();
+    rowPixels = width;
+    left = 0;
+    bottomUp = false;
+  }
   BITMAPINFO info{};
-  // Rows top to bottom, as the decoder gives them.
-  info.bmiHeader = {sizeof(BITMAPINFOHEADER), rowPixels, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  // The bitmap is the picture's rows only, in their order in memory.
+  info.bmiHeader = {sizeof(BITMAPINFOHEADER), rowPixels, bottomUp ? height : -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   const RECT& to = impl->where;
   fw::WindowDc dc(impl->target);
   if (!dc.get()) return;
   SetStretchBltMode(dc.get(), COLORONCOLOR);
-  StretchDIBits(dc.get(), to.left, to.top, to.right - to.left, to.bottom - to.top, 0, 0, width, height,
-                impl->frame.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+  StretchDIBits(dc.get(), to.left, to.top, to.right - to.left, to.bottom - to.top, left, 0, width, height, bits,
+                &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
 }  // namespace velora

@@ -18,12 +18,15 @@ namespace velora {
 // Posted to the window given at opening. wParam: the movie's serial number,
 // so that a message of a movie already gone is recognised and dropped.
 constexpr UINT WM_SAVER_MOVIE_FRAME = WM_APP + 1;
-// lParam: one of the events below.
+// lParam: one of the events below, each handed to OnEvent first.
 constexpr UINT WM_SAVER_MOVIE_EVENT = WM_APP + 2;
 constexpr LPARAM kMovieEnded = 1;
-constexpr LPARAM kMovieFailed = 2;    // opened, but cannot be played
-constexpr LPARAM kMovieOpened = 3;    // FinishOpen, then Play
-constexpr LPARAM kMovieUnopened = 4;  // Media Foundation cannot read the file
+constexpr LPARAM kMovieFailed = 2;      // opened, but cannot be played on
+constexpr LPARAM kMovieOpened = 3;      // FinishOpen, then Play
+constexpr LPARAM kMovieUnopened = 4;    // Media Foundation cannot read or decode the file
+constexpr LPARAM kMovieReady = 5;       // for OnEvent: the decoders are in place, or their format changed
+constexpr LPARAM kMovieUnresolved = 6;  // for OnEvent: no decoder for a stream
+constexpr LPARAM kMovieResized = 7;     // from OnEvent: NativeSize changed, the movie is to be placed anew
 
 // The caption of a movie window whose picture comes from Media Foundation,
 // which tells a watcher which way the movie plays.
@@ -43,12 +46,20 @@ class MfMovie {
   bool WaitUntilOpened(DWORD milliseconds);
   // After the reading: takes the movie's streams; false when it made none.
   bool FinishOpen();
-  // The video's frame size; 0 by 0 for a file without a picture.
+  // The picture's size as shown: upright, at its pixels' shape; 0 by 0 for
+  // a file without a picture. Told by the file, then by the decoder once
+  // playing (kMovieResized).
   SIZE NativeSize() const;
-  // Starts playback; frames are drawn into `target` at `where`. Speed is in
+  // Has the movie's decoders put in place; it starts when they are
+  // (kMovieReady). Frames are drawn into `target` at `where`. Speed is in
   // thousandths of the normal rate, used where the file allows it. False
-  // when playback cannot start.
+  // when playback cannot even be asked for.
   bool Play(HWND target, const RECT& where, std::uint32_t speed, bool mute);
+  // On WM_SAVER_MOVIE_EVENT: does the movie's own part (starting once
+  // ready, trying again without sound when the sound has no decoder) and
+  // answers what the window is to do: kMovieEnded, kMovieFailed,
+  // kMovieOpened, kMovieUnopened, kMovieResized or 0 for nothing.
+  LPARAM OnEvent(LPARAM event);
   // Where later frames go (the preview follows its window's size).
   void MoveTo(const RECT& where);
   // On WM_SAVER_MOVIE_FRAME: draws the newest frame, if one came.

@@ -1,7 +1,8 @@
 #pragma once
 // The side of a Media Foundation movie that Media Foundation's own threads
 // call: the sample grabber's frames and the session's events, handed on to
-// the window's thread. Only mf_movie.cpp includes it.
+// the window's thread, and what the movie reads of the video's type. Only
+// mf_movie.cpp and its tests include it.
 #include "velora/playback/media_foundation.h"
 
 #include <atomic>
@@ -11,9 +12,74 @@
 #include "framework/handles.h"
 #include "velora/playback/com_ptr.h"
 #include "velora/playback/core/frame_pacing.h"
+#include "velora/playback/core/video_geometry.h"
+
+#if WINVER < 0x0602
+// How a phone movie is turned, which Windows 8 began to tell: the headers
+// declare it only for Windows 8, the movie's files are built for Windows 7.
+DEFINE_GUID(MF_MT_VIDEO_ROTATION, 0xc380465d, 0x2271, 0x428c, 0x9b, 0x83, 0xec, 0xea, 0x3b, 0x4a, 0x85, 0xc1);
+#endif
 
 namespace velora {
 namespace movie_sink {
+
+// What a session event means for the window; 0 for most, failed ones
+// included: a refused rate change leaves the movie playing at normal speed.
+inline LPARAM MovieEventFor(MediaEventType type, HRESULT status, UINT32 topologyStatus) {
+  switch (type) {
+    case MEError:
+      return kMovieFailed;
+    case MESessionEnded:
+      return SUCCEEDED(status) ? kMovieEnded : kMovieFailed;
+    case MESessionStarted:
+      return FAILED(status) ? kMovieFailed : 0;
+    case MESessionTopologySet:
+      return FAILED(status) ? kMovieUnresolved : 0;
+    case MESessionTopologyStatus:
+      return SUCCEEDED(status) && topologyStatus == MF_TOPOSTATUS_READY ? kMovieReady : 0;
+    case MESessionStreamSinkFormatChanged:
+      return kMovieReady;
+    default:
+      return 0;
+  }
+}
+
+// The picture a video type describes. The decoder may leave out the turn and
+// the pixels' shape, which the file's own type (`file`, may be null) then tells.
+inline VideoGeometry GeometryOf(IMFMediaType* type, IMFMediaType* file) {
+  VideoFormat format;
+  UINT64 pair = 0;
+  UINT32 value = 0;
+  if (FAILED(type->GetUINT64(MF_MT_FRAME_SIZE, &pair))) return {};
+  format.width = static_cast<int>(pair >> 32);
+  format.height = static_cast<int>(pair & 0xFFFFFFFF);
+  if (SUCCEEDED(type->GetUINT32(MF_MT_DEFAULT_STRIDE, &value))) format.stride = static_cast<int>(value);
+  MFVideoArea area{};
+  UINT32 bytes = 0;
+  auto* blob = reinterpret_cast<UINT8*>(&area);
+  if ((SUCCEEDED(type->GetBlob(MF_MT_MINIMUM_DISPLAY_APERTURE, blob, sizeof area, &bytes)) ||
+       SUCCEEDED(type->GetBlob(MF_MT_GEOMETRIC_APERTURE, blob, sizeof area, &bytes))) &&
+      bytes == sizeof area) {
+    format.apertureX = area.OffsetX.value;
+    format.apertureY = area.OffsetY.value;
+    format.apertureWidth = area.Area.cx;
+    format.apertureHeight = area.Area.cy;
+  }
+  for (IMFMediaType* told : {type, file}) {
+    if (told && SUCCEEDED(told->GetUINT64(MF_MT_PIXEL_ASPECT_RATIO, &pair))) {
+      format.aspectX = static_cast<unsigned>(pair >> 32);
+      format.aspectY = static_cast<unsigned>(pair & 0xFFFFFFFF);
+      break;
+    }
+  }
+  for (IMFMediaType* told : {type, file}) {
+    if (told && SUCCEEDED(told->GetUINT32(MF_MT_VIDEO_ROTATION, &value))) {
+      format.rotation = value;
+      break;
+    }
+  }
+  return ComputeVideoGeometry(format);
+}
 
 // A lock held for one short step: a pointer or a buffer swapped, never a copy.
 class Lock {
@@ -76,9 +142,6 @@ class MovieSink {
     SetEvent(released.get());
   }
 
-  // The speed the movie plays at, set before it starts: frames are spaced by it.
-  void PaceAt(float speed) { rate.store(speed); }
-
   void Listen(const ComPtr<IMFMediaSession>& events) {
     lock.Run([&] { session = events; });
   }
@@ -133,16 +196,20 @@ class MovieSink {
     if (!events || FAILED(events->EndGetEvent(result, event.out()))) return false;
     MediaEventType type = MEUnknown;
     HRESULT status = S_OK;
+    UINT32 topologyStatus = 0;
     event->GetType(&type);
     event->GetStatus(&status);
-    if (type == MESessionEnded && SUCCEEDED(status)) {
-      Post(kMovieEnded);
-    } else if (FAILED(status) || type == MEError) {
-      Post(kMovieFailed);
-    } else {
-      return type != MESessionClosed;
-    }
-    return false;
+    event->GetUINT32(MF_EVENT_TOPOLOGY_STATUS, &topologyStatus);
+    // Frames are spaced by the speed the session says it plays at, a float
+    // (nothing to free).
+    PROPVARIANT value;
+    PropVariantInit(&value);
+    if (type == MESessionRateChanged && SUCCEEDED(status) && SUCCEEDED(event->GetValue(&value)) &&
+        value.vt == VT_R4)
+      rate.store(value.fltVal);
+    const LPARAM what = MovieEventFor(type, status, topologyStatus);
+    if (what) Post(what);
+    return what != kMovieEnded && what != kMovieFailed && type != MESessionClosed;
   }
 
   ComPtr<IMFMediaSession> Session() {
@@ -257,20 +324,6 @@ class MovieCallbacks final : public IMFSampleGrabberSinkCallback, public IMFAsyn
   Lock lock;
   std::shared_ptr<MovieSink> sink;
 };
-
-// The pixel rows of a frame: the decoder may add rows below the picture
-// (1080 lines are coded as 1088) or pad each row.
-inline bool FrameLayout(size_t bytes, int width, int height, int& rowPixels) {
-  if (width <= 0 || height <= 0) return false;
-  const size_t plainRow = static_cast<size_t>(width) * 4;
-  if (bytes >= plainRow * height && bytes % plainRow == 0) {
-    rowPixels = width;
-    return true;
-  }
-  if (bytes % height != 0 || (bytes / height) % 4 != 0 || bytes / height < plainRow) return false;
-  rowPixels = static_cast<int>(bytes / height / 4);
-  return true;
-}
 
 }  // namespace movie_sink
 }  // namespace velora

@@ -130,14 +130,23 @@ bool PlaybackEngine::OpenOnMediaFoundation(const std::string& path) {
 
 bool PlaybackEngine::StartMediaFoundationMovie() {
   if (!mfMovie->FinishOpen()) return false;
-  const SIZE size = mfMovie->NativeSize();
-  const RECT place = PlaceMovie(size.cx, size.cy);
-  movieWindow = CreateMovieWindow(window, movieRect, kMediaFoundationMovieTitle);
-  KeepUnderTheCovers(movieWindow.get());
+  const RECT where = PlaceMediaFoundationMovie();
   const HWND target = movieWindow ? movieWindow.get() : window;
-  const RECT where = movieWindow ? RECT{0, 0, place.right, place.bottom} : movieRect;
   // Reverse plays forwards, as on the MPEG video device.
   return mfMovie->Play(target, where, PlaybackSpeed(settings.Speed), settings.Mute != 0);
+}
+
+RECT PlaybackEngine::PlaceMediaFoundationMovie() {
+  const SIZE size = mfMovie->NativeSize();
+  const RECT place = PlaceMovie(size.cx, size.cy);
+  if (!movieWindow) {
+    movieWindow = CreateMovieWindow(window, movieRect, kMediaFoundationMovieTitle);
+    KeepUnderTheCovers(movieWindow.get());
+  } else {
+    SetWindowPos(movieWindow.get(), nullptr, place.left, place.top, place.right, place.bottom,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  return movieWindow ? RECT{0, 0, place.right, place.bottom} : movieRect;
 }
 
 void PlaybackEngine::PlayOnMciInstead() {
@@ -153,12 +162,18 @@ void PlaybackEngine::ShowMovieFrame(WPARAM serial) {
 void PlaybackEngine::OnMovieEvent(WPARAM serial, LPARAM event) {
   if (!mfMovie || mfMovie->Serial() != serial) return;
   // The end starts the next movie as the MCI notification does; a movie that
-  // cannot be decoded is skipped after the same wait as one that cannot open;
-  // a file that Media Foundation cannot read goes to the MCI devices.
+  // fails while playing is skipped after the same wait as one that cannot
+  // open; a file that Media Foundation cannot read or decode goes to the MCI
+  // devices. The decoder may tell another size than the file did (a phone's
+  // movie turned upright): the movie is placed anew, before its first frame.
+  event = mfMovie->OnEvent(event);
   if (event == kMovieEnded) {
     AdvanceToNextMovie(MCI_NOTIFY_SUCCESSFUL);
   } else if (event == kMovieFailed) {
     SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
+  } else if (event == kMovieResized) {
+    InvalidateRect(window, &movieRect, TRUE);
+    mfMovie->MoveTo(PlaceMediaFoundationMovie());
   } else if (event == kMovieOpened || event == kMovieUnopened) {
     KillTimer(window, kSkipTimer);
     if (event == kMovieUnopened || !StartMediaFoundationMovie()) PlayOnMciInstead();

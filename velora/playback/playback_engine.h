@@ -65,6 +65,9 @@ class PlaybackEngine {
   bool OpenOnMediaFoundation(const std::string& path);
   // Once the file is read: places the movie and starts it.
   bool StartMediaFoundationMovie();
+  // Places the movie by its size as shown, in a window of its own (made
+  // once); answers where in the window it draws.
+  RECT PlaceMediaFoundationMovie();
   // The MCI device tries what Media Foundation could not play.
   void PlayOnMciInstead();
   int PlayOnMci(const std::string& path);

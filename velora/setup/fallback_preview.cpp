@@ -114,10 +114,7 @@ class MediaFoundationPreview : public fw::Window {
     movie = MfMovie::Open(SystemMediaFoundation(), path, hwnd(), 1);
     // The dialog waits for the reading, as it does for the MCI window's.
     if (!movie || !movie->WaitUntilOpened(kOpenWait) || !movie->FinishOpen()) return false;
-    const SIZE size = movie->NativeSize();
-    const RECT frame = FrameBelowOwner(owner, size.cx, size.cy);
-    SetWindowPos(hwnd(), nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    FitMovie();
     ShowWindow(hwnd(), SW_SHOW);
     UpdateWindow(hwnd());
     if (!movie->Play(hwnd(), ClientArea(), 1000, false)) return false;
@@ -138,9 +135,12 @@ class MediaFoundationPreview : public fw::Window {
     return 0;
   }
 
-  // Ended or failed: the movie has stopped.
+  // Ended, failed or not decodable: the movie has stopped. The decoder may
+  // tell another size than the file did (a phone's movie turned upright).
   LRESULT OnMovieEvent(fw::Message& msg) {
-    if (msg.lParam == kMovieEnded || msg.lParam == kMovieFailed) TellOwnerStopped(hwnd());
+    const LPARAM event = movie ? movie->OnEvent(msg.lParam) : 0;
+    if (event == kMovieResized) FitMovie();
+    if (event == kMovieEnded || event == kMovieFailed || event == kMovieUnopened) TellOwnerStopped(hwnd());
     return 0;
   }
 
@@ -150,6 +150,14 @@ class MediaFoundationPreview : public fw::Window {
   }
 
  private:
+  // The window at the movie's own size.
+  void FitMovie() {
+    const SIZE size = movie->NativeSize();
+    const RECT frame = FrameBelowOwner(GetWindow(hwnd(), GW_OWNER), size.cx, size.cy);
+    SetWindowPos(hwnd(), nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
   RECT ClientArea() const {
     RECT client;
     GetClientRect(hwnd(), &client);
