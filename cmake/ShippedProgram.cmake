@@ -41,7 +41,9 @@ endfunction()
 
 function(ship_program target)
   cmake_parse_arguments(ship "OPTIMIZE_FOR_SIZE" "" "" ${ARGN})
-  set(options -ffunction-sections -fdata-sections -fno-exceptions)
+  # Nothing asks a type at run time (no typeid, no dynamic_cast): without the
+  # type information x86 velora.scr stays inside its size limit.
+  set(options -ffunction-sections -fdata-sections -fno-exceptions -fno-rtti)
   # x64 Windows walks every non-leaf function's unwind data whenever it
   # dispatches an exception (a fault in a callback, a debugger's stack): the
   # x64 programs keep theirs; x86 has none to drop but the DWARF tables.
