@@ -1,8 +1,8 @@
 // How many of a movie's frames velora's saver window shows, and the CPU it
 // takes: the real player window and engine play one movie, centred at its own
-// size, and the bench counts the frame messages the window handles until the
-// movie ends. Each such message draws the newest frame, so the count is the
-// number of frames shown.
+// size, and the bench counts the paints of the movie's window until the movie
+// ends. A due frame makes the window paint, and paints are merged, so the
+// count is the number of frames shown.
 // Usage: mp4_frames_bench.exe <movie path> <frames in the file>
 // Prints one line: "frames shown N of M (P %) in S s, CPU C ms (U % of one core)".
 #include <windows.h>
@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   bool ended = false;
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (msg.hwnd == window->hwnd() && msg.message == velora::WM_SAVER_MOVIE_FRAME) ++frames;
+    if (msg.message == WM_PAINT && GetParent(msg.hwnd) == window->hwnd()) ++frames;
     // The end is not handed on: the engine would start the movie again.
     if (msg.hwnd == window->hwnd() && msg.message == velora::WM_SAVER_MOVIE_EVENT &&
         (msg.lParam == velora::kMovieEnded || msg.lParam == velora::kMovieFailed)) {

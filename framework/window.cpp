@@ -28,12 +28,13 @@ Window::~Window() {
 
 const char* Window::DefaultClassName() { return RegisterPlainClass("FwWindow"); }
 
-const char* Window::RegisterClassOnce(const char* name, UINT style, HCURSOR cursor, HBRUSH background) {
+const char* Window::RegisterClassOnce(const char* name, UINT style, HCURSOR cursor, HBRUSH background,
+                                     WNDPROC procedure) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   WNDCLASSA wc{};
   if (GetClassInfoA(instance, name, &wc)) return name;
   wc.style = style;
-  wc.lpfnWndProc = DefWindowProcA;
+  wc.lpfnWndProc = procedure;
   wc.hInstance = instance;
   wc.hCursor = cursor;
   wc.hbrBackground = background;

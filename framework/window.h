@@ -36,8 +36,10 @@ class Window : public CmdTarget {
   // The framework's default class for child and plain windows.
   static const char* DefaultClassName();
   // Registers a class of this program once (a second call finds it) and
-  // answers its name, or null when it cannot be registered.
-  static const char* RegisterClassOnce(const char* name, UINT style, HCURSOR cursor, HBRUSH background);
+  // answers its name, or null when it cannot be registered. Its windows are
+  // plain ones unless a procedure is given.
+  static const char* RegisterClassOnce(const char* name, UINT style, HCURSOR cursor, HBRUSH background,
+                                       WNDPROC procedure = DefWindowProcA);
   // Double-click notification, arrow cursor, no background, no icon.
   static const char* RegisterPlainClass(const char* name);
 

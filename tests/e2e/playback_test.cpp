@@ -539,6 +539,37 @@ TEST_F(PlaybackTest, Mp4ThroughMediaFoundationIsShownExactlyWhereAnAviOfItsSizeI
   ASSERT_NO_FATAL_FAILURE(CloseSaver());
 }
 
+// Whatever plays when the pointer moves, the saver ends with 0: a large MP4
+// just being read and one playing (its decoders busy), a small MP4, a corrupt
+// one waiting to be skipped (where the MPEG video device, which can hang on
+// it under Wine, does not try it), and an AVI.
+TEST_F(PlaybackTest, SaverEndsWith0OnAMoveWhateverMoviePlays) {
+  const std::string avi = Clip(kGreen, 10);
+  const std::string small = SolidColourMovie(kBlue, 320, 240, 10, "mp4");
+  const std::string large = SolidColourMovie(kYellow, 1920, 1080, 10, "mp4");
+  const std::string corrupt = WindowsPathFromLinux(ScratchDirLinux() + "/e2e-clips/corrupt-end.mp4");
+  ASSERT_FALSE(avi.empty() || small.empty() || large.empty()) << "cannot make the movies";
+  ASSERT_TRUE(WriteFileBytes(corrupt, std::string("\0\0\0\x18" "ftypmp42", 12) + std::string(4000, '\x5a')));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  const struct {
+    const char* what;
+    const std::string& movie;
+    DWORD playing;  // ms
+  } cases[] = {
+      {"a 1080p MP4 being read", large, 0}, {"a 1080p MP4", large, 2500}, {"a small MP4", small, 1500},
+      {"a corrupt MP4", corrupt, 1500},    {"an AVI", avi, 1500},
+  };
+  for (const auto& c : cases) {
+    if (&c.movie == &corrupt && BenchHasMpegVideoDevice()) continue;
+    ASSERT_NO_FATAL_FAILURE(NowPlaying({c.movie}));
+    MoveMouseTo(320, 240);
+    ASSERT_NO_FATAL_FAILURE(Open("/s"));
+    Sleep(c.playing);
+    MoveMouseBy(window, 5, 5);
+    ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0(c.what));
+  }
+}
+
 // AVI, two MP4 files (the end of one starts the next), a corrupt MP4 and a
 // WMV, centred, in list order; what cannot be played is skipped after 5 s.
 // The corrupt file is left out where the MPEG video device would try it after

@@ -5,28 +5,62 @@
 namespace velora {
 namespace {
 
-constexpr long long kMs = 10000;  // 100 ns units
+constexpr long long kMs = 10000;
+constexpr long long kDrop = FramePacing::kDrop;
 
-// A movie whose first frame is stamped 133 ms, at 15 frames a second.
-TEST(FramePacing, FirstFrameAtOnceThenTheMoviesOwnSpacing) {
-  struct Step {
-    long long sample, now;
-    double rate;
-    unsigned long wait;
-  };
-  const Step steps[] = {
-      {133 * kMs, 5000 * kMs, 1, 0},    // first: at once, whatever its stamp
-      {200 * kMs, 5001 * kMs, 1, 66},   // 67 ms after the first, 1 ms gone
-      {267 * kMs, 5134 * kMs, 1, 0},    // on time
-      {333 * kMs, 5300 * kMs, 1, 0},    // late: at once, never a wait to catch up
-      {100 * kMs, 5300 * kMs, 1, 0},    // stamped before the first
-      {1133 * kMs, 5000 * kMs, 2, 500}, // twice the speed: half the spacing
-      {1133 * kMs, 5000 * kMs, 0, 1000},  // no usable rate: normal speed
-      {1133 * kMs, 5999 * kMs + 1, 1, 1}, // part of a millisecond rounds up
-  };
+struct Step {
+  long long sample, duration;
+  bool running;
+  long long movie, steady;
+  double rate;
+  long long wait;
+};
+
+void Play(const Step* steps, int count) {
   FramePacing pacing;
-  for (const Step& s : steps)
-    EXPECT_EQ(pacing.WaitFor(s.sample, s.now, s.rate), s.wait) << s.sample / kMs << " ms at " << s.now / kMs;
+  for (int i = 0; i < count; ++i) {
+    const Step& s = steps[i];
+    EXPECT_EQ(pacing.WaitFor(s.sample, s.duration, FrameClock{s.running, s.movie, s.steady}, s.rate), s.wait)
+        << "step " << i << ": frame at " << s.sample / kMs << " ms";
+  }
+}
+
+TEST(FramePacing, OnThePresentationClockFramesWaitForTheirStampAndLateOnesAreDropped) {
+  const Step steps[] = {
+      {133 * kMs, 67 * kMs, true, 150 * kMs, 9000 * kMs, 1, 0},       // first: at once, though the clock is past it
+      {200 * kMs, 67 * kMs, true, 160 * kMs, 9010 * kMs, 1, 40 * kMs},  // waits for the clock, to 100 ns
+      {267 * kMs, 67 * kMs, true, 300 * kMs, 9150 * kMs, 1, 0},        // 33 ms late: shown
+      {333 * kMs, 67 * kMs, true, 450 * kMs, 9300 * kMs, 1, kDrop},    // more than a frame late: dropped
+      {400 * kMs, 67 * kMs, true, 460 * kMs, 9310 * kMs, 1, 0},        // under a frame late
+      {600 * kMs, 0, true, 400 * kMs, 9320 * kMs, 2, 100 * kMs},        // the clock runs at the rate
+      {650 * kMs, 0, true, 1000 * kMs, 9330 * kMs, 2, kDrop},           // no length: a usual frame's
+  };
+  Play(steps, sizeof steps / sizeof steps[0]);
+}
+
+TEST(FramePacing, WithoutAClockTheMoviesOwnSpacingCountsFromTheFirstFrame) {
+  const Step steps[] = {
+      {133 * kMs, 0, false, 0, 5000 * kMs, 1, 0},          // first: at once
+      {200 * kMs, 0, false, 0, 5001 * kMs, 1, 66 * kMs},   // 67 ms after the first, 1 ms gone
+      {267 * kMs, 0, false, 0, 5134 * kMs, 1, 0},          // on time
+      {1133 * kMs, 0, false, 0, 5000 * kMs, 2, 500 * kMs},  // twice the speed: half the spacing
+      {1133 * kMs, 0, false, 0, 5000 * kMs, 0, 1000 * kMs},  // no usable rate: normal speed
+      {300 * kMs, 0, false, 0, 5600 * kMs, 1, kDrop},      // far behind: dropped
+  };
+  Play(steps, sizeof steps / sizeof steps[0]);
+}
+
+TEST(FramePacing, ThePictureNeverStandsStillLongerThanAQuarterSecondForLateFrames) {
+  FramePacing pacing;
+  EXPECT_EQ(pacing.WaitFor(0, 0, FrameClock{true, 0, 0}, 1), 0);
+  // Decoding at a third of the movie's speed: every frame comes late.
+  int shown = 0;
+  for (int i = 1; i <= 60; ++i) {
+    const long long at = i * 100 * kMs;
+    if (pacing.WaitFor(i * 33 * kMs, 33 * kMs, FrameClock{true, at, at}, 1) == 0) ++shown;
+  }
+  EXPECT_EQ(shown, 20);
+  EXPECT_EQ(pacing.Dropped(), 40u);
 }
 
 }  // namespace

@@ -5,9 +5,13 @@
 #include <mferror.h>
 
 #include <array>
+#include <cstdlib>
 #include <memory>
+#include <string>
 
+#include "framework/handles.h"
 #include "framework/system_libraries.h"
+#include "velora/playback/movie_window.h"
 #include "velora/playback/mf_movie.h"
 #include "velora/playback/mf_movie_sink.h"
 
@@ -110,6 +114,59 @@ TEST(MfMovieTest, OnlyRealFailuresEndAMovie) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(MovieEventFor(c.type, c.status, c.topologyStatus), c.outcome) << c.type << " " << std::hex << c.status;
+}
+
+
+// The movie's posted event of the given kind, while its window's messages
+// are handled; false when none came within the time.
+bool PumpUntil(HWND window, LPARAM event, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.hwnd == window && msg.message == WM_SAVER_MOVIE_EVENT && msg.lParam == event) return true;
+      DispatchMessageA(&msg);
+    }
+    Sleep(5);
+  }
+  return false;
+}
+
+// A movie let go while its file is still being read, or while it plays,
+// lets its file go once released: the user can delete or move the clip.
+TEST(MfMovieTest, AMovieLetGoReleasesItsFile) {
+  const char* clip = std::getenv("PREVIEW_MP4");
+  ASSERT_TRUE(clip) << "PREVIEW_MP4 not set";
+  std::string from = std::string("Z:") + clip;
+  for (char& c : from)
+    if (c == '/') c = '\\';
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string copy = std::string(temp) + "velora-let-go.mp4";
+  UniqueMovieWindow window(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(window);
+  for (const bool playing : {false, true}) {
+    ASSERT_TRUE(CopyFileA(from.c_str(), copy.c_str(), FALSE)) << from << ": error " << GetLastError();
+    {
+      auto movie = MfMovie::Open(SystemMediaFoundation(), copy, window.get(), 1);
+      ASSERT_TRUE(movie);
+      if (playing) {
+        ASSERT_TRUE(PumpUntil(window.get(), kMovieOpened, 10000));
+        ASSERT_TRUE(movie->FinishOpen());
+        ASSERT_TRUE(movie->Play(window.get(), RECT{0, 0, 64, 48}, 1000, true));
+        ASSERT_TRUE(PumpUntil(window.get(), kMovieReady, 10000));
+        movie->OnEvent(kMovieReady);
+        PumpUntil(window.get(), kMovieEnded, 500);
+      }
+    }
+    EXPECT_TRUE(MfMovie::WaitForReleases(5000)) << (playing ? "playing" : "opening");
+    // Nobody holds the file any more: it opens for this alone.
+    fw::UniqueFile alone(
+        CreateFileA(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(alone) << (playing ? "playing" : "opening") << ": error " << GetLastError();
+    alone.reset();
+    EXPECT_TRUE(DeleteFileA(copy.c_str())) << (playing ? "playing" : "opening") << ": error " << GetLastError();
+  }
 }
 
 }  // namespace

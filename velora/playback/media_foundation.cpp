@@ -18,10 +18,9 @@ bool Resolve(HMODULE library, const char* name, Function& function) {
 bool StartPlatform(SystemLibraryLoader loader, MediaFoundationApi& api) {
   fw::UniqueLibrary com(loader("ole32.dll")), platform(loader("mfplat.dll")), pipeline(loader("mf.dll"));
   if (!com || !platform || !pipeline) return false;
-  HRESULT(WINAPI * initializeCom)(void*, DWORD) = nullptr;
-  void(WINAPI * uninitializeCom)() = nullptr;
   HRESULT(WINAPI * startup)(ULONG, DWORD) = nullptr;
-  if (!Resolve(com.get(), "CoInitializeEx", initializeCom) || !Resolve(com.get(), "CoUninitialize", uninitializeCom) ||
+  if (!Resolve(com.get(), "CoInitializeEx", api.InitializeCom) ||
+      !Resolve(com.get(), "CoUninitialize", api.UninitializeCom) ||
       !Resolve(platform.get(), "MFStartup", startup) ||
       !Resolve(platform.get(), "MFCreateMediaType", api.CreateMediaType) ||
       !Resolve(platform.get(), "MFCreateSourceResolver", api.CreateSourceResolver) ||
@@ -33,9 +32,9 @@ bool StartPlatform(SystemLibraryLoader loader, MediaFoundationApi& api) {
       !Resolve(pipeline.get(), "MFGetService", api.GetService))
     return false;
   // The source resolver finds its file readers through COM.
-  const bool comStarted = SUCCEEDED(initializeCom(nullptr, COINIT_APARTMENTTHREADED));
+  const bool comStarted = SUCCEEDED(api.InitializeCom(nullptr, COINIT_APARTMENTTHREADED));
   if (FAILED(startup(MF_VERSION, MFSTARTUP_LITE))) {
-    if (comStarted) uninitializeCom();
+    if (comStarted) api.UninitializeCom();
     return false;
   }
   com.release();

@@ -12,8 +12,10 @@
 
 namespace velora {
 
-// The functions velora calls, resolved from mfplat.dll and mf.dll.
+// The functions velora calls, resolved from ole32.dll, mfplat.dll and mf.dll.
 struct MediaFoundationApi {
+  HRESULT(WINAPI* InitializeCom)(void*, DWORD) = nullptr;
+  void(WINAPI* UninitializeCom)() = nullptr;
   HRESULT(WINAPI* CreateMediaType)(IMFMediaType**) = nullptr;
   HRESULT(WINAPI* CreateSourceResolver)(IMFSourceResolver**) = nullptr;
   HRESULT(WINAPI* CreateMediaSession)(IMFAttributes*, IMFMediaSession**) = nullptr;

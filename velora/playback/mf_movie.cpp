@@ -21,12 +21,19 @@ namespace {
 // MF_TOPOLOGY_ENABLE_XVP_FOR_PLAYBACK, which the MinGW headers lack.
 const GUID kVideoProcessorForPlayback = {0x1967731f, 0xcd78, 0x42fc, {0xb0, 0x26, 0x09, 0x92, 0xa5, 0x6e, 0x56, 0x93}};
 
+// How long a session is given to close before it is shut down all the same.
+constexpr DWORD kCloseWait = 2000;
+
+// Movies let go whose objects are still being released.
+std::atomic<int> releasing{0};
+
 }  // namespace
 
 class MfMovie::Impl {
  public:
   std::shared_ptr<const MediaFoundationApi> api;
   ComPtr<IMFSourceResolver> resolver;
+  ComPtr<IUnknown> cancelOpening;
   ComPtr<IMFMediaSource> source;
   ComPtr<IMFPresentationDescriptor> presentation;
   ComPtr<IMFMediaSession> session;
@@ -53,8 +60,8 @@ class MfMovie::Impl {
         FAILED(api->CreateSourceResolver(resolver.out())))
       return false;
     sink->Opening(resolver);
-    if (SUCCEEDED(resolver->BeginCreateObjectFromURL(url.c_str(), MF_RESOLUTION_MEDIASOURCE, nullptr, nullptr,
-                                                     callbacks, nullptr)))
+    if (SUCCEEDED(resolver->BeginCreateObjectFromURL(url.c_str(), MF_RESOLUTION_MEDIASOURCE, nullptr,
+                                                     cancelOpening.out(), callbacks, nullptr)))
       return true;
     sink->TakeSource();
     sink->Opening(ComPtr<IMFSourceResolver>());
@@ -198,31 +205,58 @@ class MfMovie::Impl {
   }
 
   ~Impl() {
-    if (callbacks) callbacks->Detach();
-    if (sink) sink->Detach();
-    // A source made after the movie was given up is shut down all the same.
-    if (!source && sink) source = sink->TakeSource();
-    // Shutting a session or source down waits for its reading to stop, which
-    // can take seconds: a pool thread does it, and the window's thread goes on.
-    auto* teardown = new Teardown{std::move(session), std::move(source), std::move(presentation), std::move(sinks)};
-    if (!QueueUserWorkItem(Teardown::Run, teardown, WT_EXECUTEDEFAULT)) Teardown::Run(teardown);
-    if (callbacks) callbacks->Release();
+    if (!sink) return;
+    sink->Detach();
+    // Closing a session and shutting a source down wait for their reading to
+    // stop, which can take seconds: a pool thread does it, and the window's
+    // thread goes on.
+    ++releasing;
+    auto* release = new Release{api,     std::move(resolver), std::move(cancelOpening), std::move(session),
+                                std::move(source), std::move(sinks), sink, callbacks};
+    if (!QueueUserWorkItem(Release::Run, release, WT_EXECUTEDEFAULT)) Release::Run(release);
   }
 
   // What is left of a movie once the window has let it go.
-  struct Teardown {
+  struct Release {
+    std::shared_ptr<const MediaFoundationApi> api;
+    ComPtr<IMFSourceResolver> resolver;
+    ComPtr<IUnknown> cancelOpening;
     ComPtr<IMFMediaSession> session;
     ComPtr<IMFMediaSource> source;
-    ComPtr<IMFPresentationDescriptor> presentation;
     std::vector<ComPtr<IMFActivate>> sinks;
+    std::shared_ptr<MovieSink> sink;
+    MovieCallbacks* callbacks;
 
     static DWORD WINAPI Run(void* what) {
-      auto* teardown = static_cast<Teardown*>(what);
-      if (teardown->session) teardown->session->Shutdown();
-      if (teardown->source) teardown->source->Shutdown();
-      for (auto& output : teardown->sinks) output->ShutdownObject();
-      delete teardown;
+      auto* release = static_cast<Release*>(what);
+      const auto api = release->api;
+      // Every thread that calls Media Foundation has COM.
+      const bool com = SUCCEEDED(api->InitializeCom(nullptr, COINIT_MULTITHREADED));
+      release->Close();
+      delete release;
+      if (com) api->UninitializeCom();
+      --releasing;
       return 0;
+    }
+
+    void Close() {
+      // A reading still running is cancelled, and its answer awaited all the
+      // same: a source made regardless is shut down by the sink then, and an
+      // answer nobody took would keep the file open.
+      if (resolver && !sink->WaitUntilOpened(0)) {
+        if (cancelOpening) resolver->CancelObjectCreation(cancelOpening.get());
+        sink->WaitUntilOpened(kCloseWait);
+      }
+      if (!source) source = sink->TakeSource();
+      if (session) {
+        if (SUCCEEDED(session->Close())) sink->WaitUntilClosed(kCloseWait);
+        session->Shutdown();
+      }
+      if (source) source->Shutdown();
+      for (auto& output : sinks) output->ShutdownObject();
+      sink->Forget();
+      callbacks->Detach();
+      callbacks->Release();
     }
   };
 };
@@ -258,6 +292,7 @@ bool MfMovie::Play(HWND target, const RECT& where, std::uint32_t speed, bool mut
   if (!impl->BuildTopology(mute, topology) || FAILED(impl->api->CreateMediaSession(nullptr, impl->session.out())))
     return false;
   impl->sink->Listen(impl->session);
+  impl->sink->DrawInto(target);
   impl->callbacks->Listen(*impl->sink);
   return SUCCEEDED(impl->session->SetTopology(0, topology.get()));
 }
@@ -269,10 +304,22 @@ LPARAM MfMovie::OnEvent(LPARAM event) {
   return event;
 }
 
-void MfMovie::MoveTo(const RECT& where) { impl->where = where; }
+void MfMovie::MoveTo(const RECT& where) {
+  impl->where = where;
+  if (impl->target) InvalidateRect(impl->target, nullptr, FALSE);
+}
 
-void MfMovie::DrawLatestFrame() {
-  if (!impl->sink->TakeFrame(impl->frame)) return;
+bool MfMovie::WaitForReleases(DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (releasing.load() > 0) {
+    if (GetTickCount() - start >= milliseconds) return false;
+    Sleep(5);
+  }
+  return true;
+}
+
+void MfMovie::Paint(HDC dc) {
+  impl->sink->TakeFrame(impl->frame);
   const VideoGeometry& g = impl->geometry;
   // A frame too short for the picture (its format changing) is not read.
   if (!g.width || impl->frame.size() / 4 < g.pixelsNeeded) return;
@@ -297,10 +344,8 @@ void MfMovie::DrawLatestFrame() {
   // The bitmap is the picture's rows only, in their order in memory.
   info.bmiHeader = {sizeof(BITMAPINFOHEADER), rowPixels, bottomUp ? height : -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
   const RECT& to = impl->where;
-  fw::WindowDc dc(impl->target);
-  if (!dc.get()) return;
-  SetStretchBltMode(dc.get(), COLORONCOLOR);
-  StretchDIBits(dc.get(), to.left, to.top, to.right - to.left, to.bottom - to.top, left, 0, width, height, bits,
+  SetStretchBltMode(dc, COLORONCOLOR);
+  StretchDIBits(dc, to.left, to.top, to.right - to.left, to.bottom - to.top, left, 0, width, height, bits,
                 &info, DIB_RGB_COLORS, SRCCOPY);
 }
 

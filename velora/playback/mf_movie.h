@@ -1,10 +1,12 @@
 #pragma once
 // A movie played through Media Foundation: MP4, M4V and MOV files, which the
 // MCI devices of a stock Windows cannot open. A media session decodes the
-// video to 32-bit RGB for a sample grabber; velora draws each frame itself.
-// Media Foundation calls back on its own threads: every event and frame
-// reaches the window's thread as a posted message (only the latest frame is
-// kept), and the window's thread never waits for those threads.
+// video to 32-bit RGB for a sample grabber; velora draws each frame itself,
+// when its window paints. Media Foundation calls back on its own threads:
+// every event reaches the window's thread as a posted message, a frame as the
+// window's invalid area (only the latest frame is kept; paints come after
+// input, so that no movie delays the end of the saver), and the window's
+// thread never waits for those threads.
 #include <windows.h>
 
 #include <cstdint>
@@ -16,8 +18,7 @@
 namespace velora {
 
 // Posted to the window given at opening. wParam: the movie's serial number,
-// so that a message of a movie already gone is recognised and dropped.
-constexpr UINT WM_SAVER_MOVIE_FRAME = WM_APP + 1;
+// so that a message of a movie already gone is recognised and dropped;
 // lParam: one of the events below, each handed to OnEvent first.
 constexpr UINT WM_SAVER_MOVIE_EVENT = WM_APP + 2;
 constexpr LPARAM kMovieEnded = 1;
@@ -38,8 +39,13 @@ class MfMovie {
   // when Media Foundation is missing or cannot even start.
   static std::unique_ptr<MfMovie> Open(MediaFoundation& platform, const std::string& path, HWND notify,
                                        WPARAM serial);
-  // Stops the movie and releases its objects, buffers and threads.
+  // Stops the movie; its objects are closed and released on a thread of
+  // their own, its file included.
   ~MfMovie();
+  // Before the process ends: waits for the movies let go to be released
+  // (Media Foundation's threads would otherwise still run while the process
+  // unloads). False when some were still busy after the time.
+  static bool WaitForReleases(DWORD milliseconds);
 
   // For a window that may wait for the reading (the setup dialog's preview,
   // as the MCI window waits): whether it ended within the time.
@@ -51,7 +57,8 @@ class MfMovie {
   // playing (kMovieResized).
   SIZE NativeSize() const;
   // Has the movie's decoders put in place; it starts when they are
-  // (kMovieReady). Frames are drawn into `target` at `where`. Speed is in
+  // (kMovieReady). Frames are drawn into `target` at `where`, whose paint
+  // calls Paint. Speed is in
   // thousandths of the normal rate, used where the file allows it. False
   // when playback cannot even be asked for.
   bool Play(HWND target, const RECT& where, std::uint32_t speed, bool mute);
@@ -62,8 +69,8 @@ class MfMovie {
   LPARAM OnEvent(LPARAM event);
   // Where later frames go (the preview follows its window's size).
   void MoveTo(const RECT& where);
-  // On WM_SAVER_MOVIE_FRAME: draws the newest frame, if one came.
-  void DrawLatestFrame();
+  // While the target paints: draws the newest frame (again, if none came).
+  void Paint(HDC dc);
   WPARAM Serial() const;
 
   class Impl;

@@ -5,6 +5,8 @@
 // mf_movie.cpp and its tests include it.
 #include "velora/playback/media_foundation.h"
 
+#include <mmsystem.h>
+
 #include <atomic>
 #include <memory>
 #include <vector>
@@ -99,6 +101,37 @@ class Lock {
   CRITICAL_SECTION section;
 };
 
+// Waits to a tenth of a millisecond where Windows can (10, version 1803 on),
+// elsewhere at the system timer's finest period, asked for while it lives.
+class FrameTimer {
+ public:
+  FrameTimer() : timer(CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS)) {
+    if (timer) return;
+    timer.reset(CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS));
+    finerPeriod = timeBeginPeriod(1) == TIMERR_NOERROR;
+  }
+  ~FrameTimer() {
+    if (finerPeriod) timeEndPeriod(1);
+  }
+  FrameTimer(const FrameTimer&) = delete;
+  FrameTimer& operator=(const FrameTimer&) = delete;
+
+  // Waits `time` (100 ns units); false when `stop` came first.
+  bool Wait(long long time, HANDLE stop) {
+    LARGE_INTEGER due;
+    due.QuadPart = -time;
+    if (!timer || !SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE))
+      return WaitForSingleObject(stop, static_cast<DWORD>((time + 9999) / 10000)) == WAIT_TIMEOUT;
+    const HANDLE either[] = {stop, timer.get()};
+    return WaitForMultipleObjects(2, either, FALSE, INFINITE) == WAIT_OBJECT_0 + 1;
+  }
+
+ private:
+  static constexpr DWORD kHighResolution = 2;  // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+  fw::UniqueKernelHandle timer;
+  bool finerPeriod = false;
+};
+
 // A movie's frames and events on their way from Media Foundation's threads
 // to the window's thread.
 class MovieSink {
@@ -106,6 +139,7 @@ class MovieSink {
   MovieSink(HWND notify, WPARAM serial)
       : opened(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
         released(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+        closed(CreateEventA(nullptr, TRUE, FALSE, nullptr)),
         notify(notify),
         serial(serial) {}
 
@@ -131,24 +165,48 @@ class MovieSink {
     return reader ? OnOpened(reader, result) : OnEvent(result);
   }
 
-  // After this nothing more is posted, the session is let go and a frame
-  // waiting for its time is dropped at once.
+  // The movie is let go: nothing more is posted or drawn, a frame waiting for
+  // its time is dropped at once, and a source the resolver makes from now on
+  // is shut down as it comes. The session's events are still followed, to
+  // its closing.
   void Detach() {
-    ComPtr<IMFMediaSession> dropped;
     lock.Run([&] {
-      notify = nullptr;
-      dropped = std::move(session);
+      notify = drawing = nullptr;
+      detached = true;
     });
     SetEvent(released.get());
+  }
+
+  // After the session's shutdown: lets it and its clock go.
+  void Forget() {
+    ComPtr<IMFMediaSession> events;
+    ComPtr<IMFPresentationClock> timing;
+    lock.Run([&] {
+      events = std::move(session);
+      timing = std::move(clock);
+    });
   }
 
   void Listen(const ComPtr<IMFMediaSession>& events) {
     lock.Run([&] { session = events; });
   }
 
+  // Where a frame that is due is shown: that window is made to paint.
+  void DrawInto(HWND window) {
+    lock.Run([&] { drawing = window; });
+  }
+
+  // The presentation clock the session gives the grabber; null when taken away.
+  void UseClock(IMFPresentationClock* given) {
+    if (given) given->AddRef();
+    auto timing = ComPtr<IMFPresentationClock>::Adopt(given);
+    lock.Run([&] { std::swap(clock, timing); });
+  }
+
+  bool WaitUntilClosed(DWORD milliseconds) { return WaitForSingleObject(closed.get(), milliseconds) == WAIT_OBJECT_0; }
+
   // The newest frame, if one came since the last call, swapped into `frame`.
   bool TakeFrame(std::vector<BYTE>& frame) {
-    framePosted.store(false);
     bool taken = false;
     lock.Run([&] {
       if (!hasFrame) return;
@@ -159,31 +217,42 @@ class MovieSink {
     return taken;
   }
 
-  // One stream thread delivers the frames in turn, each when it is due: the
-  // grabber passes them on as decoded, and holding this thread holds the
-  // decoding back, as the presentation clock would.
-  void Deliver(const BYTE* data, DWORD size, LONGLONG sampleTime) {
-    const DWORD wait = pacing.WaitFor(sampleTime, SteadyNow(), rate.load());
-    if (WaitForSingleObject(released.get(), wait) != WAIT_TIMEOUT) return;
+  // One stream thread delivers the frames in turn, each when it is due
+  // (FramePacing): the grabber passes them on as decoded, and holding this
+  // thread holds the decoding back.
+  void Deliver(const BYTE* data, DWORD size, LONGLONG sampleTime, LONGLONG duration) {
+    for (;;) {
+      const long long wait = pacing.WaitFor(sampleTime, duration, Now(), rate.load());
+      if (wait == FramePacing::kDrop) return;
+      if (wait == 0) break;
+      // Asked again at least every tenth of a second: the clock may stop or move.
+      if (!timer.Wait(wait < kRecheck ? wait : kRecheck, released.get())) return;
+    }
+    if (WaitForSingleObject(released.get(), 0) != WAIT_TIMEOUT) return;
     incoming.assign(data, data + size);
-    HWND target = nullptr;
     lock.Run([&] {
       incoming.swap(pending);
       hasFrame = true;
-      target = notify;
+      // Paints are merged and come after input: a slow window sees only the newest frame.
+      if (drawing) InvalidateRect(drawing, nullptr, FALSE);
     });
-    // One message at a time: a slow window sees only the newest frame.
-    if (target && !framePosted.exchange(true)) PostMessageA(target, WM_SAVER_MOVIE_FRAME, serial, 0);
   }
 
   bool OnOpened(const ComPtr<IMFSourceResolver>& reader, IMFAsyncResult* result) {
     ComPtr<IUnknown> object;
-    ComPtr<IMFMediaSource> made;
+    ComPtr<IMFMediaSource> made, late;
     MF_OBJECT_TYPE type = MF_OBJECT_INVALID;
     if (SUCCEEDED(reader->EndCreateObjectFromURL(result, &type, object.out())))
       object->QueryInterface(IID_IMFMediaSource, made.outVoid());
     const bool ok = static_cast<bool>(made);
-    lock.Run([&] { source = std::move(made); });
+    lock.Run([&] {
+      if (detached)
+        late = std::move(made);
+      else
+        source = std::move(made);
+    });
+    // Nobody takes a source made for a movie already let go: it lets its file go now.
+    if (late) late->Shutdown();
     SetEvent(opened.get());
     Post(ok ? kMovieOpened : kMovieUnopened);
     return false;
@@ -207,9 +276,13 @@ class MovieSink {
     if (type == MESessionRateChanged && SUCCEEDED(status) && SUCCEEDED(event->GetValue(&value)) &&
         value.vt == VT_R4)
       rate.store(value.fltVal);
+    if (type == MESessionClosed) {
+      SetEvent(closed.get());
+      return false;
+    }
     const LPARAM what = MovieEventFor(type, status, topologyStatus);
     if (what) Post(what);
-    return what != kMovieEnded && what != kMovieFailed && type != MESessionClosed;
+    return true;
   }
 
   ComPtr<IMFMediaSession> Session() {
@@ -218,11 +291,28 @@ class MovieSink {
     return events;
   }
 
+  unsigned long FramesDropped() const { return pacing.Dropped(); }
+
  private:
+  static constexpr long long kRecheck = 1000000;
+
   void Post(LPARAM what) {
     HWND target = nullptr;
     lock.Run([&] { target = notify; });
     if (target) PostMessageA(target, WM_SAVER_MOVIE_EVENT, serial, what);
+  }
+
+  FrameClock Now() {
+    FrameClock now;
+    now.steadyTime = SteadyNow();
+    ComPtr<IMFPresentationClock> timing;
+    lock.Run([&] { timing = clock; });
+    MFCLOCK_STATE state = MFCLOCK_STATE_INVALID;
+    MFTIME time = 0;
+    now.running = timing && SUCCEEDED(timing->GetState(0, &state)) && state == MFCLOCK_STATE_RUNNING &&
+                  SUCCEEDED(timing->GetTime(&time));
+    now.movieTime = time;
+    return now;
   }
 
   // The performance counter in 100 ns units; in a double, the product cannot
@@ -235,20 +325,24 @@ class MovieSink {
   }
 
   Lock lock;
-  std::atomic<bool> framePosted{false};
   std::atomic<float> rate{1.0f};
   fw::UniqueKernelHandle opened;
   fw::UniqueKernelHandle released;
+  fw::UniqueKernelHandle closed;
   // Guarded by the lock:
   HWND notify;
+  HWND drawing = nullptr;
+  bool detached = false;
   ComPtr<IMFSourceResolver> resolver;
   ComPtr<IMFMediaSource> source;
   ComPtr<IMFMediaSession> session;
+  ComPtr<IMFPresentationClock> clock;
   std::vector<BYTE> pending;
   bool hasFrame = false;
   // The stream thread's own:
   std::vector<BYTE> incoming;
   FramePacing pacing;
+  FrameTimer timer;
   const WPARAM serial;
 };
 
@@ -292,10 +386,14 @@ class MovieCallbacks final : public IMFSampleGrabberSinkCallback, public IMFAsyn
   STDMETHODIMP OnClockSetRate(MFTIME, float) override { return S_OK; }
 
   // IMFSampleGrabberSinkCallback
-  STDMETHODIMP OnSetPresentationClock(IMFPresentationClock*) override { return S_OK; }
+  STDMETHODIMP OnSetPresentationClock(IMFPresentationClock* clock) override {
+    if (auto target = Target()) target->UseClock(clock);
+    return S_OK;
+  }
   STDMETHODIMP OnShutdown() override { return S_OK; }
-  STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG time, LONGLONG, const BYTE* data, DWORD size) override {
-    if (auto target = Target()) target->Deliver(data, size, time);
+  STDMETHODIMP OnProcessSample(REFGUID, DWORD, LONGLONG time, LONGLONG duration, const BYTE* data,
+                               DWORD size) override {
+    if (auto target = Target()) target->Deliver(data, size, time, duration);
     return S_OK;
   }
 

@@ -8,8 +8,22 @@ namespace {
 
 const char kClassName[] = "VeloraMovie";
 
+// The player draws a picture of its own (Media Foundation's) when the window
+// paints; a movie device draws on its own and finds the window black.
+LRESULT CALLBACK MovieWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+  PAINTSTRUCT paint;
+  if (HDC dc = BeginPaint(window, &paint)) {
+    SendMessageA(GetParent(window), WM_SAVER_MOVIE_PAINT, reinterpret_cast<WPARAM>(dc),
+                 reinterpret_cast<LPARAM>(window));
+    EndPaint(window, &paint);
+  }
+  return 0;
+}
+
 const char* RegisterMovieClass() {
-  return fw::Window::RegisterClassOnce(kClassName, 0, nullptr, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  return fw::Window::RegisterClassOnce(kClassName, 0, nullptr, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)),
+                                       MovieWindowProcedure);
 }
 
 }  // namespace

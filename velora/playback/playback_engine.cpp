@@ -155,8 +155,8 @@ void PlaybackEngine::PlayOnMciInstead() {
   if (PlayOnMci(mfPath) != 0) SetTimer(window, kSkipTimer, kTimerInterval, nullptr);
 }
 
-void PlaybackEngine::ShowMovieFrame(WPARAM serial) {
-  if (mfMovie && mfMovie->Serial() == serial) mfMovie->DrawLatestFrame();
+void PlaybackEngine::PaintMovie(HWND where, HDC dc) {
+  if (mfMovie && where == (movieWindow ? movieWindow.get() : window)) mfMovie->Paint(dc);
 }
 
 void PlaybackEngine::OnMovieEvent(WPARAM serial, LPARAM event) {

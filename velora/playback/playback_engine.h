@@ -38,8 +38,9 @@ class PlaybackEngine {
   void RealizePalette();
   void StopPlayback();
   // Media Foundation's messages about the movie with the given serial number.
-  void ShowMovieFrame(WPARAM serial);
   void OnMovieEvent(WPARAM serial, LPARAM event);
+  // A window paints: Media Foundation's picture, if it draws there.
+  void PaintMovie(HWND where, HDC dc);
   // The screen moved within the window (monitors added, removed or rearranged):
   // the current movie keeps its place on it.
   void MoveScreen(const RECT& newScreen);

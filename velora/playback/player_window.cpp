@@ -25,7 +25,7 @@ FW_BEGIN_MESSAGE_MAP(PlayerWindow, fw::Window)
   FW_ON_MESSAGE(WM_PAINT, OnPaint)
   FW_ON_MESSAGE(WM_TIMER, OnTimer)
   FW_ON_MESSAGE(MM_MCINOTIFY, OnMciNotify)
-  FW_ON_MESSAGE(WM_SAVER_MOVIE_FRAME, OnMovieFrame)
+  FW_ON_MESSAGE(WM_SAVER_MOVIE_PAINT, OnMoviePaint)
   FW_ON_MESSAGE(WM_SAVER_MOVIE_EVENT, OnMovieEvent)
   FW_ON_MESSAGE(WM_QUERYNEWPALETTE, OnQueryNewPalette)
   FW_ON_MESSAGE(WM_PALETTECHANGED, OnPaletteChanged)
@@ -71,8 +71,10 @@ LRESULT PlayerWindow::OnEraseBackground(fw::Message& msg) {
 
 LRESULT PlayerWindow::OnPaint(fw::Message&) {
   fw::PaintDc dc(hwnd());
-  // With movies, the devices draw into the window themselves.
+  // With movies, the devices draw into the window themselves, and the
+  // player draws Media Foundation's picture.
   if (!engine.HasMovies()) PaintNoMoviesHint(dc.get());
+  engine.PaintMovie(hwnd(), dc.get());
   return 0;
 }
 
@@ -98,8 +100,8 @@ LRESULT PlayerWindow::OnMciNotify(fw::Message& msg) {
   return 0;
 }
 
-LRESULT PlayerWindow::OnMovieFrame(fw::Message& msg) {
-  engine.ShowMovieFrame(msg.wParam);
+LRESULT PlayerWindow::OnMoviePaint(fw::Message& msg) {
+  engine.PaintMovie(reinterpret_cast<HWND>(msg.lParam), reinterpret_cast<HDC>(msg.wParam));
   return 0;
 }
 

@@ -24,7 +24,7 @@ class PlayerWindow : public fw::Window {
   LRESULT OnPaint(fw::Message& msg);
   LRESULT OnTimer(fw::Message& msg);
   LRESULT OnMciNotify(fw::Message& msg);
-  LRESULT OnMovieFrame(fw::Message& msg);
+  LRESULT OnMoviePaint(fw::Message& msg);
   LRESULT OnMovieEvent(fw::Message& msg);
   LRESULT OnQueryNewPalette(fw::Message& msg);
   LRESULT OnPaletteChanged(fw::Message& msg);

@@ -3,6 +3,7 @@
 #include <digitalv.h>
 #include <vfw.h>
 
+#include "framework/handles.h"
 #include "framework/window.h"
 #include "velora/playback/mf_movie.h"
 #include "velora/playback/movie_device.h"
@@ -130,8 +131,9 @@ class MediaFoundationPreview : public fw::Window {
     return Default();
   }
 
-  LRESULT OnMovieFrame(fw::Message&) {
-    if (movie) movie->DrawLatestFrame();
+  LRESULT OnPaint(fw::Message&) {
+    fw::PaintDc dc(hwnd());
+    if (movie) movie->Paint(dc.get());
     return 0;
   }
 
@@ -169,7 +171,7 @@ class MediaFoundationPreview : public fw::Window {
 
 FW_BEGIN_MESSAGE_MAP(MediaFoundationPreview, fw::Window)
   FW_ON_MESSAGE(WM_SIZE, OnSize)
-  FW_ON_MESSAGE(WM_SAVER_MOVIE_FRAME, OnMovieFrame)
+  FW_ON_MESSAGE(WM_PAINT, OnPaint)
   FW_ON_MESSAGE(WM_SAVER_MOVIE_EVENT, OnMovieEvent)
   FW_ON_MESSAGE(WM_DESTROY, OnDestroy)
 FW_END_MESSAGE_MAP()

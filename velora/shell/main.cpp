@@ -2,7 +2,14 @@
 
 #include "framework/delayed_libraries.h"
 #include "framework/system_libraries.h"
+#include "velora/playback/mf_movie.h"
 #include "velora/shell/saver_app.h"
+
+namespace {
+
+constexpr DWORD kReleaseWait = 3000;
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   fw::RestrictLibrarySearchToSystem();
@@ -11,5 +18,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   fw::SetDelayedLibraryFailure({false, 0});
   velora::SaverApp app;
   app.Run(instance, commandLine);
+  // The movies let go are closed before the process unloads what plays them.
+  velora::MfMovie::WaitForReleases(kReleaseWait);
   return 0;
 }
