@@ -12,6 +12,9 @@
 #                              an architecture (or $BENCH_ARCH): "x64" (the default) for a
 #                              64-bit prefix run by 64-bit Wine, or "x86" for a 32-bit one,
 #                              which needs a machine that runs 32-bit code;
+#                              sound gives Wine a sound device: ALSA's null one, which
+#                              takes the sound as a card would and plays nothing (without
+#                              it the bench has none, and programs play no sound);
 #                              dpi=N (e.g. dpi=144) makes the screen one of N dots per inch
 #                              (96, 100 %, by default): DPI-aware programs get fonts and
 #                              metrics of that size, and BENCH_DPI tells it to the tests
@@ -77,7 +80,7 @@ start_xvfb() {
 }
 
 prepare_prefix() {
-  local prefix=$1 layout=$2 dpi=$3
+  local prefix=$1 layout=$2 dpi=$3 audio=$4
   rm -rf "$prefix"
   WINEPREFIX=$prefix wine wineboot -i >/dev/null 2>&1 ||
     { echo "bench: Wine ($(command -v wine)) cannot make a $WINEARCH prefix here" >&2; return 1; }
@@ -85,7 +88,7 @@ prepare_prefix() {
   if [ "$layout" != single ]; then
     WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d N /f >/dev/null 2>&1
   fi
-  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1
+  WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "$audio" /f >/dev/null 2>&1
   # MP4, WMV and MPEG movies: Wine's Direct3D video renderer crashes or shows
   # black in a virtual display; the GDI one draws them.
   WINEPREFIX=$prefix wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /d gdi /f >/dev/null 2>&1
@@ -116,12 +119,14 @@ case $cmd in
     layout=${BENCH_LAYOUT:-single}
     arch=${BENCH_ARCH:-x64}
     devices=
+    audio=
     dpi=96
     for option in "$@"; do
       case $option in
         single | right | left) layout=$option ;;
         x64 | x86) arch=$option ;;
         no-mpeg-video) devices=$option ;;
+        sound) audio=alsa ;;
         dpi=*)
           dpi=${option#dpi=}
           # Windows offers 96 (100 %) up to 480 (500 %).
@@ -129,7 +134,7 @@ case $cmd in
             { echo "bench: $option: the DPI is a number from 96 to 480" >&2; exit 2; }
           ;;
         '') ;;
-        *) echo "bench: unknown option $option (single, right, left, x64, x86, no-mpeg-video or dpi=N)" >&2; exit 2 ;;
+        *) echo "bench: unknown option $option (single, right, left, x64, x86, no-mpeg-video, sound or dpi=N)" >&2; exit 2 ;;
       esac
     done
     mkdir -p "$dir"
@@ -163,6 +168,11 @@ case $cmd in
       set_monitors "$layout" "$size"
     fi
     prefix=$dir/prefix
+    if [ -n "$audio" ]; then
+      # ALSA's own configuration, with the null device as the default one.
+      printf '</usr/share/alsa/alsa.conf>\npcm.!default {\n  type null\n}\n' >"$dir/alsa-null.conf"
+      export ALSA_CONFIG_PATH=$dir/alsa-null.conf
+    fi
     cat >"$dir/env" <<ENV
 export WINEPREFIX='$prefix'
 export DISPLAY='$BENCH_DISPLAY'
@@ -175,15 +185,16 @@ export BENCH_ARCH='$arch'
 export WINEARCH='$WINEARCH'
 export WINELOADER='$WINELOADER'
 export PATH='$dir/bin':"\$PATH"
+${audio:+export ALSA_CONFIG_PATH='$dir/alsa-null.conf'}
 ENV
     # A start that fails leaves nothing running.
     trap 'status=$?; ((status == 0)) || stop_bench' EXIT
-    DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix" "$layout" "$dpi"
+    DISPLAY=$BENCH_DISPLAY prepare_prefix "$prefix" "$layout" "$dpi" "$audio"
     [ "$devices" != no-mpeg-video ] || DISPLAY=$BENCH_DISPLAY remove_mpeg_video "$prefix"
     # A persistent server saves every test program a server start-up.
     WINEPREFIX=$prefix wineserver -p </dev/null >/dev/null 2>&1
     DISPLAY=$BENCH_DISPLAY WINEPREFIX=$prefix wine cmd /c ver </dev/null >/dev/null 2>&1 || true
-    echo "bench ready: display $BENCH_DISPLAY ($size, $layout, $dpi DPI), $arch prefix $prefix"
+    echo "bench ready: display $BENCH_DISPLAY ($size, $layout, $dpi DPI${audio:+, sound}), $arch prefix $prefix"
     ;;
   run)
     [ -f "$dir/env" ] || { echo "bench: not started in $dir" >&2; exit 1; }

@@ -540,14 +540,22 @@ TEST_F(PlaybackTest, Mp4ThroughMediaFoundationIsShownExactlyWhereAnAviOfItsSizeI
 }
 
 // Whatever plays when the pointer moves, the saver ends with 0: a large MP4
-// just being read and one playing (its decoders busy), a small MP4, a corrupt
-// one waiting to be skipped (where the MPEG video device, which can hang on
-// it under Wine, does not try it), and an AVI.
+// just being read and one playing (its decoders busy), a small MP4, one with
+// sound (heard where the bench has a sound device), a corrupt one waiting to
+// be skipped (where the MPEG video device, which can hang on it under Wine,
+// does not try it), and an AVI.
 TEST_F(PlaybackTest, SaverEndsWith0OnAMoveWhateverMoviePlays) {
   const std::string avi = Clip(kGreen, 10);
   const std::string small = SolidColourMovie(kBlue, 320, 240, 10, "mp4");
   const std::string large = SolidColourMovie(kYellow, 1920, 1080, 10, "mp4");
   const std::string corrupt = WindowsPathFromLinux(ScratchDirLinux() + "/e2e-clips/corrupt-end.mp4");
+  const std::string soundLinux = ScratchDirLinux() + "/e2e-clips/with-sound.mp4";
+  ASSERT_EQ(RunLinux("/usr/bin/ffmpeg -nostdin -y -loglevel error -f lavfi -i color=c=0x0000ff:s=320x240:r=15 "
+                     "-f lavfi -i sine=frequency=440:sample_rate=48000 -t 10 -c:v libx264 -pix_fmt yuv420p "
+                     "-c:a aac '" + soundLinux + "'",
+                     milliseconds(30000)),
+            0);
+  const std::string sound = WindowsPathFromLinux(soundLinux);
   ASSERT_FALSE(avi.empty() || small.empty() || large.empty()) << "cannot make the movies";
   ASSERT_TRUE(WriteFileBytes(corrupt, std::string("\0\0\0\x18" "ftypmp42", 12) + std::string(4000, '\x5a')));
   ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
@@ -557,7 +565,7 @@ TEST_F(PlaybackTest, SaverEndsWith0OnAMoveWhateverMoviePlays) {
     DWORD playing;  // ms
   } cases[] = {
       {"a 1080p MP4 being read", large, 0}, {"a 1080p MP4", large, 2500}, {"a small MP4", small, 1500},
-      {"a corrupt MP4", corrupt, 1500},    {"an AVI", avi, 1500},
+      {"an MP4 with sound", sound, 2500},  {"a corrupt MP4", corrupt, 1500}, {"an AVI", avi, 1500},
   };
   for (const auto& c : cases) {
     if (&c.movie == &corrupt && BenchHasMpegVideoDevice()) continue;
