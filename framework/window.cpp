@@ -1,5 +1,7 @@
 #include "window.h"
 
+#include <cstdlib>
+
 #include "handles.h"
 
 namespace fw {
@@ -8,14 +10,31 @@ namespace {
 
 const char kWindowProp[] = "fw.Window";
 
-// The object waiting for the next window created on this thread.
-thread_local Window* pending = nullptr;
+// The object waiting for the next window created on this thread, in a
+// thread-local slot of the system's: the compiler's thread_local would bring
+// a POSIX threads layer into the programs.
+DWORD PendingSlot() {
+  static const DWORD slot = TlsAlloc();
+  if (slot == TLS_OUT_OF_INDEXES) std::abort();
+  return slot;
+}
+
+Window* Pending() {
+  // TlsGetValue clears the thread's last error: a window's creation keeps its own.
+  const DWORD error = GetLastError();
+  Window* window = static_cast<Window*>(TlsGetValue(PendingSlot()));
+  SetLastError(error);
+  return window;
+}
+
+void SetPending(Window* window) { TlsSetValue(PendingSlot(), window); }
 
 LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && pending) {
-    Window* self = pending;
-    pending = nullptr;
-    self->Subclass(reinterpret_cast<HWND>(wParam));
+  if (code == HCBT_CREATEWND) {
+    if (Window* self = Pending()) {
+      SetPending(nullptr);
+      self->Subclass(reinterpret_cast<HWND>(wParam));
+    }
   }
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -84,14 +103,14 @@ void Window::Unbind() {
 }
 
 BindNextWindow::BindNextWindow(Window* window)
-    : previous_(pending),
+    : previous_(Pending()),
       hook_(SetWindowsHookExA(WH_CBT, &CreationHook, nullptr, GetCurrentThreadId())) {
-  pending = window;
+  SetPending(window);
 }
 
 BindNextWindow::~BindNextWindow() {
   if (hook_) UnhookWindowsHookEx(hook_);
-  pending = previous_;
+  SetPending(previous_);
 }
 
 bool WindowHost::RouteCommand(Message& msg) {

@@ -49,7 +49,9 @@ MediaFoundation::MediaFoundation(SystemLibraryLoader loader) : loader(loader) {}
 
 std::shared_ptr<const MediaFoundationApi> MediaFoundation::Acquire() {
   if (api || unavailable) return api;
-  auto started = std::make_shared<MediaFoundationApi>();
+  // Not make_shared: the C++ library's half of it asks a type's identity at
+  // run time, which brings the library's exception machinery into velora.scr.
+  std::shared_ptr<MediaFoundationApi> started(new MediaFoundationApi());
   if (StartPlatform(loader, *started))
     api = started;
   else

@@ -270,7 +270,7 @@ std::unique_ptr<MfMovie> MfMovie::Open(MediaFoundation& platform, const std::str
   impl->api = platform.Acquire();
   if (!impl->api) return nullptr;
   impl->serial = serial;
-  impl->sink = std::make_shared<MovieSink>(notify, serial);
+  impl->sink.reset(new MovieSink(notify, serial));  // not make_shared: see MediaFoundation::Acquire
   impl->callbacks = new MovieCallbacks(impl->sink);
   if (!impl->BeginOpen(path)) return nullptr;
   return std::unique_ptr<MfMovie>(new MfMovie(std::move(impl)));
