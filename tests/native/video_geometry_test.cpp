@@ -62,6 +62,29 @@ TEST(VideoGeometry, WhatIsShownAndWhereItIsInTheBuffer) {
 // The picture    a b c    in a frame four pixels wide and four rows high, at
 //                d e f    column 1 of rows 1 and 2; the buffer ends with the
 // picture's last row in memory, so that a read past it is a read past the end.
+// NV12 frames: a byte a pixel, the colour plane below the padded frame.
+TEST(VideoGeometry, Nv12FramesAreReadByTheirBytes) {
+  const struct {
+    const char* what;
+    VideoFormat format;
+    int rowBytes;
+    std::size_t bytesNeeded;
+  } cases[] = {
+      {"1080 lines coded as 1088", {1920, 1088, 1920, 0, 0, 1920, 1080, 1, 1, 0, true}, 1920, 1920 * (1088 + 544)},
+      {"no stride, an odd width", {321, 241, 0, 0, 0, 0, 0, 1, 1, 0, true}, 322, 322 * (241 + 121)},
+      {"a wider stride", {640, 480, 704, 0, 0, 0, 0, 1, 1, 0, true}, 704, 704 * 720},
+      {"rows bottom-up, which NV12 has not", {640, 480, -640, 0, 0, 0, 0, 1, 1, 0, true}, 0, 0},
+      {"an odd stride", {640, 480, 641, 0, 0, 0, 0, 1, 1, 0, true}, 0, 0},
+      {"a stride shorter than a row", {640, 480, 320, 0, 0, 0, 0, 1, 1, 0, true}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    const VideoGeometry g = ComputeVideoGeometry(c.format);
+    EXPECT_EQ(g.planar && g.width != 0, c.rowBytes != 0) << c.what;
+    EXPECT_EQ(g.width ? g.rowPixels : 0, c.rowBytes) << c.what;
+    EXPECT_EQ(g.bytesNeeded, c.bytesNeeded) << c.what;
+  }
+}
+
 TEST(VideoGeometry, TurnPictureSetsItUprightFromEitherRowOrder) {
   struct Case {
     unsigned rotation;

@@ -44,13 +44,23 @@ class MfMovie::Impl {
   ComPtr<IMFMediaType> fileType;  // the video stream's, as the file tells it
   ComPtr<IMFActivate> grabber;    // the video's, of the latest topology
   VideoGeometry geometry;
+  ColourMatrix matrix = ColourMatrix::kBt601;
   std::uint32_t speed = kNormalSpeed;
   bool withSound = false, started = false;
   HWND target = nullptr;
   RECT where{};
   std::vector<BYTE> frame;
-  std::unique_ptr<std::uint32_t[]> upright;  // a turned picture, drawn upright
-  std::size_t uprightPixels = 0;
+  std::unique_ptr<std::uint32_t[]> converted, upright;  // the picture in 32-bit pixels, and upright
+  std::size_t convertedPixels = 0, uprightPixels = 0;
+
+  // A buffer of at least `pixels`, kept from frame to frame.
+  static std::uint32_t* Room(std::unique_ptr<std::uint32_t[]>& buffer, std::size_t& size, std::size_t pixels) {
+    if (size < pixels) {
+      buffer.reset(new std::uint32_t[pixels]);
+      size = pixels;
+    }
+    return buffer.get();
+  }
 
   // Reading a file may take long (a damaged one, a slow disk): the resolver
   // reads it on Media Foundation's threads and tells the window when done.
@@ -73,6 +83,7 @@ class MfMovie::Impl {
     if (!source || FAILED(source->CreatePresentationDescriptor(presentation.out()))) return false;
     fileType = FirstVideoType();
     if (fileType) geometry = GeometryOf(fileType.get(), nullptr);
+    matrix = MatrixOf(fileType.get(), geometry.height);
     return true;
   }
 
@@ -135,15 +146,15 @@ class MfMovie::Impl {
     return connected;
   }
 
-  // Whole pictures, not fields; the rows come in either order, as the type
-  // agreed with the grabber tells. The grabber passes frames on as decoded:
-  // the sink shows each at its time (FramePacing).
+  // Whole pictures, not fields, in NV12, which decoders give: velora makes
+  // the screen's pixels of them itself (ConvertNv12). The grabber passes
+  // frames on as decoded: the sink shows each at its time (FramePacing).
   bool GrabberFor(ComPtr<IMFActivate>& output) {
-    ComPtr<IMFMediaType> rgb;
-    if (FAILED(api->CreateMediaType(rgb.out())) || FAILED(rgb->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video)) ||
-        FAILED(rgb->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_RGB32)) ||
-        FAILED(rgb->SetUINT32(MF_MT_INTERLACE_MODE, MFVideoInterlace_Progressive)) ||
-        FAILED(api->CreateSampleGrabberSinkActivate(rgb.get(), callbacks, output.out())) ||
+    ComPtr<IMFMediaType> nv12;
+    if (FAILED(api->CreateMediaType(nv12.out())) || FAILED(nv12->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video)) ||
+        FAILED(nv12->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_NV12)) ||
+        FAILED(nv12->SetUINT32(MF_MT_INTERLACE_MODE, MFVideoInterlace_Progressive)) ||
+        FAILED(api->CreateSampleGrabberSinkActivate(nv12.get(), callbacks, output.out())) ||
         FAILED(output->SetUINT32(MF_SAMPLEGRABBERSINK_IGNORE_CLOCK, TRUE)))
       return false;
     grabber = output;
@@ -174,8 +185,10 @@ class MfMovie::Impl {
     // The grabber the session made: the same object each time it is asked for.
     if (grabber && SUCCEEDED(grabber->ActivateObject(IID_IMFMediaSink, grabbing.outVoid())) &&
         SUCCEEDED(grabbing->GetStreamSinkByIndex(0, stream.out())) &&
-        SUCCEEDED(stream->GetMediaTypeHandler(handler.out())) && SUCCEEDED(handler->GetCurrentMediaType(type.out())))
+        SUCCEEDED(stream->GetMediaTypeHandler(handler.out())) && SUCCEEDED(handler->GetCurrentMediaType(type.out()))) {
       geometry = GeometryOf(type.get(), fileType.get());
+      matrix = MatrixOf(type.get(), geometry.pictureHeight);
+    }
     if (!started) {
       started = true;
       SetRate();
@@ -320,22 +333,30 @@ bool MfMovie::WaitForReleases(DWORD milliseconds) {
 
 void MfMovie::Paint(HDC dc) {
   impl->sink->TakeFrame(impl->frame);
-  const VideoGeometry& g = impl->geometry;
+  VideoGeometry g = impl->geometry;
   // A frame too short for the picture (its format changing) is not read.
-  if (!g.width || impl->frame.size() / 4 < g.pixelsNeeded) return;
+  if (!g.width || impl->frame.size() < g.bytesNeeded) return;
   const auto* pixels = reinterpret_cast<const std::uint32_t*>(impl->frame.data());
+  if (g.planar) {
+    // Converted, the picture is a frame of its own, top-down and nothing around it.
+    std::uint32_t* converted = Impl::Room(impl->converted, impl->convertedPixels,
+                                          static_cast<std::size_t>(g.pictureWidth) * g.pictureHeight);
+    ConvertNv12(impl->frame.data(), g.rowPixels, g.frameRows, g.left, g.firstRow, g.pictureWidth, g.pictureHeight,
+                impl->matrix, converted);
+    pixels = converted;
+    g.rowPixels = g.pictureWidth;
+    g.left = g.firstRow = 0;
+    g.bottomUp = false;
+  }
   const std::uint32_t* bits = pixels + static_cast<std::ptrdiff_t>(g.firstRow) * g.rowPixels;
   int width = g.pictureWidth, height = g.pictureHeight, rowPixels = g.rowPixels, left = g.left;
   bool bottomUp = g.bottomUp;
   if (g.turns) {
-    const std::size_t needed = static_cast<std::size_t>(width) * height;
-    if (impl->uprightPixels < needed) {
-      impl->upright.reset(new std::uint32_t[needed]);
-      impl->uprightPixels = needed;
-    }
-    TurnPicture(pixels, g, impl->upright.get());
+    std::uint32_t* upright =
+        Impl::Room(impl->upright, impl->uprightPixels, static_cast<std::size_t>(width) * height);
+    TurnPicture(pixels, g, upright);
     if (g.turns % 2) std::swap(width, height);
-    bits = impl->upright.get();
+    bits = upright;
     rowPixels = width;
     left = 0;
     bottomUp = false;

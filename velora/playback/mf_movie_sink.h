@@ -14,6 +14,7 @@
 #include "framework/handles.h"
 #include "velora/playback/com_ptr.h"
 #include "velora/playback/core/frame_pacing.h"
+#include "velora/playback/core/picture_conversion.h"
 #include "velora/playback/core/video_geometry.h"
 
 #if WINVER < 0x0602
@@ -55,6 +56,8 @@ inline VideoGeometry GeometryOf(IMFMediaType* type, IMFMediaType* file) {
   if (FAILED(type->GetUINT64(MF_MT_FRAME_SIZE, &pair))) return {};
   format.width = static_cast<int>(pair >> 32);
   format.height = static_cast<int>(pair & 0xFFFFFFFF);
+  GUID subtype{};
+  format.planar = SUCCEEDED(type->GetGUID(MF_MT_SUBTYPE, &subtype)) && subtype == MFVideoFormat_NV12;
   if (SUCCEEDED(type->GetUINT32(MF_MT_DEFAULT_STRIDE, &value))) format.stride = static_cast<int>(value);
   MFVideoArea area{};
   UINT32 bytes = 0;
@@ -81,6 +84,15 @@ inline VideoGeometry GeometryOf(IMFMediaType* type, IMFMediaType* file) {
     }
   }
   return ComputeVideoGeometry(format);
+}
+
+// The colours a video type's brightness and colour differences stand for.
+inline ColourMatrix MatrixOf(IMFMediaType* type, int height) {
+  UINT32 matrix = MFVideoTransferMatrix_Unknown;
+  if (type) type->GetUINT32(MF_MT_YUV_MATRIX, &matrix);
+  return matrix == MFVideoTransferMatrix_BT709   ? ColourMatrix::kBt709
+         : matrix == MFVideoTransferMatrix_BT601 ? ColourMatrix::kBt601
+                                                 : UsualMatrixFor(height);
 }
 
 // A lock held for one short step: a pointer or a buffer swapped, never a copy.

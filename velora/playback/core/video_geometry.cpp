@@ -5,10 +5,12 @@ namespace velora {
 VideoGeometry ComputeVideoGeometry(const VideoFormat& f) {
   VideoGeometry g;
   const unsigned width = f.width, height = f.height;
-  // Stride 0: rows of the frame's width. Unsigned, the most negative stride is merely too large.
-  const unsigned rowBytes = f.stride < 0 ? 0u - f.stride : f.stride ? f.stride : width * 4;
-  if (width - 1 >= kMaxVideoSide || height - 1 >= kMaxVideoSide || rowBytes % 4 || rowBytes < width * 4 ||
-      rowBytes > kMaxVideoSide * 8)
+  // A pixel's bytes in a row, and a row's least (NV12's colour comes in pairs).
+  const unsigned pixelBytes = f.planar ? 1 : 4, leastRow = f.planar ? (width + 1) & ~1u : width * 4;
+  // Stride 0: the least rows. Unsigned, the most negative stride is merely too large.
+  const unsigned rowBytes = f.stride < 0 ? 0u - f.stride : f.stride ? f.stride : leastRow;
+  if (width - 1 >= kMaxVideoSide || height - 1 >= kMaxVideoSide || rowBytes % (f.planar ? 2 : 4) ||
+      rowBytes < leastRow || rowBytes > kMaxVideoSide * 8 || (f.planar && f.stride < 0))
     return g;
   // An aperture that does not lie inside the frame is no aperture.
   int x = f.apertureX, y = f.apertureY, w = f.apertureWidth, h = f.apertureHeight;
@@ -23,8 +25,15 @@ VideoGeometry ComputeVideoGeometry(const VideoFormat& f) {
   g.bottomUp = f.stride < 0;
   // Bottom-up, the picture's top row is the last of its rows in memory.
   g.firstRow = g.bottomUp ? f.height - y - h : y;
-  g.rowPixels = rowBytes / 4;
-  g.pixelsNeeded = static_cast<std::size_t>(g.firstRow + h) * g.rowPixels;
+  g.rowPixels = rowBytes / pixelBytes;
+  g.planar = f.planar;
+  g.frameRows = f.height;
+  if (f.planar) {
+    g.bytesNeeded = static_cast<std::size_t>(rowBytes) * (height + (height + 1) / 2);
+  } else {
+    g.pixelsNeeded = static_cast<std::size_t>(g.firstRow + h) * g.rowPixels;
+    g.bytesNeeded = g.pixelsNeeded * 4;
+  }
   g.turns = f.rotation == 90 ? 1 : f.rotation == 180 ? 2 : f.rotation == 270 ? 3 : 0;
   // The width follows the pixels' shape; a shape beyond 8:1 is taken for square.
   const double shape = static_cast<double>(f.aspectX) / f.aspectY;

@@ -8,16 +8,19 @@
 
 namespace velora {
 
-// What the decoder says of its 32-bit frames.
+// What the decoder says of its frames: 32-bit pixels, or NV12 (`planar`: a
+// byte of brightness a pixel, then a plane of colour at half the height).
 struct VideoFormat {
   int width = 0, height = 0;  // the frame in the buffer, padding included
   // Bytes from one row to the next in memory; negative when the rows run
-  // bottom-up, 0 when not given (then rows of width pixels, top-down).
+  // bottom-up (32-bit pixels only), 0 when not given (then rows of width
+  // pixels, top-down; NV12's rounded up to even).
   int stride = 0;
   // The picture within the frame; none given (0 wide): the whole frame.
   int apertureX = 0, apertureY = 0, apertureWidth = 0, apertureHeight = 0;
   unsigned aspectX = 1, aspectY = 1;  // a pixel's width to its height
   unsigned rotation = 0;              // degrees the picture was turned counter-clockwise when stored
+  bool planar = false;
 };
 
 // How a frame is shown. Nothing is shown when width is 0.
@@ -27,9 +30,12 @@ struct VideoGeometry {
   int left = 0;                             // its first column
   int firstRow = 0;                         // the buffer row, in memory order, where its rows begin
   bool bottomUp = false;                    // whether its rows run upwards in memory
-  int rowPixels = 0;                        // pixels from one buffer row to the next
+  int rowPixels = 0;                        // pixels from one buffer row to the next (NV12: bytes)
   int turns = 0;                            // quarter turns clockwise that set it upright
-  std::size_t pixelsNeeded = 0;             // a shorter buffer cannot hold the picture
+  std::size_t pixelsNeeded = 0;             // a shorter buffer cannot hold the picture (32-bit pixels)
+  bool planar = false;                      // NV12, `frameRows` rows high
+  int frameRows = 0;
+  std::size_t bytesNeeded = 0;              // a shorter buffer cannot hold the picture
 };
 
 // Frames larger than this on either side are not shown (8K is 7680 wide).
