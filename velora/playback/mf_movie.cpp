@@ -213,6 +213,7 @@ class MfMovie::Impl {
   // was asked for.
   bool PlayWithoutSound() {
     ComPtr<IMFTopology> topology;
+    sink->PlaysSound(false);
     return withSound && BuildTopology(true, topology) &&
            SUCCEEDED(session->SetTopology(MFSESSION_SETTOPOLOGY_IMMEDIATE, topology.get()));
   }
@@ -306,6 +307,7 @@ bool MfMovie::Play(HWND target, const RECT& where, std::uint32_t speed, bool mut
     return false;
   impl->sink->Listen(impl->session);
   impl->sink->DrawInto(target);
+  impl->sink->PlaysSound(impl->withSound);
   impl->callbacks->Listen(*impl->sink);
   return SUCCEEDED(impl->session->SetTopology(0, topology.get()));
 }

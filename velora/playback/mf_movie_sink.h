@@ -215,6 +215,9 @@ class MovieSink {
     lock.Run([&] { std::swap(clock, timing); });
   }
 
+  // Whether the session's clock is the sound's (FramePacing).
+  void PlaysSound(bool withSound) { heard.store(withSound); }
+
   bool WaitUntilClosed(DWORD milliseconds) { return WaitForSingleObject(closed.get(), milliseconds) == WAIT_OBJECT_0; }
 
   // The newest frame, if one came since the last call, swapped into `frame`.
@@ -317,6 +320,7 @@ class MovieSink {
   FrameClock Now() {
     FrameClock now;
     now.steadyTime = SteadyNow();
+    now.heard = heard.load();
     ComPtr<IMFPresentationClock> timing;
     lock.Run([&] { timing = clock; });
     MFCLOCK_STATE state = MFCLOCK_STATE_INVALID;
@@ -338,6 +342,7 @@ class MovieSink {
 
   Lock lock;
   std::atomic<float> rate{1.0f};
+  std::atomic<bool> heard{false};
   fw::UniqueKernelHandle opened;
   fw::UniqueKernelHandle released;
   fw::UniqueKernelHandle closed;

@@ -16,11 +16,12 @@ long long FramePacing::WaitFor(long long sampleTime, long long duration, const F
   if (!started) {
     started = true;
     firstSample = sampleTime;
+    firstClock = now.running ? now.movieTime : 0;
     firstShown = lastShown = now.steadyTime;
     return 0;
   }
   const long long movieTime =
-      now.running ? now.movieTime
+      now.running ? (now.heard ? now.movieTime : now.movieTime - firstClock + firstSample)
                   : firstSample + static_cast<long long>(static_cast<double>(now.steadyTime - firstShown) * rate);
   const long long early = sampleTime - movieTime;
   if (early > 0) {

@@ -4,9 +4,11 @@
 // the first picture 133 ms into the movie (the B-frame delay it leaves in),
 // and holding it back would open every movie on a blank screen that long.
 // Every later frame is due when the movie's clock reaches its stamp: the
-// presentation clock the session runs (the sound's own where sound plays, so
-// that the picture keeps to what is heard, output delay and drift included),
-// or, where there is none, a steady clock counted from the first frame. A
+// presentation clock the session runs, which is the sound's own where sound
+// plays, so that the picture keeps to what is heard (output delay and drift
+// included). Without sound, the clock is counted from the first frame, as the
+// movie then has nothing else to keep to; where the session gives no clock, a
+// steady one is. A
 // frame more than one frame late is dropped so that the picture catches up,
 // but never so many that the picture stands still.
 namespace velora {
@@ -15,6 +17,7 @@ struct FrameClock {
   bool running = false;     // the presentation clock runs and told its time
   long long movieTime = 0;  // its time: the movie's position
   long long steadyTime = 0;  // a steady clock's, for every frame
+  bool heard = false;       // the clock is the sound's
 };
 
 class FramePacing {
@@ -31,6 +34,7 @@ class FramePacing {
  private:
   bool started = false;
   long long firstSample = 0;
+  long long firstClock = 0;
   long long firstShown = 0;
   long long lastShown = 0;
   unsigned long dropped = 0;
