@@ -316,34 +316,30 @@ void CurrentImage() {
 // service, on the presenter, on the media sink.
 IQualProp* quality;
 
+// The frame counts and quality advice `on` offers, said as `name`; the first
+// IQualProp found is kept.
+void AskQuality(IUnknown* on, const char* name) {
+  IQualProp* counts = nullptr;
+  HRESULT hr = on->QueryInterface(kIidQualProp, reinterpret_cast<void**>(&counts));
+  Say("%s QueryInterface(IQualProp): 0x%08lx", name, hr);
+  if (!quality) quality = counts;
+  else if (counts) counts->Release();
+  IUnknown* advise = nullptr;
+  hr = on->QueryInterface(kIidQualityAdvise, reinterpret_cast<void**>(&advise));
+  Say("%s QueryInterface(IMFQualityAdvise): 0x%08lx", name, hr);
+  if (advise) advise->Release();
+}
+
 void FindFrameCounts() {
   HRESULT hr = MFGetService(events.session, kVideoRenderService, kIidQualProp,
                             reinterpret_cast<void**>(&quality));
   Say("MFGetService(IQualProp): 0x%08lx", hr);
-  if (display) {
-    IQualProp* onPresenter = nullptr;
-    hr = display->QueryInterface(kIidQualProp, reinterpret_cast<void**>(&onPresenter));
-    Say("presenter QueryInterface(IQualProp): 0x%08lx", hr);
-    if (!quality) quality = onPresenter;
-    else if (onPresenter) onPresenter->Release();
-    IUnknown* advise = nullptr;
-    hr = display->QueryInterface(kIidQualityAdvise, reinterpret_cast<void**>(&advise));
-    Say("presenter QueryInterface(IMFQualityAdvise): 0x%08lx", hr);
-    if (advise) advise->Release();
-  }
+  if (display) AskQuality(display, "presenter");
   IMFMediaSink* sink = nullptr;
   hr = rendererActivate->ActivateObject(IID_IMFMediaSink, reinterpret_cast<void**>(&sink));
   Say("renderer activate ActivateObject(IMFMediaSink): 0x%08lx", hr);
   if (sink) {
-    IQualProp* onSink = nullptr;
-    hr = sink->QueryInterface(kIidQualProp, reinterpret_cast<void**>(&onSink));
-    Say("media sink QueryInterface(IQualProp): 0x%08lx", hr);
-    if (!quality) quality = onSink;
-    else if (onSink) onSink->Release();
-    IUnknown* advise = nullptr;
-    hr = sink->QueryInterface(kIidQualityAdvise, reinterpret_cast<void**>(&advise));
-    Say("media sink QueryInterface(IMFQualityAdvise): 0x%08lx", hr);
-    if (advise) advise->Release();
+    AskQuality(sink, "media sink");
     sink->Release();
   }
 }

@@ -17,41 +17,38 @@
 #include <vector>
 
 #include "timing.h"
+#include "watch_common.h"
 
 namespace {
 
 using bench::Median;
 using bench::NowMs;
 
-struct Search {
+BOOL CALLBACK MatchMovie(HWND child, LPARAM param) {
+  char caption[32] = "";
+  GetWindowTextA(child, caption, sizeof caption);
+  *reinterpret_cast<bool*>(param) = std::string(caption) == "Media Foundation";
+  return !*reinterpret_cast<bool*>(param);
+}
+
+struct MovieSearch {
   DWORD process;
-  bool movie;  // a child captioned "Media Foundation" is asked for
   bool found;
 };
 
-BOOL CALLBACK MatchChild(HWND child, LPARAM param) {
-  char caption[32] = "";
-  GetWindowTextA(child, caption, sizeof caption);
-  auto* search = reinterpret_cast<Search*>(param);
-  search->found = search->found || std::string(caption) == "Media Foundation";
-  return !search->found;
-}
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
+BOOL CALLBACK MatchWindowWithMovie(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<MovieSearch*>(param);
   DWORD process = 0;
   GetWindowThreadProcessId(window, &process);
-  if (process != search->process || !IsWindowVisible(window)) return TRUE;
-  if (search->movie)
-    EnumChildWindows(window, MatchChild, param);
-  else
-    search->found = true;
+  if (process == search->process && IsWindowVisible(window))
+    EnumChildWindows(window, MatchMovie, reinterpret_cast<LPARAM>(&search->found));
   return !search->found;
 }
 
-bool Shows(DWORD process, bool movie) {
-  Search search{process, movie, false};
-  EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
+// Whether the process shows a window with a movie window from Media Foundation in it.
+bool ShowsMovie(DWORD process) {
+  MovieSearch search{process, false};
+  EnumWindows(MatchWindowWithMovie, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 
@@ -76,26 +73,20 @@ int main(int argc, char** argv) {
   std::vector<double> hidden, ended;
   int failed = 0;
   for (int run = 0; run < runs; ++run) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    std::string line = argv[3];
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) return 2;
-    CloseHandle(info.hThread);
+    bench::Target saver(argv[3]);
+    if (!saver.Started()) return 2;
     const double start = NowMs();
-    while (!Shows(info.dwProcessId, true) && NowMs() - start < 20000) Sleep(10);
+    while (!ShowsMovie(saver.id()) && NowMs() - start < 20000) Sleep(10);
     // Varied a little, so that the move falls at any point of a frame.
     Sleep(play + 7 * (run % 5));
     const double moved = NowMs();
     MovePointer(run);
-    while (Shows(info.dwProcessId, false) && NowMs() - moved < 10000) Sleep(1);
+    while (saver.HasVisibleWindow() && NowMs() - moved < 10000) Sleep(1);
     hidden.push_back(NowMs() - moved);
-    const bool done = WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0;
+    const bool done = WaitForSingleObject(saver.handle(), 10000) == WAIT_OBJECT_0;
     ended.push_back(NowMs() - moved);
     DWORD status = 1;
-    if (!done) TerminateProcess(info.hProcess, 1);
-    GetExitCodeProcess(info.hProcess, &status);
-    CloseHandle(info.hProcess);
+    if (done) GetExitCodeProcess(saver.handle(), &status);
     if (!done || status != 0) {
       std::printf("run %d: %s, status 0x%lx\n", run + 1, done ? "ended" : "did not end", status);
       ++failed;

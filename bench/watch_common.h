@@ -70,6 +70,7 @@ class Target {
 
   bool Started() const { return handle_ != nullptr; }
   HANDLE handle() const { return handle_; }
+  DWORD id() const { return id_; }
   bool Running() const { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
 
   // Whether the process shows a top-level window yet.

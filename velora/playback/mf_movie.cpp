@@ -83,7 +83,7 @@ class MfMovie::Impl {
     if (!source || FAILED(source->CreatePresentationDescriptor(presentation.out()))) return false;
     fileType = FirstVideoType();
     if (fileType) geometry = GeometryOf(fileType.get(), nullptr);
-    matrix = MatrixOf(fileType.get(), geometry.height);
+    matrix = MatrixOf(fileType.get(), geometry.pictureHeight);
     return true;
   }
 
@@ -111,11 +111,11 @@ class MfMovie::Impl {
     return true;
   }
 
-  // The first video stream to the grabber in 32-bit RGB; the first sound
+  // The first video stream to the grabber (GrabberFor); the first sound
   // stream to the speakers unless muted or the system has none (the audio
   // renderer then stalls the whole movie). Every other stream is dropped.
-  // The video processor converts what the colour converter cannot (10-bit
-  // video) and deinterlaces.
+  // The video processor converts what the decoder gives (10-bit video) and
+  // deinterlaces. The frames keep to the sound's clock where it plays.
   bool BuildTopology(bool mute, ComPtr<IMFTopology>& topology) {
     if (FAILED(api->CreateTopology(topology.out())) ||
         FAILED(topology->SetUINT32(kVideoProcessorForPlayback, TRUE)))
@@ -143,6 +143,7 @@ class MfMovie::Impl {
       sinks.push_back(output);
       connected = true;
     }
+    sink->PlaysSound(withSound);
     return connected;
   }
 
@@ -213,7 +214,6 @@ class MfMovie::Impl {
   // was asked for.
   bool PlayWithoutSound() {
     ComPtr<IMFTopology> topology;
-    sink->PlaysSound(false);
     return withSound && BuildTopology(true, topology) &&
            SUCCEEDED(session->SetTopology(MFSESSION_SETTOPOLOGY_IMMEDIATE, topology.get()));
   }
@@ -307,7 +307,6 @@ bool MfMovie::Play(HWND target, const RECT& where, std::uint32_t speed, bool mut
     return false;
   impl->sink->Listen(impl->session);
   impl->sink->DrawInto(target);
-  impl->sink->PlaysSound(impl->withSound);
   impl->callbacks->Listen(*impl->sink);
   return SUCCEEDED(impl->session->SetTopology(0, topology.get()));
 }

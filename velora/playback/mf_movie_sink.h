@@ -306,8 +306,6 @@ class MovieSink {
     return events;
   }
 
-  unsigned long FramesDropped() const { return pacing.Dropped(); }
-
  private:
   static constexpr long long kRecheck = 1000000;
 

@@ -131,9 +131,8 @@ bool PlaybackEngine::OpenOnMediaFoundation(const std::string& path) {
 bool PlaybackEngine::StartMediaFoundationMovie() {
   if (!mfMovie->FinishOpen()) return false;
   const RECT where = PlaceMediaFoundationMovie();
-  const HWND target = movieWindow ? movieWindow.get() : window;
   // Reverse plays forwards, as on the MPEG video device.
-  return mfMovie->Play(target, where, PlaybackSpeed(settings.Speed), settings.Mute != 0);
+  return mfMovie->Play(MediaFoundationTarget(), where, PlaybackSpeed(settings.Speed), settings.Mute != 0);
 }
 
 RECT PlaybackEngine::PlaceMediaFoundationMovie() {
@@ -156,7 +155,7 @@ void PlaybackEngine::PlayOnMciInstead() {
 }
 
 void PlaybackEngine::PaintMovie(HWND where, HDC dc) {
-  if (mfMovie && where == (movieWindow ? movieWindow.get() : window)) mfMovie->Paint(dc);
+  if (mfMovie && where == MediaFoundationTarget()) mfMovie->Paint(dc);
 }
 
 void PlaybackEngine::OnMovieEvent(WPARAM serial, LPARAM event) {

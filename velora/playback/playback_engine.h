@@ -69,6 +69,9 @@ class PlaybackEngine {
   // Places the movie by its size as shown, in a window of its own (made
   // once); answers where in the window it draws.
   RECT PlaceMediaFoundationMovie();
+  // The window Media Foundation's picture is drawn in: the movie's own, or
+  // the player's where that could not be made.
+  HWND MediaFoundationTarget() const { return movieWindow ? movieWindow.get() : window; }
   // The MCI device tries what Media Foundation could not play.
   void PlayOnMciInstead();
   int PlayOnMci(const std::string& path);
