@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -576,6 +577,47 @@ TEST_F(PlaybackTest, SaverEndsWith0OnAMoveWhateverMoviePlays) {
     MoveMouseBy(window, 5, 5);
     ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0(c.what));
   }
+}
+
+// Wine's Direct3D for the test's length: "gl" draws through OpenGL, where a
+// device can be made; the bench's own "gdi" cannot make one.
+class WineDirect3D {
+ public:
+  explicit WineDirect3D(const char* renderer) { Set(renderer); }
+  ~WineDirect3D() { Set("gdi"); }
+  WineDirect3D(const WineDirect3D&) = delete;
+  WineDirect3D& operator=(const WineDirect3D&) = delete;
+
+ private:
+  static void Set(const char* renderer) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Direct3D", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+      return;
+    RegSetValueExA(key, "renderer", 0, REG_SZ, reinterpret_cast<const BYTE*>(renderer),
+                   static_cast<DWORD>(std::strlen(renderer) + 1));
+    RegCloseKey(key);
+  }
+};
+
+// Where Direct3D makes a device, velora gives the movie to the graphics
+// card's renderer; Wine's refuses it (and would draw nothing in a child
+// window), so velora draws it itself: at the same place, with the caption
+// that says so, and the saver still ends with 0.
+TEST_F(PlaybackTest, Mp4IsShownInPlaceWhereDirect3DWorksButItsRendererRefuses) {
+  if (BenchHasMpegVideoDevice()) GTEST_SKIP() << "for the bench without the MPEG video device";
+  const std::string mp4 = SolidColourMovie(kGreen, 320, 240, 10, "mp4");
+  ASSERT_FALSE(mp4.empty()) << "cannot make the movie";
+  ASSERT_NO_FATAL_FAILURE(NowPlaying({mp4}));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Zoom", 1));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
+  WineDirect3D openGl("gl");
+  MoveMouseTo(20, 20);
+  ASSERT_NO_FATAL_FAILURE(Open("/s"));
+  EXPECT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}, kFirstMpegPicture));
+  EXPECT_TRUE(PlaysThroughMediaFoundation(window));
+  MoveMouseBy(window, 5, 5);
+  ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a move"));
 }
 
 // AVI, two MP4 files (the end of one starts the next), a corrupt MP4 and a

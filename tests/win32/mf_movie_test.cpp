@@ -2,6 +2,7 @@
 // gives it, on media types made by the system's own mfplat.
 #include <gtest/gtest.h>
 
+#include <evr.h>
 #include <mferror.h>
 
 #include <array>
@@ -101,7 +102,7 @@ TEST(MfMovieTest, OnlyRealFailuresEndAMovie) {
       {MEError, MF_E_INVALIDREQUEST, 0, kMovieFailed},
       {MESessionStarted, S_OK, 0, 0},
       {MESessionStarted, E_FAIL, 0, kMovieFailed},
-      {MESessionTopologySet, S_OK, 0, 0},
+      {MESessionTopologySet, S_OK, 0, kMovieTopologySet},
       {MESessionTopologySet, MF_E_TOPO_CODEC_NOT_FOUND, 0, kMovieUnresolved},
       {MESessionTopologyStatus, S_OK, MF_TOPOSTATUS_READY, kMovieReady},
       {MESessionTopologyStatus, S_OK, MF_TOPOSTATUS_STARTED_SOURCE, 0},
@@ -132,14 +133,20 @@ bool PumpUntil(HWND window, LPARAM event, DWORD milliseconds) {
   return false;
 }
 
+// The small green MP4 clip the tests are given, as Windows names it.
+std::string GreenClip() {
+  const char* clip = std::getenv("PREVIEW_MP4");
+  std::string path = clip ? std::string("Z:") + clip : std::string();
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
 // A movie let go while its file is still being read, or while it plays,
 // lets its file go once released: the user can delete or move the clip.
 TEST(MfMovieTest, AMovieLetGoReleasesItsFile) {
-  const char* clip = std::getenv("PREVIEW_MP4");
-  ASSERT_TRUE(clip) << "PREVIEW_MP4 not set";
-  std::string from = std::string("Z:") + clip;
-  for (char& c : from)
-    if (c == '/') c = '\\';
+  const std::string from = GreenClip();
+  ASSERT_FALSE(from.empty()) << "PREVIEW_MP4 not set";
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   const std::string copy = std::string(temp) + "velora-let-go.mp4";
@@ -167,6 +174,174 @@ TEST(MfMovieTest, AMovieLetGoReleasesItsFile) {
     alone.reset();
     EXPECT_TRUE(DeleteFileA(copy.c_str())) << (playing ? "playing" : "opening") << ": error " << GetLastError();
   }
+}
+
+bool AnyCardDraws(SystemLibraryLoader) { return true; }
+
+// Stand-ins for the graphics card's renderer: a sample grabber that takes
+// the frames and shows none, given the window the renderer would draw in,
+// and a display control that keeps what it is told.
+struct StandInDisplay final : IMFVideoDisplayControl {
+  RECT position{};
+  DWORD mode = MFVideoARMode_PreservePicture;
+  int repaints = 0;
+
+  STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
+    *out = iid == IID_IUnknown || iid == __uuidof(IMFVideoDisplayControl) ? this : nullptr;
+    return *out ? S_OK : E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP GetNativeVideoSize(SIZE*, SIZE*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetIdealVideoSize(SIZE*, SIZE*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetVideoPosition(const MFVideoNormalizedRect* source, LPRECT destination) override {
+    if (source || !destination) return E_INVALIDARG;
+    position = *destination;
+    return S_OK;
+  }
+  STDMETHODIMP GetVideoPosition(MFVideoNormalizedRect*, RECT*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetAspectRatioMode(DWORD value) override { return mode = value, S_OK; }
+  STDMETHODIMP GetAspectRatioMode(DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetVideoWindow(HWND) override { return E_NOTIMPL; }
+  STDMETHODIMP GetVideoWindow(HWND*) override { return E_NOTIMPL; }
+  STDMETHODIMP RepaintVideo() override { return ++repaints, S_OK; }
+  STDMETHODIMP GetCurrentImage(BITMAPINFOHEADER*, BYTE**, DWORD*, LONGLONG*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetBorderColor(COLORREF) override { return E_NOTIMPL; }
+  STDMETHODIMP GetBorderColor(COLORREF*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetRenderingPrefs(DWORD) override { return E_NOTIMPL; }
+  STDMETHODIMP GetRenderingPrefs(DWORD*) override { return E_NOTIMPL; }
+  STDMETHODIMP SetFullscreen(BOOL) override { return E_NOTIMPL; }
+  STDMETHODIMP GetFullscreen(BOOL*) override { return E_NOTIMPL; }
+};
+
+StandInDisplay standInDisplay;
+HWND standInWindow;
+MediaFoundationApi realApi;
+
+HRESULT WINAPI StandInRendererActivate(HWND window, IMFActivate** out) {
+  standInWindow = window;
+  ComPtr<IMFMediaType> video;
+  if (FAILED(realApi.CreateMediaType(video.out())) || FAILED(video->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video)) ||
+      FAILED(video->SetGUID(MF_MT_SUBTYPE, MFVideoFormat_NV12)))
+    return E_FAIL;
+  auto* frames = new MovieCallbacks(std::shared_ptr<MovieSink>(new MovieSink(nullptr, 0)));
+  const HRESULT made = realApi.CreateSampleGrabberSinkActivate(video.get(), frames, out);
+  frames->Release();
+  return made;
+}
+
+HRESULT WINAPI StandInGetService(IUnknown* object, REFGUID service, REFIID iid, void** out) {
+  // MR_VIDEO_RENDER_SERVICE
+  const GUID renderService = {0x1092a86c, 0xab1a, 0x459a, {0xa3, 0x36, 0x83, 0x1f, 0xbc, 0x4d, 0x11, 0xff}};
+  if (service == renderService) return standInDisplay.QueryInterface(iid, out);
+  return realApi.GetService(object, service, iid, out);
+}
+
+void WithStandInRenderer(MediaFoundationApi& api) {
+  realApi.CreateMediaType = api.CreateMediaType;
+  realApi.CreateSampleGrabberSinkActivate = api.CreateSampleGrabberSinkActivate;
+  realApi.GetService = api.GetService;
+  api.CreateVideoRendererActivate = StandInRendererActivate;
+  api.GetService = StandInGetService;
+}
+
+// Where the graphics card can draw, the renderer gets a window of its own
+// at the movie's place in the target, is told to fill it without adding bars
+// of its own, follows the movie when it moves, shows its frame again when
+// the window paints, and its window goes with the movie.
+TEST(MfMovieTest, TheRendererDrawsInAWindowOfItsOwnAtTheMoviesPlace) {
+  const std::string clip = GreenClip();
+  ASSERT_FALSE(clip.empty()) << "PREVIEW_MP4 not set";
+  MediaFoundation platform(fw::LoadSystemLibrary, WithStandInRenderer, AnyCardDraws);
+  UniqueMovieWindow target(
+      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(target);
+  auto movie = MfMovie::Open(platform, clip, target.get(), 1);
+  ASSERT_TRUE(movie);
+  ASSERT_TRUE(PumpUntil(target.get(), kMovieOpened, 10000));
+  ASSERT_TRUE(movie->FinishOpen());
+  ASSERT_TRUE(movie->Play(target.get(), RECT{10, 20, 170, 140}, 1000, true));
+  EXPECT_STREQ(movie->Caption(), kMediaFoundationRendererTitle);
+  const HWND renderer = standInWindow;
+  ASSERT_TRUE(IsWindow(renderer));
+  EXPECT_EQ(GetParent(renderer), target.get());
+  ASSERT_TRUE(PumpUntil(target.get(), kMovieReady, 10000));
+  movie->OnEvent(kMovieReady);
+  EXPECT_EQ(standInDisplay.mode, static_cast<DWORD>(MFVideoARMode_None));
+
+  auto placeIs = [&](const RECT& where) {
+    RECT window;
+    GetWindowRect(renderer, &window);
+    MapWindowPoints(nullptr, target.get(), reinterpret_cast<POINT*>(&window), 2);
+    const RECT whole{0, 0, where.right - where.left, where.bottom - where.top};
+    return EqualRect(&window, &where) && EqualRect(&standInDisplay.position, &whole);
+  };
+  EXPECT_TRUE(placeIs(RECT{10, 20, 170, 140}));
+  movie->MoveTo(RECT{30, 40, 110, 100});
+  EXPECT_TRUE(placeIs(RECT{30, 40, 110, 100}));
+
+  const int repaints = standInDisplay.repaints;
+  InvalidateRect(renderer, nullptr, TRUE);
+  UpdateWindow(renderer);
+  EXPECT_EQ(standInDisplay.repaints, repaints + 1);
+
+  movie.reset();
+  EXPECT_FALSE(IsWindow(renderer));
+  EXPECT_TRUE(MfMovie::WaitForReleases(5000));
+}
+
+
+// The movie's events handed to it, and its picture painted into `dc`, until
+// the pixel at `at` is the clip's green; false when it was not within the time.
+bool PlayUntilGreen(MfMovie& movie, HWND window, HDC dc, POINT at, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < milliseconds) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.hwnd == window && msg.message == WM_SAVER_MOVIE_EVENT) {
+        const LPARAM answer = movie.OnEvent(msg.lParam);
+        if (answer == kMovieUnopened || answer == kMovieFailed) return false;
+      } else {
+        DispatchMessageA(&msg);
+      }
+    }
+    movie.Paint(dc);
+    const COLORREF pixel = GetPixel(dc, at.x, at.y);
+    if (GetRValue(pixel) < 40 && GetGValue(pixel) > 200 && GetBValue(pixel) < 40) return true;
+    Sleep(20);
+  }
+  return false;
+}
+
+// Where Direct3D is said to work but the renderer cannot play (under Wine on
+// the bench, Direct3D draws through GDI and the renderer gets no device),
+// velora draws the movie itself, in a new session, and every later movie at
+// once.
+TEST(MfMovieTest, WhereTheRendererRefusesVeloraDrawsThatMovieAndEveryLaterOne) {
+  const std::string clip = GreenClip();
+  ASSERT_FALSE(clip.empty()) << "PREVIEW_MP4 not set";
+  MediaFoundation platform(fw::LoadSystemLibrary, nullptr, AnyCardDraws);
+  UniqueMovieWindow target(
+      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr, nullptr, nullptr));
+  ASSERT_TRUE(target);
+  HDC screen = GetDC(nullptr);
+  fw::UniqueMemoryDc dc(CreateCompatibleDC(screen));
+  fw::UniqueBitmap bitmap(CreateCompatibleBitmap(screen, 64, 48));
+  ReleaseDC(nullptr, screen);
+  fw::SelectIn drawing(dc.get(), bitmap.get());
+  for (const bool first : {true, false}) {
+    PatBlt(dc.get(), 0, 0, 64, 48, BLACKNESS);
+    auto movie = MfMovie::Open(platform, clip, target.get(), 1);
+    ASSERT_TRUE(movie);
+    ASSERT_TRUE(PumpUntil(target.get(), kMovieOpened, 10000));
+    ASSERT_TRUE(movie->FinishOpen());
+    ASSERT_TRUE(movie->Play(target.get(), RECT{0, 0, 64, 48}, 1000, true));
+    EXPECT_STREQ(movie->Caption(), first ? kMediaFoundationRendererTitle : kMediaFoundationMovieTitle);
+    EXPECT_TRUE(PlayUntilGreen(*movie, target.get(), dc.get(), POINT{32, 24}, 10000))
+        << (first ? "the first movie" : "a later movie");
+    EXPECT_STREQ(movie->Caption(), kMediaFoundationMovieTitle);
+  }
+  EXPECT_TRUE(MfMovie::WaitForReleases(5000));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "framework/handles.h"
 #include "framework/system_libraries.h"
+#include "velora/playback/direct3d_check.h"
 
 namespace velora {
 
@@ -31,6 +32,8 @@ bool StartPlatform(SystemLibraryLoader loader, MediaFoundationApi& api) {
       !Resolve(pipeline.get(), "MFCreateAudioRendererActivate", api.CreateAudioRendererActivate) ||
       !Resolve(pipeline.get(), "MFGetService", api.GetService))
     return false;
+  // Optional: the renderer is used only where the graphics card can draw.
+  Resolve(pipeline.get(), "MFCreateVideoRendererActivate", api.CreateVideoRendererActivate);
   // The source resolver finds its file readers through COM.
   const bool comStarted = SUCCEEDED(api.InitializeCom(nullptr, COINIT_APARTMENTTHREADED));
   if (FAILED(startup(MF_VERSION, MFSTARTUP_LITE))) {
@@ -45,18 +48,55 @@ bool StartPlatform(SystemLibraryLoader loader, MediaFoundationApi& api) {
 
 }  // namespace
 
-MediaFoundation::MediaFoundation(SystemLibraryLoader loader) : loader(loader) {}
+MediaFoundation::MediaFoundation(SystemLibraryLoader loader, ApiTailor tailor, GraphicsCardCheck graphicsCardCheck)
+    : loader(loader), tailor(tailor), graphicsCardCheck(graphicsCardCheck) {}
 
 std::shared_ptr<const MediaFoundationApi> MediaFoundation::Acquire() {
   if (api || unavailable) return api;
   // Not make_shared: the C++ library's half of it asks a type's identity at
   // run time, which brings the library's exception machinery into velora.scr.
   std::shared_ptr<MediaFoundationApi> started(new MediaFoundationApi());
-  if (StartPlatform(loader, *started))
+  if (StartPlatform(loader, *started)) {
+    if (tailor) tailor(*started);
     api = started;
+    CheckGraphicsCard();
+  }
   else
     unavailable = true;
   return api;
+}
+
+struct MediaFoundation::CardCheck {
+  SystemLibraryLoader loader;
+  GraphicsCardCheck draws;
+  fw::UniqueKernelHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  std::atomic<bool> answer{false};
+
+  static DWORD WINAPI Run(void* held) {
+    const std::shared_ptr<CardCheck> check = *static_cast<std::shared_ptr<CardCheck>*>(held);
+    delete static_cast<std::shared_ptr<CardCheck>*>(held);
+    check->answer.store(check->draws(check->loader));
+    SetEvent(check->done.get());
+    return 0;
+  }
+};
+
+void MediaFoundation::CheckGraphicsCard() {
+  if (cardCheck) return;
+  std::shared_ptr<CardCheck> check(new CardCheck{loader, graphicsCardCheck});
+  if (!check->done) return;
+  auto* held = new std::shared_ptr<CardCheck>(check);
+  fw::UniqueKernelHandle thread(CreateThread(nullptr, 0, CardCheck::Run, held, 0, nullptr));
+  if (!thread) {
+    delete held;
+    return;
+  }
+  cardCheck = check;
+}
+
+bool MediaFoundation::GraphicsCard(DWORD milliseconds) {
+  return api && api->CreateVideoRendererActivate && cardCheck &&
+         WaitForSingleObject(cardCheck->done.get(), milliseconds) == WAIT_OBJECT_0 && cardCheck->answer.load();
 }
 
 MediaFoundation& SystemMediaFoundation() {

@@ -6,6 +6,7 @@
 #include <mfapi.h>
 #include <mfidl.h>
 
+#include <atomic>
 #include <memory>
 
 #include "velora/playback/media_foundation_platform.h"
@@ -25,6 +26,12 @@ struct MediaFoundationApi {
                                                    IMFActivate**) = nullptr;
   HRESULT(WINAPI* CreateAudioRendererActivate)(IMFActivate**) = nullptr;
   HRESULT(WINAPI* GetService)(IUnknown*, REFGUID, REFIID, void**) = nullptr;
+  // The enhanced video renderer, for a PC whose graphics card can draw the
+  // pictures (MediaFoundation::GraphicsCard); null where mf.dll has none.
+  HRESULT(WINAPI* CreateVideoRendererActivate)(HWND, IMFActivate**) = nullptr;
+  // Set once the renderer could not play a movie after all (its decoders or
+  // its device refused): every later movie goes to the sample grabber at once.
+  mutable std::atomic<bool> rendererRefused{false};
 };
 
 }  // namespace velora

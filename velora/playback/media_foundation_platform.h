@@ -13,21 +13,39 @@ struct MediaFoundationApi;
 // What the platform's libraries are loaded with: by name, from the system
 // directory only (fw::LoadSystemLibrary) unless a test gives another.
 using SystemLibraryLoader = HMODULE (*)(const char* name);
+// What a test changes of the platform's functions once it started (a
+// stand-in for the graphics card's renderer, say).
+using ApiTailor = void (*)(MediaFoundationApi& api);
+// Whether the graphics card can draw Media Foundation's pictures: the
+// system's own check is Direct3DWorks (direct3d_check.h).
+using GraphicsCardCheck = bool (*)(SystemLibraryLoader loader);
+bool Direct3DWorks(SystemLibraryLoader loader);
 
 class MediaFoundation {
  public:
-  explicit MediaFoundation(SystemLibraryLoader loader);
+  explicit MediaFoundation(SystemLibraryLoader loader, ApiTailor tailor = nullptr,
+                           GraphicsCardCheck graphicsCardCheck = Direct3DWorks);
   MediaFoundation(const MediaFoundation&) = delete;
   MediaFoundation& operator=(const MediaFoundation&) = delete;
 
   // Started on the first call and kept, libraries and all; null when it
   // cannot be had (a failed start is not tried again).
   std::shared_ptr<const MediaFoundationApi> Acquire();
+  // Whether the graphics card can draw Media Foundation's pictures. Found
+  // out on a thread of its own from the platform's start, alongside the
+  // reading of the first file (making a Direct3D device can take a good part
+  // of a second); waits for the answer at most `milliseconds`, else false.
+  bool GraphicsCard(DWORD milliseconds);
 
  private:
   SystemLibraryLoader loader;
+  ApiTailor tailor;
+  GraphicsCardCheck graphicsCardCheck;
+  void CheckGraphicsCard();
   std::shared_ptr<const MediaFoundationApi> api;
   bool unavailable = false;
+  struct CardCheck;
+  std::shared_ptr<CardCheck> cardCheck;
 };
 
 // The process's one, from the system directory. It lives to the process's

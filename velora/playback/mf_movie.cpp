@@ -1,5 +1,6 @@
 #include "velora/playback/mf_movie.h"
 
+#include <evr.h>
 #include <mmsystem.h>
 
 #include <atomic>
@@ -7,10 +8,12 @@
 #include <vector>
 
 #include "framework/handles.h"
+#include "framework/window.h"
 #include "velora/playback/com_ptr.h"
 #include "velora/playback/media_foundation.h"
 #include "velora/playback/core/playback_speed.h"
 #include "velora/playback/mf_movie_sink.h"
+#include "velora/playback/movie_window.h"
 
 namespace velora {
 
@@ -20,6 +23,39 @@ namespace {
 
 // MF_TOPOLOGY_ENABLE_XVP_FOR_PLAYBACK, which the MinGW headers lack.
 const GUID kVideoProcessorForPlayback = {0x1967731f, 0xcd78, 0x42fc, {0xb0, 0x26, 0x09, 0x92, 0xa5, 0x6e, 0x56, 0x93}};
+
+// MR_VIDEO_RENDER_SERVICE and IMFVideoDisplayControl's identifier, which
+// MinGW's libraries lack.
+const GUID kVideoRenderService = {0x1092a86c, 0xab1a, 0x459a, {0xa3, 0x36, 0x83, 0x1f, 0xbc, 0x4d, 0x11, 0xff}};
+const IID kVideoDisplayControl = {0xa490b1e4, 0xab84, 0x4d31, {0xa1, 0xb2, 0x18, 0x1e, 0x03, 0xb1, 0x07, 0x7a}};
+
+// The renderer's own window, black until it draws; at a paint the renderer
+// shows its newest frame again (its display control is the window's user data).
+LRESULT CALLBACK RendererWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_PAINT) return DefWindowProcA(window, message, wParam, lParam);
+  PAINTSTRUCT paint;
+  BeginPaint(window, &paint);
+  if (auto* display = reinterpret_cast<IMFVideoDisplayControl*>(GetWindowLongPtrA(window, GWLP_USERDATA)))
+    display->RepaintVideo();
+  EndPaint(window, &paint);
+  return 0;
+}
+
+// A window of its own inside `parent` at `where`, for the renderer: one that
+// gives up leaves its Direct3D mark on its window, and velora then draws in
+// the one around it. Disabled, so that the pointer still reaches the saver.
+UniqueMovieWindow CreateRendererWindow(HWND parent, const RECT& where) {
+  const char* windowClass = fw::Window::RegisterClassOnce("VeloraRenderer", 0, nullptr,
+                                                          static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)),
+                                                          RendererWindowProcedure);
+  if (!windowClass) return UniqueMovieWindow();
+  return UniqueMovieWindow(CreateWindowExA(0, windowClass, "", WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS,
+                                           where.left, where.top, where.right - where.left, where.bottom - where.top,
+                                           parent, nullptr, GetModuleHandleA(nullptr), nullptr));
+}
+
+// How long the graphics card's check is waited for, once the file is read.
+constexpr DWORD kCardCheckWait = 2000;
 
 // How long a session is given to close before it is shut down all the same.
 constexpr DWORD kCloseWait = 2000;
@@ -31,6 +67,7 @@ std::atomic<int> releasing{0};
 
 class MfMovie::Impl {
  public:
+  MediaFoundation* platform = nullptr;
   std::shared_ptr<const MediaFoundationApi> api;
   ComPtr<IMFSourceResolver> resolver;
   ComPtr<IUnknown> cancelOpening;
@@ -43,10 +80,18 @@ class MfMovie::Impl {
   WPARAM serial = 0;
   ComPtr<IMFMediaType> fileType;  // the video stream's, as the file tells it
   ComPtr<IMFActivate> grabber;    // the video's, of the latest topology
+  // The enhanced video renderer draws the picture in its window, which
+  // display places.
+  bool onCard = false;
+  ComPtr<IMFVideoDisplayControl> display;
+  UniqueMovieWindow rendererWindow;
   VideoGeometry geometry;
   ColourMatrix matrix = ColourMatrix::kBt601;
   std::uint32_t speed = kNormalSpeed;
-  bool withSound = false, started = false;
+  bool mute = false, withSound = false, started = false;
+  // A topology was given up on: what the session still tells of it (Wine
+  // calls a topology it could not resolve ready) waits for the next one.
+  bool replacing = false;
   HWND target = nullptr;
   RECT where{};
   std::vector<BYTE> frame;
@@ -111,12 +156,13 @@ class MfMovie::Impl {
     return true;
   }
 
-  // The first video stream to the grabber (GrabberFor); the first sound
-  // stream to the speakers unless muted or the system has none (the audio
-  // renderer then stalls the whole movie). Every other stream is dropped.
-  // The video processor converts what the decoder gives (10-bit video) and
-  // deinterlaces. The frames keep to the sound's clock where it plays.
-  bool BuildTopology(bool mute, ComPtr<IMFTopology>& topology) {
+  // The first video stream to the renderer (RendererFor) or the grabber
+  // (GrabberFor); the first sound stream to the speakers unless muted or the
+  // system has none (the audio renderer then stalls the whole movie). Every
+  // other stream is dropped. The video processor converts what the decoder
+  // gives (10-bit video) and deinterlaces. The frames keep to the sound's
+  // clock where it plays.
+  bool BuildTopology(ComPtr<IMFTopology>& topology) {
     if (FAILED(api->CreateTopology(topology.out())) ||
         FAILED(topology->SetUINT32(kVideoProcessorForPlayback, TRUE)))
       return false;
@@ -131,7 +177,7 @@ class MfMovie::Impl {
       ComPtr<IMFActivate> output;
       if (StreamHandler(i, handler, &stream) && SUCCEEDED(handler->GetMajorType(&major))) {
         if (major == MFMediaType_Video && !video)
-          video = GrabberFor(output);
+          video = (onCard && RendererFor(output)) || GrabberFor(output);
         else if (major == MFMediaType_Audio && !audioDone)
           audioDone = withSound = SUCCEEDED(api->CreateAudioRendererActivate(output.out()));
       }
@@ -145,6 +191,16 @@ class MfMovie::Impl {
     }
     sink->PlaysSound(withSound);
     return connected;
+  }
+
+  // The renderer shows the picture in the target window, decoded on the
+  // graphics card where it can (DXVA), each frame at its time.
+  bool RendererFor(ComPtr<IMFActivate>& output) {
+    grabber.reset();
+    rendererWindow = CreateRendererWindow(target, where);
+    onCard = rendererWindow && SUCCEEDED(api->CreateVideoRendererActivate(rendererWindow.get(), output.out()));
+    if (!onCard) rendererWindow.reset();
+    return onCard;
   }
 
   // Whole pictures, not fields, in NV12, which decoders give: velora makes
@@ -178,11 +234,13 @@ class MfMovie::Impl {
   // grabber gets it, and the start. What the file told stays when the
   // grabber's type cannot be read.
   LPARAM Ready() {
+    if (replacing) return 0;
     const VideoGeometry before = geometry;
     ComPtr<IMFMediaSink> grabbing;
     ComPtr<IMFStreamSink> stream;
     ComPtr<IMFMediaTypeHandler> handler;
     ComPtr<IMFMediaType> type;
+    if (onCard) PlaceRenderersPicture();
     // The grabber the session made: the same object each time it is asked for.
     if (grabber && SUCCEEDED(grabber->ActivateObject(IID_IMFMediaSink, grabbing.outVoid())) &&
         SUCCEEDED(grabbing->GetStreamSinkByIndex(0, stream.out())) &&
@@ -200,6 +258,21 @@ class MfMovie::Impl {
     return geometry.width != before.width || geometry.height != before.height ? kMovieResized : 0;
   }
 
+  // The renderer's picture fills its window at `where`: velora has shaped
+  // the rectangle by the picture's aperture and its pixels' shape already.
+  void PlaceRenderersPicture() {
+    if (!display) {
+      if (FAILED(api->GetService(session.get(), kVideoRenderService, kVideoDisplayControl, display.outVoid())))
+        return;
+      display->SetAspectRatioMode(MFVideoARMode_None);
+      SetWindowLongPtrA(rendererWindow.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(display.get()));
+    }
+    SetWindowPos(rendererWindow.get(), nullptr, where.left, where.top, where.right - where.left,
+                 where.bottom - where.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT whole{0, 0, where.right - where.left, where.bottom - where.top};
+    display->SetVideoPosition(nullptr, &whole);
+  }
+
   // Speed in thousandths (PlaybackSpeed), asked for once the decoders are
   // in place. The session answers with the rate it plays at, which paces the
   // frames (MovieSink): the normal one where the file cannot go at the speed.
@@ -210,12 +283,38 @@ class MfMovie::Impl {
       control->SetRate(FALSE, static_cast<float>(speed) / 1000.0f);
   }
 
-  // A movie whose sound has no decoder plays without it; answers whether it
-  // was asked for.
-  bool PlayWithoutSound() {
+  // A topology the session could not resolve: a renderer that refused
+  // (no device after all, or decoders it cannot take) gives way to velora's
+  // drawing, for this movie and every later one; then a movie whose sound
+  // has no decoder plays without it. Answers whether another way was asked for.
+  bool PlayAnotherWay() {
+    if (onCard) {
+      onCard = false;
+      rendererWindow.reset();
+      display.reset();
+      api->rendererRefused.store(true);
+      // Under Wine a session stays stuck after the renderer's refusal.
+      if (!NewSession()) return false;
+    } else if (withSound) {
+      mute = true;
+    } else {
+      return false;
+    }
     ComPtr<IMFTopology> topology;
-    return withSound && BuildTopology(true, topology) &&
-           SUCCEEDED(session->SetTopology(MFSESSION_SETTOPOLOGY_IMMEDIATE, topology.get()));
+    replacing = BuildTopology(topology) &&
+                SUCCEEDED(session->SetTopology(MFSESSION_SETTOPOLOGY_IMMEDIATE, topology.get()));
+    return replacing;
+  }
+
+  // The session a refused renderer leaves is shut down at once: it never
+  // started, so nothing of it waits for reading to stop.
+  bool NewSession() {
+    session->Shutdown();
+    started = false;
+    if (FAILED(api->CreateMediaSession(nullptr, session.out()))) return false;
+    sink->Listen(session);
+    callbacks->Listen(*sink);
+    return true;
   }
 
   ~Impl() {
@@ -287,6 +386,7 @@ std::unique_ptr<MfMovie> MfMovie::Open(MediaFoundation& platform, const std::str
   impl->sink.reset(new MovieSink(notify, serial));  // not make_shared: see MediaFoundation::Acquire
   impl->callbacks = new MovieCallbacks(impl->sink);
   if (!impl->BeginOpen(path)) return nullptr;
+  impl->platform = &platform;
   return std::unique_ptr<MfMovie>(new MfMovie(std::move(impl)));
 }
 
@@ -302,8 +402,12 @@ bool MfMovie::Play(HWND target, const RECT& where, std::uint32_t speed, bool mut
   impl->target = target;
   impl->where = where;
   impl->speed = speed;
+  impl->mute = mute;
+  // A turned picture is turned by velora: not every renderer turns it.
+  impl->onCard = !impl->api->rendererRefused.load() && !impl->geometry.turns &&
+                 impl->platform->GraphicsCard(kCardCheckWait);
   ComPtr<IMFTopology> topology;
-  if (!impl->BuildTopology(mute, topology) || FAILED(impl->api->CreateMediaSession(nullptr, impl->session.out())))
+  if (!impl->BuildTopology(topology) || FAILED(impl->api->CreateMediaSession(nullptr, impl->session.out())))
     return false;
   impl->sink->Listen(impl->session);
   impl->sink->DrawInto(target);
@@ -313,13 +417,22 @@ bool MfMovie::Play(HWND target, const RECT& where, std::uint32_t speed, bool mut
 
 LPARAM MfMovie::OnEvent(LPARAM event) {
   if (event == kMovieReady) return impl->Ready();
+  if (event == kMovieTopologySet) {
+    impl->replacing = false;
+    return 0;
+  }
   // Without a decoder for the picture either, Media Foundation cannot play the file.
-  if (event == kMovieUnresolved) return impl->PlayWithoutSound() ? 0 : kMovieUnopened;
+  if (event == kMovieUnresolved) return impl->PlayAnotherWay() ? 0 : kMovieUnopened;
   return event;
+}
+
+const char* MfMovie::Caption() const {
+  return impl->onCard ? kMediaFoundationRendererTitle : kMediaFoundationMovieTitle;
 }
 
 void MfMovie::MoveTo(const RECT& where) {
   impl->where = where;
+  if (impl->display) impl->PlaceRenderersPicture();
   if (impl->target) InvalidateRect(impl->target, nullptr, FALSE);
 }
 
@@ -333,6 +446,8 @@ bool MfMovie::WaitForReleases(DWORD milliseconds) {
 }
 
 void MfMovie::Paint(HDC dc) {
+  // The renderer paints its own window.
+  if (impl->onCard) return;
   impl->sink->TakeFrame(impl->frame);
   VideoGeometry g = impl->geometry;
   // A frame too short for the picture (its format changing) is not read.

@@ -1,8 +1,10 @@
 #pragma once
 // A movie played through Media Foundation: MP4, M4V and MOV files, which the
-// MCI devices of a stock Windows cannot open. A media session decodes the
-// video to 32-bit RGB for a sample grabber; velora draws each frame itself,
-// when its window paints. Media Foundation calls back on its own threads:
+// MCI devices of a stock Windows cannot open. Where the graphics card can
+// draw, the enhanced video renderer decodes and shows the picture there, in
+// velora's window at velora's rectangle. Elsewhere a media session decodes
+// the video for a sample grabber, and velora draws each frame itself, when
+// its window paints. Media Foundation calls back on its own threads:
 // every event reaches the window's thread as a posted message, a frame as the
 // window's invalid area (only the latest frame is kept; paints come after
 // input, so that no movie delays the end of the saver), and the window's
@@ -28,10 +30,13 @@ constexpr LPARAM kMovieUnopened = 4;    // Media Foundation cannot read or decod
 constexpr LPARAM kMovieReady = 5;       // for OnEvent: the decoders are in place, or their format changed
 constexpr LPARAM kMovieUnresolved = 6;  // for OnEvent: no decoder for a stream
 constexpr LPARAM kMovieResized = 7;     // from OnEvent: NativeSize changed, the movie is to be placed anew
+constexpr LPARAM kMovieTopologySet = 8; // for OnEvent: the session took the latest topology
 
 // The caption of a movie window whose picture comes from Media Foundation,
-// which tells a watcher which way the movie plays.
+// which tells a watcher which way the movie plays: drawn by velora, or by the
+// enhanced video renderer on the graphics card.
 constexpr char kMediaFoundationMovieTitle[] = "Media Foundation";
+constexpr char kMediaFoundationRendererTitle[] = "Media Foundation EVR";
 
 class MfMovie {
  public:
@@ -58,15 +63,19 @@ class MfMovie {
   SIZE NativeSize() const;
   // Has the movie's decoders put in place; it starts when they are
   // (kMovieReady). Frames are drawn into `target` at `where`, whose paint
-  // calls Paint. Speed is in
+  // calls Paint: by the enhanced video renderer where the graphics card can
+  // draw and the picture needs no turn, else by velora. Speed is in
   // thousandths of the normal rate, used where the file allows it. False
   // when playback cannot even be asked for.
   bool Play(HWND target, const RECT& where, std::uint32_t speed, bool mute);
   // On WM_SAVER_MOVIE_EVENT: does the movie's own part (starting once
-  // ready, trying again without sound when the sound has no decoder) and
-  // answers what the window is to do: kMovieEnded, kMovieFailed,
-  // kMovieOpened, kMovieUnopened, kMovieResized or 0 for nothing.
+  // ready; trying again with velora drawing when the renderer refuses, then
+  // without sound when the sound has no decoder) and answers what the
+  // window is to do: kMovieEnded, kMovieFailed, kMovieOpened,
+  // kMovieUnopened, kMovieResized or 0 for nothing.
   LPARAM OnEvent(LPARAM event);
+  // Which way the picture is drawn, as the target's caption tells it.
+  const char* Caption() const;
   // Where later frames go (the preview follows its window's size).
   void MoveTo(const RECT& where);
   // While the target paints: draws the newest frame (again, if none came).

@@ -37,7 +37,7 @@ inline LPARAM MovieEventFor(MediaEventType type, HRESULT status, UINT32 topology
     case MESessionStarted:
       return FAILED(status) ? kMovieFailed : 0;
     case MESessionTopologySet:
-      return FAILED(status) ? kMovieUnresolved : 0;
+      return FAILED(status) ? kMovieUnresolved : kMovieTopologySet;
     case MESessionTopologyStatus:
       return SUCCEEDED(status) && topologyStatus == MF_TOPOSTATUS_READY ? kMovieReady : 0;
     case MESessionStreamSinkFormatChanged:

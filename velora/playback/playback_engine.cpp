@@ -132,7 +132,16 @@ bool PlaybackEngine::StartMediaFoundationMovie() {
   if (!mfMovie->FinishOpen()) return false;
   const RECT where = PlaceMediaFoundationMovie();
   // Reverse plays forwards, as on the MPEG video device.
-  return mfMovie->Play(MediaFoundationTarget(), where, PlaybackSpeed(settings.Speed), settings.Mute != 0);
+  const bool playing = mfMovie->Play(MediaFoundationTarget(), where, PlaybackSpeed(settings.Speed), settings.Mute != 0);
+  NameWhoDraws();
+  return playing;
+}
+
+void PlaybackEngine::NameWhoDraws() {
+  char caption[64] = "";
+  if (movieWindow && mfMovie && GetWindowTextA(movieWindow.get(), caption, sizeof caption) >= 0 &&
+      lstrcmpA(caption, mfMovie->Caption()) != 0)
+    SetWindowTextA(movieWindow.get(), mfMovie->Caption());
 }
 
 RECT PlaybackEngine::PlaceMediaFoundationMovie() {
@@ -166,6 +175,7 @@ void PlaybackEngine::OnMovieEvent(WPARAM serial, LPARAM event) {
   // devices. The decoder may tell another size than the file did (a phone's
   // movie turned upright): the movie is placed anew, before its first frame.
   event = mfMovie->OnEvent(event);
+  NameWhoDraws();
   if (event == kMovieEnded) {
     AdvanceToNextMovie(MCI_NOTIFY_SUCCESSFUL);
   } else if (event == kMovieFailed) {

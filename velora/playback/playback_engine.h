@@ -72,6 +72,9 @@ class PlaybackEngine {
   // The window Media Foundation's picture is drawn in: the movie's own, or
   // the player's where that could not be made.
   HWND MediaFoundationTarget() const { return movieWindow ? movieWindow.get() : window; }
+  // The movie window's caption says who draws the picture: velora, or the
+  // graphics card's renderer (which gives way to velora where it refuses).
+  void NameWhoDraws();
   // The MCI device tries what Media Foundation could not play.
   void PlayOnMciInstead();
   int PlayOnMci(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include "framework/delayed_libraries.h"
 #include "framework/system_libraries.h"
+#include "velora/playback/media_foundation_platform.h"
 #include "velora/playback/mf_movie.h"
 #include "velora/shell/saver_app.h"
 
@@ -20,5 +21,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   app.Run(instance, commandLine);
   // The movies let go are closed before the process unloads what plays them.
   velora::MfMovie::WaitForReleases(kReleaseWait);
+  // So does the graphics card's check, which may hold the display driver.
+  velora::SystemMediaFoundation().GraphicsCard(kReleaseWait);
   return 0;
 }
