@@ -20,8 +20,9 @@ Function Find(HMODULE library, const char* name) {
 bool Direct3DWorks(SystemLibraryLoader loader) {
   const fw::UniqueLibrary d3d9(loader("d3d9.dll"));
   if (!d3d9) return false;
-  UniqueMovieWindow scratch(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr,
-                                            GetModuleHandleA(nullptr), nullptr));
+  // Hidden and disabled: it must never take the activation from the saver.
+  UniqueMovieWindow scratch(CreateWindowExA(WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_DISABLED, 0,
+                                            0, 16, 16, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
   if (!scratch) return false;
   D3DPRESENT_PARAMETERS params{};
   params.Windowed = TRUE;
