@@ -178,6 +178,21 @@ TEST(MfMovieTest, AMovieLetGoReleasesItsFile) {
 
 bool AnyCardDraws(SystemLibraryLoader) { return true; }
 
+// A shown window of the given size for a movie to play in.
+UniqueMovieWindow Target(int width, int height) {
+  return UniqueMovieWindow(CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, width, height, nullptr,
+                                           nullptr, nullptr, nullptr));
+}
+
+// The green clip read on `platform` for `window`, its streams taken; null,
+// and a failure, when it cannot be.
+std::unique_ptr<MfMovie> OpenGreenClip(MediaFoundation& platform, HWND window) {
+  auto movie = MfMovie::Open(platform, GreenClip(), window, 1);
+  if (movie && PumpUntil(window, kMovieOpened, 10000) && movie->FinishOpen()) return movie;
+  ADD_FAILURE() << "cannot open " << GreenClip();
+  return nullptr;
+}
+
 // Stand-ins for the graphics card's renderer: a sample grabber that takes
 // the frames and shows none, given the window the renderer would draw in,
 // and a display control that keeps what it is told.
@@ -250,16 +265,11 @@ void WithStandInRenderer(MediaFoundationApi& api) {
 // of its own, follows the movie when it moves, shows its frame again when
 // the window paints, and its window goes with the movie.
 TEST(MfMovieTest, TheRendererDrawsInAWindowOfItsOwnAtTheMoviesPlace) {
-  const std::string clip = GreenClip();
-  ASSERT_FALSE(clip.empty()) << "PREVIEW_MP4 not set";
   MediaFoundation platform(fw::LoadSystemLibrary, WithStandInRenderer, AnyCardDraws);
-  UniqueMovieWindow target(
-      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr, nullptr, nullptr));
+  UniqueMovieWindow target = Target(320, 240);
   ASSERT_TRUE(target);
-  auto movie = MfMovie::Open(platform, clip, target.get(), 1);
+  auto movie = OpenGreenClip(platform, target.get());
   ASSERT_TRUE(movie);
-  ASSERT_TRUE(PumpUntil(target.get(), kMovieOpened, 10000));
-  ASSERT_TRUE(movie->FinishOpen());
   ASSERT_TRUE(movie->Play(target.get(), RECT{10, 20, 170, 140}, 1000, true));
   EXPECT_STREQ(movie->Caption(), kMediaFoundationRendererTitle);
   const HWND renderer = standInWindow;
@@ -318,11 +328,8 @@ bool PlayUntilGreen(MfMovie& movie, HWND window, HDC dc, POINT at, DWORD millise
 // velora draws the movie itself, in a new session, and every later movie at
 // once.
 TEST(MfMovieTest, WhereTheRendererRefusesVeloraDrawsThatMovieAndEveryLaterOne) {
-  const std::string clip = GreenClip();
-  ASSERT_FALSE(clip.empty()) << "PREVIEW_MP4 not set";
   MediaFoundation platform(fw::LoadSystemLibrary, nullptr, AnyCardDraws);
-  UniqueMovieWindow target(
-      CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr, nullptr, nullptr));
+  UniqueMovieWindow target = Target(64, 48);
   ASSERT_TRUE(target);
   HDC screen = GetDC(nullptr);
   fw::UniqueMemoryDc dc(CreateCompatibleDC(screen));
@@ -331,10 +338,8 @@ TEST(MfMovieTest, WhereTheRendererRefusesVeloraDrawsThatMovieAndEveryLaterOne) {
   fw::SelectIn drawing(dc.get(), bitmap.get());
   for (const bool first : {true, false}) {
     PatBlt(dc.get(), 0, 0, 64, 48, BLACKNESS);
-    auto movie = MfMovie::Open(platform, clip, target.get(), 1);
+    auto movie = OpenGreenClip(platform, target.get());
     ASSERT_TRUE(movie);
-    ASSERT_TRUE(PumpUntil(target.get(), kMovieOpened, 10000));
-    ASSERT_TRUE(movie->FinishOpen());
     ASSERT_TRUE(movie->Play(target.get(), RECT{0, 0, 64, 48}, 1000, true));
     EXPECT_STREQ(movie->Caption(), first ? kMediaFoundationRendererTitle : kMediaFoundationMovieTitle);
     EXPECT_TRUE(PlayUntilGreen(*movie, target.get(), dc.get(), POINT{32, 24}, 10000))

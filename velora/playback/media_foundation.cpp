@@ -56,16 +56,18 @@ std::shared_ptr<const MediaFoundationApi> MediaFoundation::Acquire() {
   // Not make_shared: the C++ library's half of it asks a type's identity at
   // run time, which brings the library's exception machinery into velora.scr.
   std::shared_ptr<MediaFoundationApi> started(new MediaFoundationApi());
-  if (StartPlatform(loader, *started)) {
-    if (tailor) tailor(*started);
-    api = started;
-    CheckGraphicsCard();
-  }
-  else
+  if (!StartPlatform(loader, *started)) {
     unavailable = true;
+    return api;
+  }
+  if (tailor) tailor(*started);
+  api = started;
+  CheckGraphicsCard();
   return api;
 }
 
+// The check's answer, kept by the platform and by the check's thread, which
+// frees it when the platform went first.
 struct MediaFoundation::CardCheck {
   SystemLibraryLoader loader;
   GraphicsCardCheck draws;
@@ -82,7 +84,7 @@ struct MediaFoundation::CardCheck {
 };
 
 void MediaFoundation::CheckGraphicsCard() {
-  if (cardCheck) return;
+  if (!graphicsCardCheck) return;
   std::shared_ptr<CardCheck> check(new CardCheck{loader, graphicsCardCheck});
   if (!check->done) return;
   auto* held = new std::shared_ptr<CardCheck>(check);

@@ -38,13 +38,15 @@ class MediaFoundation {
   bool GraphicsCard(DWORD milliseconds);
 
  private:
+  struct CardCheck;
+  // Starts the graphics card's check on a thread of its own.
+  void CheckGraphicsCard();
+
   SystemLibraryLoader loader;
   ApiTailor tailor;
   GraphicsCardCheck graphicsCardCheck;
-  void CheckGraphicsCard();
   std::shared_ptr<const MediaFoundationApi> api;
   bool unavailable = false;
-  struct CardCheck;
   std::shared_ptr<CardCheck> cardCheck;
 };
 
