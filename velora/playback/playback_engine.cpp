@@ -138,10 +138,10 @@ bool PlaybackEngine::StartMediaFoundationMovie() {
 }
 
 void PlaybackEngine::NameWhoDraws() {
+  if (!movieWindow || !mfMovie) return;
   char caption[64] = "";
-  if (movieWindow && mfMovie && GetWindowTextA(movieWindow.get(), caption, sizeof caption) >= 0 &&
-      lstrcmpA(caption, mfMovie->Caption()) != 0)
-    SetWindowTextA(movieWindow.get(), mfMovie->Caption());
+  GetWindowTextA(movieWindow.get(), caption, sizeof caption);
+  if (lstrcmpA(caption, mfMovie->Caption()) != 0) SetWindowTextA(movieWindow.get(), mfMovie->Caption());
 }
 
 RECT PlaybackEngine::PlaceMediaFoundationMovie() {
