@@ -62,7 +62,7 @@ std::shared_ptr<const MediaFoundationApi> MediaFoundation::Acquire() {
   }
   if (tailor) tailor(*started);
   api = started;
-  CheckGraphicsCard();
+  if (api->CreateVideoRendererActivate) CheckGraphicsCard();
   return api;
 }
 
