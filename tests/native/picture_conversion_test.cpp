@@ -66,5 +66,40 @@ TEST(PictureConversion, AnApertureAtAnOddPlaceTakesEachPixelsOwnBlock) {
     }
 }
 
+// The rule every pixel follows, one at a time: the fast path that takes
+// eight at once must give exactly the same, at any place and width.
+std::uint32_t ReferencePixel(int y, int u, int v, ColourMatrix matrix) {
+  const bool hd = matrix == ColourMatrix::kBt709;
+  const int rv = hd ? 459 : 409, gu = hd ? 55 : 100, gv = hd ? 136 : 208, bu = hd ? 541 : 516;
+  auto clamp = [](int value) { return static_cast<std::uint32_t>(value < 0 ? 0 : value > 255 ? 255 : value); };
+  const int luma = 298 * (y - 16) + 128;
+  u -= 128;
+  v -= 128;
+  return clamp((luma + bu * u) >> 8) | clamp((luma - gu * u - gv * v) >> 8) << 8 | clamp((luma + rv * v) >> 8) << 16;
+}
+
+TEST(PictureConversion, EveryPixelFollowsTheRuleWhateverItsPlaceAndWidth) {
+  const int stride = 48, rows = 6;
+  std::vector<std::uint8_t> frame(stride * rows * 3 / 2);
+  std::uint32_t seed = 12345;
+  for (auto& byte : frame) byte = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+  const std::uint8_t* colour = frame.data() + stride * rows;
+  for (ColourMatrix matrix : {ColourMatrix::kBt601, ColourMatrix::kBt709})
+    for (int left : {0, 1, 2, 3})
+      for (int width : {1, 7, 8, 9, 16, 17, 31, 44}) {
+        const int top = left % 2, height = rows - top;
+        std::vector<std::uint32_t> out(static_cast<std::size_t>(width) * height);
+        ConvertNv12(frame.data(), stride, rows, left, top, width, height, matrix, out.data());
+        for (int row = 0; row < height; ++row)
+          for (int column = 0; column < width; ++column) {
+            const int x = left + column, r = top + row;
+            const std::uint32_t want = ReferencePixel(frame[r * stride + x], colour[r / 2 * stride + (x & ~1)],
+                                                      colour[r / 2 * stride + (x | 1)], matrix);
+            ASSERT_EQ(out[row * width + column], want)
+                << "left " << left << " width " << width << " at " << column << "," << row;
+          }
+      }
+}
+
 }  // namespace
 }  // namespace velora
