@@ -19,4 +19,11 @@ std::string SystemLibraryPath(const char* name);
 // there, without a system error box.
 HMODULE LoadSystemLibrary(const char* name);
 
+// A function of a loaded library, by name and of the given type; null when
+// the library has none of that name.
+template <typename Function>
+Function FindFunction(HMODULE library, const char* name) {
+  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
 }  // namespace fw

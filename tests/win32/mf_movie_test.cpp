@@ -246,9 +246,7 @@ HRESULT WINAPI StandInRendererActivate(HWND window, IMFActivate** out) {
 }
 
 HRESULT WINAPI StandInGetService(IUnknown* object, REFGUID service, REFIID iid, void** out) {
-  // MR_VIDEO_RENDER_SERVICE
-  const GUID renderService = {0x1092a86c, 0xab1a, 0x459a, {0xa3, 0x36, 0x83, 0x1f, 0xbc, 0x4d, 0x11, 0xff}};
-  if (service == renderService) return standInDisplay.QueryInterface(iid, out);
+  if (service == kVideoRenderService) return standInDisplay.QueryInterface(iid, out);
   return realApi.GetService(object, service, iid, out);
 }
 

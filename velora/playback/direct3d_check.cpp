@@ -3,19 +3,11 @@
 #include <d3d9.h>
 
 #include "framework/handles.h"
+#include "framework/system_libraries.h"
 #include "velora/playback/com_ptr.h"
 #include "velora/playback/movie_window.h"
 
 namespace velora {
-
-namespace {
-
-template <typename Function>
-Function Find(HMODULE library, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
-}  // namespace
 
 bool Direct3DWorks(SystemLibraryLoader loader) {
   const fw::UniqueLibrary d3d9(loader("d3d9.dll"));
@@ -32,7 +24,7 @@ bool Direct3DWorks(SystemLibraryLoader loader) {
   const DWORD behaviour = D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_FPU_PRESERVE;
   // The renderer asks for the Ex flavour where the system has it (Vista on).
   using Create9Ex = HRESULT(WINAPI*)(UINT, IDirect3D9Ex**);
-  if (const auto create9Ex = Find<Create9Ex>(d3d9.get(), "Direct3DCreate9Ex")) {
+  if (const auto create9Ex = fw::FindFunction<Create9Ex>(d3d9.get(), "Direct3DCreate9Ex")) {
     ComPtr<IDirect3D9Ex> d3d;
     ComPtr<IDirect3DDevice9Ex> device;
     return SUCCEEDED(create9Ex(D3D_SDK_VERSION, d3d.out())) &&
@@ -40,7 +32,7 @@ bool Direct3DWorks(SystemLibraryLoader loader) {
                                          nullptr, device.out()));
   }
   using Create9 = IDirect3D9*(WINAPI*)(UINT);
-  const auto create9 = Find<Create9>(d3d9.get(), "Direct3DCreate9");
+  const auto create9 = fw::FindFunction<Create9>(d3d9.get(), "Direct3DCreate9");
   const auto d3d = ComPtr<IDirect3D9>::Adopt(create9 ? create9(D3D_SDK_VERSION) : nullptr);
   ComPtr<IDirect3DDevice9> device;
   return d3d && SUCCEEDED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, scratch.get(), behaviour, &params,

@@ -24,11 +24,6 @@ namespace {
 // MF_TOPOLOGY_ENABLE_XVP_FOR_PLAYBACK, which the MinGW headers lack.
 const GUID kVideoProcessorForPlayback = {0x1967731f, 0xcd78, 0x42fc, {0xb0, 0x26, 0x09, 0x92, 0xa5, 0x6e, 0x56, 0x93}};
 
-// MR_VIDEO_RENDER_SERVICE and IMFVideoDisplayControl's identifier, which
-// MinGW's libraries lack.
-const GUID kVideoRenderService = {0x1092a86c, 0xab1a, 0x459a, {0xa3, 0x36, 0x83, 0x1f, 0xbc, 0x4d, 0x11, 0xff}};
-const IID kVideoDisplayControl = {0xa490b1e4, 0xab84, 0x4d31, {0xa1, 0xb2, 0x18, 0x1e, 0x03, 0xb1, 0x07, 0x7a}};
-
 // The renderer's own window, black until it draws; at a paint the renderer
 // shows its newest frame again (its display control is the window's user data).
 LRESULT CALLBACK RendererWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

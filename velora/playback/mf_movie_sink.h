@@ -26,6 +26,11 @@ DEFINE_GUID(MF_MT_VIDEO_ROTATION, 0xc380465d, 0x2271, 0x428c, 0x9b, 0x83, 0xec, 
 namespace velora {
 namespace movie_sink {
 
+// MR_VIDEO_RENDER_SERVICE and IMFVideoDisplayControl's identifier, which
+// MinGW's libraries lack: where the renderer is asked for its display control.
+const GUID kVideoRenderService = {0x1092a86c, 0xab1a, 0x459a, {0xa3, 0x36, 0x83, 0x1f, 0xbc, 0x4d, 0x11, 0xff}};
+const IID kVideoDisplayControl = {0xa490b1e4, 0xab84, 0x4d31, {0xa1, 0xb2, 0x18, 0x1e, 0x03, 0xb1, 0x07, 0x7a}};
+
 // What a session event means for the window; 0 for most, failed ones
 // included: a refused rate change leaves the movie playing at normal speed.
 inline LPARAM MovieEventFor(MediaEventType type, HRESULT status, UINT32 topologyStatus) {
