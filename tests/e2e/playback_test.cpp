@@ -605,7 +605,6 @@ class WineDirect3D {
 // window), so velora draws it itself: at the same place, with the caption
 // that says so, and the saver still ends with 0.
 TEST_F(PlaybackTest, Mp4IsShownInPlaceWhereDirect3DWorksButItsRendererRefuses) {
-  if (BenchHasMpegVideoDevice()) GTEST_SKIP() << "for the bench without the MPEG video device";
   const std::string mp4 = SolidColourMovie(kGreen, 320, 240, 10, "mp4");
   ASSERT_FALSE(mp4.empty()) << "cannot make the movie";
   ASSERT_NO_FATAL_FAILURE(NowPlaying({mp4}));
