@@ -20,6 +20,7 @@ const Rgb kGreen{0, 255, 0};
 const Rgb kBlue{0, 0, 255};
 const Rgb kRed{255, 0, 0};
 const Rgb kBlack{0, 0, 0};
+const Rgb kWhite{255, 255, 255};
 // The clips are of pure colours, which the codec keeps; a little room for a
 // player that rounds differently.
 constexpr int kTolerance = 24;
@@ -600,20 +601,23 @@ class WineDirect3D {
   }
 };
 
-// Where Direct3D makes a device, velora gives the movie to the graphics
-// card's renderer; Wine's refuses it (and would draw nothing in a child
-// window), so velora draws it itself: at the same place, with the caption
-// that says so, and the saver still ends with 0.
-TEST_F(PlaybackTest, Mp4IsShownInPlaceWhereDirect3DWorksButItsRendererRefuses) {
-  const std::string mp4 = SolidColourMovie(kGreen, 320, 240, 10, "mp4");
+// Where Wine draws through OpenGL, Direct3D makes devices, but Wine's video
+// renderer shows no pictures: velora draws a phone's 1080p clip itself,
+// fitted to the screen, with the caption that says so, and the saver still
+// ends with 0.
+TEST_F(PlaybackTest, LargeMp4IsShownInPlaceWhereWineDrawsThroughOpenGl) {
+  // White, which the BT.601 of the clip's encoder and the BT.709 of an HD
+  // picture read alike.
+  const std::string mp4 = SolidColourMovie(kWhite, 1920, 1080, 4, "mp4");
   ASSERT_FALSE(mp4.empty()) << "cannot make the movie";
   ASSERT_NO_FATAL_FAILURE(NowPlaying({mp4}));
-  ASSERT_NO_FATAL_FAILURE(SetPlayBack("Zoom", 1));
+  ASSERT_NO_FATAL_FAILURE(SetPlayBack("FitToScreen", 1));
   ASSERT_NO_FATAL_FAILURE(SetPlayBack("Center", 1));
   WineDirect3D openGl("gl");
   MoveMouseTo(20, 20);
   ASSERT_NO_FATAL_FAILURE(Open("/s"));
-  EXPECT_TRUE(MovieShownAt(kGreen, RECT{160, 120, 480, 360}, kFirstMpegPicture));
+  // 640x360, its corner on the 8-pixel grid.
+  EXPECT_TRUE(MovieShownAt(kWhite, RECT{0, 56, 640, 416}, kFirstMpegPicture));
   EXPECT_TRUE(PlaysThroughMediaFoundation(window));
   MoveMouseBy(window, 5, 5);
   ASSERT_NO_FATAL_FAILURE(ExpectEndsWith0("a move"));

@@ -321,6 +321,13 @@ bool PlayUntilGreen(MfMovie& movie, HWND window, HDC dc, POINT at, DWORD millise
   return false;
 }
 
+// The tests run under Wine, whose renderer never shows a picture: the card
+// is not asked, and Direct3D not even loaded.
+TEST(MfMovieTest, UnderWineTheCardIsNotAskedAtAll) {
+  EXPECT_FALSE(CardShowsRenderersPictures(fw::LoadSystemLibrary));
+  EXPECT_EQ(GetModuleHandleA("d3d9.dll"), nullptr);
+}
+
 // Where Direct3D is said to work but the renderer cannot play (under Wine on
 // the bench, Direct3D draws through GDI and the renderer gets no device),
 // velora draws the movie itself, in a new session, and every later movie at

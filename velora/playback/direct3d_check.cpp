@@ -9,7 +9,9 @@
 
 namespace velora {
 
-bool Direct3DWorks(SystemLibraryLoader loader) {
+bool CardShowsRenderersPictures(SystemLibraryLoader loader) {
+  // Wine's own ntdll says which system this is.
+  if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) return false;
   const fw::UniqueLibrary d3d9(loader("d3d9.dll"));
   if (!d3d9) return false;
   // Hidden and disabled: it must never take the activation from the saver.
