@@ -11,8 +11,6 @@ namespace velora {
 
 void PlaybackEngine::StartPlayback(HWND playerWindow, const PlaylistFile& playlistFile) {
   window = playerWindow;
-  // Held open for the window's life, so that the video driver stays loaded.
-  mci.SendString("open AVIVideo");
   playlistFile.ReadNowPlayingList(movieList);
   if (movieList.empty()) {
     SetTimer(window, kHintTimer, kTimerInterval, nullptr);
@@ -36,7 +34,14 @@ int PlaybackEngine::PlayMovie(const std::string& path) {
   return PlayOnMci(path);
 }
 
+void PlaybackEngine::HoldAviDriver() {
+  if (aviDriverHeld) return;
+  aviDriverHeld = true;
+  mci.SendString("open AVIVideo");
+}
+
 int PlaybackEngine::PlayOnMci(const std::string& path) {
+  HoldAviDriver();
   const bool aviFile = IsAviFile(path);
   if (OpenMovieFile(mci, path, deviceId) != 0) return -1;
   drawsAtWindowOrigin = !aviFile;
@@ -226,7 +231,8 @@ void PlaybackEngine::StopPlayback() {
   movieWindow.reset();
   if (movieList.empty()) KillTimer(window, kHintTimer);
   movieList.clear();
-  mci.SendString("close AVIVideo");
+  if (aviDriverHeld) mci.SendString("close AVIVideo");
+  aviDriverHeld = false;
   // The application ends its loop when its main window goes.
 }
 
