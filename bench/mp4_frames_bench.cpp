@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "velora/playback/mf_movie.h"
 #include "velora/playback/player_window.h"
 
 namespace {
@@ -64,6 +65,8 @@ int main(int argc, char** argv) {
   const double seconds = (GetTickCount() - started) / 1000.0;
   const double cpu = CpuMilliseconds() - cpuBefore;
   DestroyWindow(window->hwnd());
+  // As velora.scr does: Media Foundation's threads finish before the process unloads.
+  velora::MfMovie::WaitForReleases(3000);
   DeleteFileA(playlist.c_str());
   const int inFile = std::atoi(argv[2]);
   std::printf("frames shown %d of %d (%.1f %%) in %.1f s, CPU %.0f ms (%.0f %% of one core)\n", frames, inFile,
