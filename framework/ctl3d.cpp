@@ -8,7 +8,7 @@ namespace {
 using InstanceCall = BOOL(WINAPI*)(HINSTANCE);
 
 InstanceCall Entry(HMODULE library, const char* name) {
-  return reinterpret_cast<InstanceCall>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+  return FindFunction<InstanceCall>(library, name);
 }
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "framework/dpi.h"
 
+#include "framework/system_libraries.h"
+
 namespace fw {
 
 namespace {
@@ -8,7 +10,7 @@ namespace {
 template <typename Function>
 Function User32Function(const char* name) {
   HMODULE user32 = GetModuleHandleA("user32.dll");
-  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+  return user32 ? FindFunction<Function>(user32, name) : nullptr;
 }
 
 UINT SystemDpi() {

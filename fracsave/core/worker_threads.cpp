@@ -2,6 +2,8 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+
+#include "framework/system_libraries.h"
 #else
 #include <thread>
 #endif
@@ -24,14 +26,10 @@ SlimCalls LoadSlimCalls() {
   SlimCalls c = {};
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
   if (!kernel) return c;
-  c.acquire = reinterpret_cast<decltype(c.acquire)>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "AcquireSRWLockExclusive")));
-  c.release = reinterpret_cast<decltype(c.release)>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "ReleaseSRWLockExclusive")));
-  c.sleep = reinterpret_cast<decltype(c.sleep)>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "SleepConditionVariableSRW")));
-  c.wakeAll = reinterpret_cast<decltype(c.wakeAll)>(
-      reinterpret_cast<void*>(GetProcAddress(kernel, "WakeAllConditionVariable")));
+  c.acquire = fw::FindFunction<decltype(c.acquire)>(kernel, "AcquireSRWLockExclusive");
+  c.release = fw::FindFunction<decltype(c.release)>(kernel, "ReleaseSRWLockExclusive");
+  c.sleep = fw::FindFunction<decltype(c.sleep)>(kernel, "SleepConditionVariableSRW");
+  c.wakeAll = fw::FindFunction<decltype(c.wakeAll)>(kernel, "WakeAllConditionVariable");
   c.ok = c.acquire && c.release && c.sleep && c.wakeAll;
   return c;
 }
