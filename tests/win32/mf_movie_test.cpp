@@ -12,6 +12,7 @@
 
 #include "framework/handles.h"
 #include "framework/system_libraries.h"
+#include "velora/playback/direct3d_check.h"
 #include "velora/playback/movie_window.h"
 #include "velora/playback/mf_movie.h"
 #include "velora/playback/mf_movie_sink.h"

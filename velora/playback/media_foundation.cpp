@@ -103,7 +103,7 @@ bool MediaFoundation::GraphicsCard(DWORD milliseconds) {
 }
 
 MediaFoundation& SystemMediaFoundation() {
-  static MediaFoundation system(fw::LoadSystemLibrary);
+  static MediaFoundation system(fw::LoadSystemLibrary, nullptr, CardShowsRenderersPictures);
   return system;
 }
 

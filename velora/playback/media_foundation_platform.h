@@ -17,14 +17,14 @@ using SystemLibraryLoader = HMODULE (*)(const char* name);
 // stand-in for the graphics card's renderer, say).
 using ApiTailor = void (*)(MediaFoundationApi& api);
 // Whether the graphics card can draw Media Foundation's pictures: the
-// system's own check is CardShowsRenderersPictures (direct3d_check.h).
+// system's own check is CardShowsRenderersPictures (direct3d_check.h);
+// without one, velora draws every picture.
 using GraphicsCardCheck = bool (*)(SystemLibraryLoader loader);
-bool CardShowsRenderersPictures(SystemLibraryLoader loader);
 
 class MediaFoundation {
  public:
   explicit MediaFoundation(SystemLibraryLoader loader, ApiTailor tailor = nullptr,
-                           GraphicsCardCheck graphicsCardCheck = CardShowsRenderersPictures);
+                           GraphicsCardCheck graphicsCardCheck = nullptr);
   MediaFoundation(const MediaFoundation&) = delete;
   MediaFoundation& operator=(const MediaFoundation&) = delete;
 
